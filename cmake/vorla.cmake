@@ -1,0 +1,23 @@
+# Helpers shared by the folders' CMakeLists.
+
+# vorla_add_test(<name> SOURCES ... LIBS ... [XVFB])
+# One CTest test per test program, run offscreen with its own data directories.
+function(vorla_add_test name)
+    cmake_parse_arguments(ARG "XVFB" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VORLA_TEST_DIR})
+    if(TARGET vorla_test_stage)
+        add_dependencies(${name} vorla_test_stage)
+    endif()
+    if(ARG_XVFB)
+        add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1600x1200x24" $<TARGET_FILE:${name}>)
+        set(platform xcb)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+        set(platform offscreen)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=${platform};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/share;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/config;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        TIMEOUT 300)
+endfunction()

@@ -1,0 +1,26 @@
+// A push button that shortens its text with an ellipsis instead of clipping it.
+#ifndef VORLA_ELIDE_PUSH_BUTTON_C_H
+#define VORLA_ELIDE_PUSH_BUTTON_C_H
+
+#include "common/elide_widget_p.h"
+
+#include <QPushButton>
+
+using elide_push_button_base_t =
+    elide_button_t<QPushButton, QStyle::SE_PushButtonContents, QStyle::CE_PushButton>;
+
+// A QPushButton whose text is elided to fit the style's contents rectangle less the
+// menu-indicator metric. With Qt::ElideNone (the default) it paints and sizes
+// like a plain QPushButton; otherwise its minimum size is an ellipsis. The mnemonic
+// of the text keeps working.
+class elide_push_button_c : public elide_push_button_base_t
+{
+    Q_OBJECT
+    Q_PROPERTY(Qt::TextElideMode elide_mode READ elide_mode WRITE set_elide_mode)
+
+public:
+    explicit elide_push_button_c(QWidget *parent = nullptr);
+    explicit elide_push_button_c(const QString &text, QWidget *parent = nullptr);
+};
+
+#endif

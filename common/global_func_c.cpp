@@ -1,0 +1,211 @@
+#include "common/global_func_c.h"
+
+#include "common/clog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QXmlStreamReader>
+#include <QtEndian>
+
+namespace {
+// Created at library load, before init_module runs.
+const QSharedPointer<global_func_c> s_shared(new global_func_c);
+
+// qUncompress allocates whatever the 4-byte length header claims. A catalogue
+// is a few hundred kilobytes, so a larger claim is a corrupt file.
+const quint32 maximum_catalogue_size = 16 * 1024 * 1024;
+
+const int test_value_count = 10;
+} // namespace
+
+QSharedPointer<global_func_c> global_func_c::shared()
+{
+    return s_shared;
+}
+
+void global_func_c::initialise()
+{
+    read_catalogue(catalogue_file());
+    read_test_values(test_value_file());
+}
+
+// Catalogue
+
+void global_func_c::read_catalogue(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        clear_catalogue();
+        write_log(path + " not exist", true);
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        clear_catalogue();
+        write_log(path + " cannot be opened: " + file.errorString(), true);
+        return;
+    }
+    parse_catalogue(file.readAll());
+}
+
+void global_func_c::parse_catalogue(const QByteArray &compressed)
+{
+    clear_catalogue();
+    if (compressed.size() < 4) {
+        write_log(QStringLiteral("Catalogue is empty or not compressed."), true);
+        return;
+    }
+    const quint32 claimed = qFromBigEndian<quint32>(compressed.constData());
+    if (claimed > maximum_catalogue_size) {
+        write_log(QStringLiteral("Catalogue claims %1 bytes; not a catalogue.").arg(claimed), true);
+        return;
+    }
+    const QByteArray xml_data = qUncompress(compressed);
+    if (xml_data.isEmpty()) {
+        write_log(QStringLiteral("Catalogue cannot be uncompressed."), true);
+        return;
+    }
+
+    // The root element's children are visited in document order; only the
+    // LANGUAGES and PRODUCTS sections matter to this module. An XML error ends
+    // every loop, leaving what was read so far.
+    QXmlStreamReader xml(xml_data);
+    if (xml.readNextStartElement()) {
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("LANGUAGES")) {
+                while (xml.readNextStartElement()) {
+                    if (xml.name() == QLatin1String("LANGUAGE")) {
+                        const QXmlStreamAttributes attributes = xml.attributes();
+                        // Without an "id" the language counts as language 0.
+                        const int id = attributes.value(QLatin1String("id")).toInt();
+                        m_language_names.insert(id, attributes.value(QLatin1String("name")).toString());
+                        m_language_files.insert(id, attributes.value(QLatin1String("file")).toString());
+                    }
+                    xml.skipCurrentElement();
+                }
+            } else if (xml.name() == QLatin1String("PRODUCTS")) {
+                while (xml.readNextStartElement()) {
+                    if (xml.name() == QLatin1String("PRODUCT")) {
+                        const QXmlStreamAttributes attributes = xml.attributes();
+                        m_alias_names.insert(attributes.value(QLatin1String("type")).toInt(),
+                                             attributes.value(QLatin1String("alias_name")).toString());
+                    }
+                    xml.skipCurrentElement();
+                }
+            } else {
+                xml.skipCurrentElement();
+            }
+        }
+    }
+    if (xml.hasError())
+        write_log(
+            QStringLiteral("Catalogue XML error at line %1: %2").arg(xml.lineNumber()).arg(xml.errorString()),
+            true);
+}
+
+QString global_func_c::alias_name(int type) const
+{
+    return m_alias_names.value(type);
+}
+
+QString global_func_c::language_name(int id) const
+{
+    return m_language_names.value(id);
+}
+
+QString global_func_c::language_file(int id) const
+{
+    return m_language_files.value(id);
+}
+
+QList<int> global_func_c::language_ids() const
+{
+    return m_language_names.keys();
+}
+
+void global_func_c::clear_catalogue()
+{
+    m_alias_names.clear();
+    m_language_names.clear();
+    m_language_files.clear();
+}
+
+// Test values
+
+void global_func_c::read_test_values(const QString &path)
+{
+    const QSettings settings(path, QSettings::IniFormat);
+    for (int i = 0; i < test_value_count; ++i)
+        m_test_values[i] = settings.value(QString::number(i), QStringLiteral("0")).toInt();
+}
+
+int global_func_c::test_value(int index) const
+{
+    return index >= 0 && index < test_value_count ? m_test_values[index] : 0;
+}
+
+// Paths
+
+QString global_func_c::application_directory()
+{
+    return QCoreApplication::applicationDirPath() + "/";
+}
+
+QString global_func_c::catalogue_file()
+{
+    return application_directory() + "settings.xml";
+}
+
+QString global_func_c::data_directory()
+{
+    return application_directory() + "data/";
+}
+
+QString global_func_c::language_directory(int product_type) const
+{
+    return data_directory() + alias_name(product_type) + "/" + "language/";
+}
+
+QString global_func_c::translation_file(int language) const
+{
+    return language_directory(4) + language_file(language) + ".qm";
+}
+
+QString global_func_c::user_root()
+{
+    QDir dir(QStandardPaths::standardLocations(QStandardPaths::AppDataLocation).value(0));
+    dir.cdUp();
+    return dir.path() + "/" + "MIRVEK/";
+}
+
+QString global_func_c::user_data_directory() const
+{
+    return user_root() + alias_name(1) + "/";
+}
+
+QString global_func_c::settings_directory() const
+{
+    return user_data_directory() + "setting/";
+}
+
+QString global_func_c::icon_directory() const
+{
+    return user_data_directory() + "game/";
+}
+
+QString global_func_c::log_directory() const
+{
+    return user_data_directory() + "log/" + "vorla_connect" + "/";
+}
+
+QString global_func_c::test_value_file() const
+{
+    return user_data_directory() + "test_value.ini";
+}
+
+QString global_func_c::share_memory_key_prefix() const
+{
+    return "VORLA" + alias_name(4);
+}

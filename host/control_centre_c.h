@@ -1,0 +1,103 @@
+// The stand-in control centre: loads the module, offers it the host objects and
+// records every call the module makes on them.
+#ifndef VORLA_HOST_CONTROL_CENTRE_C_H
+#define VORLA_HOST_CONTROL_CENTRE_C_H
+
+#include "module/host_interfaces.h"
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class QLibrary;
+class ctrl_center_c;
+class text_provider_c;
+
+class control_centre_c : public QObject, public module_host_i
+{
+    Q_OBJECT
+
+public:
+    explicit control_centre_c(QObject *parent = nullptr);
+    // Unloads the module if one is still loaded.
+    ~control_centre_c() override;
+
+    // Module
+
+    // Loads the library, resolves its C entry points "init_module" and "exit_module" and
+    // calls init_module with host_face(). Fails, with a reason in *error, when the file
+    // does not load, lacks an entry point or a module is already loaded; a failed load
+    // makes no call into the library.
+    bool load_module(const QString &file_path, QString *error = nullptr);
+    // Calls exit_module, then unloads the library. Factories and listeners that the
+    // module left behind are dropped, since their code goes with the library. Does
+    // nothing when no module is loaded.
+    void unload_module();
+    bool module_loaded() const { return m_exit_module != nullptr; }
+    QString module_path() const;
+
+    // Faces given to the module; all are owned by this object.
+    module_host_i *host_face() { return this; }
+    ctrl_center_i *ctrl_center();
+    text_provider_i *text_provider();
+
+    // Kernel factories, by product id
+
+    kernel_factory_t factory(int product_id) const { return m_factories.value(product_id); }
+    QList<int> product_ids() const { return m_factories.keys(); }
+    // A new kernel from the product's factory, or null without one. The caller owns the
+    // kernel and ends it with release() before the module is unloaded.
+    product_kernel_i *create_kernel(int product_id);
+
+    // Language
+
+    // Stores the language, then tells every registered listener through its
+    // language_listener_i face.
+    void set_language(int id);
+    int language() const { return m_language; }
+    // Language id -> the language's own name, as offered in the text tables.
+    QMap<int, QString> languages() const;
+    QList<listener_i *> listeners() const;
+
+    // Call log
+
+    // Every call the module made on the host objects, in order, one readable line each.
+    QStringList calls() const { return m_calls; }
+    void clear_calls() { m_calls.clear(); }
+    // Records a call from the module and announces it through call_logged.
+    void log_call(const QString &line);
+
+    // interface_i
+    void *query_interface(const interface_id_t *id) override;
+    // The host lives as long as the program; a release from the module changes nothing.
+    void release() override {}
+    // module_host_i
+    void reserved_host_2() override {}
+    ctrl_center_i *get_ctrl_center() override;
+    void register_kernel_factory(kernel_factory_t factory, int product_id) override;
+    void unregister_kernel_factory(int product_id) override;
+    // No components yet: the module skips or does without the features that need them.
+    void *create_component(int kind, const interface_id_t *id) override;
+
+signals:
+    // A call the module made on the host, as recorded in calls().
+    void call_logged(const QString &line);
+    // What the host itself did or found: module loaded, unloaded or refused, and so on.
+    void note_logged(const QString &line);
+    void language_changed(int id);
+
+private:
+    void note(const QString &line);
+
+    std::unique_ptr<text_provider_c> m_texts;
+    std::unique_ptr<ctrl_center_c> m_ctrl_center;
+    std::unique_ptr<QLibrary> m_library;
+    void (*m_exit_module)() = nullptr;
+    QMap<int, kernel_factory_t> m_factories;
+    QStringList m_calls;
+    int m_language = 0;
+};
+
+#endif

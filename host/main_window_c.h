@@ -1,0 +1,78 @@
+// The control centre's window: tab bar for the products' pages, the page container
+// the module draws into, and a log of everything that passes between host and module.
+#ifndef VORLA_HOST_MAIN_WINDOW_C_H
+#define VORLA_HOST_MAIN_WINDOW_C_H
+
+#include <QMainWindow>
+
+class QActionGroup;
+class QDockWidget;
+class QHBoxLayout;
+class QLabel;
+class QPlainTextEdit;
+class control_centre_c;
+
+class main_window_c : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Size of a product page and the room around it.
+    static constexpr int page_width = 1002;
+    static constexpr int page_height = 487;
+    static constexpr int page_margin = 11;
+
+    // The host must outlive the window.
+    explicit main_window_c(control_centre_c &host, QWidget *parent = nullptr);
+    ~main_window_c() override;
+
+    // Dark Fusion palette for the whole application, so that dialogs the module opens
+    // match the window.
+    static void apply_application_look();
+
+    // Kernels' tab buttons go into this layout, before its closing stretch; the window
+    // takes ownership of what is placed there.
+    QHBoxLayout *tab_bar_layout() const { return m_tab_layout; }
+    QWidget *tab_bar() const { return m_tab_bar; }
+    // Handed to kernels as their container. It has no layout: the module makes one.
+    QWidget *page_container() const { return m_page_container; }
+    QPlainTextEdit *log_view() const { return m_log_view; }
+    QString log_text() const;
+    // Shown in the empty page container while no page occupies it.
+    void set_page_hint(const QString &hint);
+
+    // Loads the module through the host and tells the user how that went.
+    bool load_module(const QString &file_path);
+
+public slots:
+    // Adds a time-stamped line; a line equal to the one before only counts up that one.
+    void append_log(const QString &source, const QString &line);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *build_header();
+    void build_menus();
+    void choose_module();
+    void unload_module();
+    void build_log_panel();
+    void sync_language_menu(int language);
+    void update_status();
+    void paint_page_hint();
+
+    control_centre_c &m_host;
+    QWidget *m_tab_bar = nullptr;
+    QHBoxLayout *m_tab_layout = nullptr;
+    QWidget *m_page_container = nullptr;
+    QDockWidget *m_log_dock = nullptr;
+    QPlainTextEdit *m_log_view = nullptr;
+    QLabel *m_status = nullptr;
+    QActionGroup *m_languages = nullptr;
+    QAction *m_unload = nullptr;
+    QString m_page_hint;
+    QString m_last_entry;
+    int m_repeats = 0;
+};
+
+#endif

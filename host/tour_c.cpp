@@ -1,0 +1,91 @@
+#include "tour_c.h"
+
+#include "main_window_c.h"
+
+#include <QFile>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QTimer>
+#include <QWindow>
+#include <QtDebug>
+
+tour_c::tour_c(main_window_c &window, const QString &directory, QObject *parent)
+    : QObject(parent), m_window(window), m_directory(directory)
+{}
+
+void tour_c::add_step(const QString &name, std::function<QString()> action)
+{
+    m_steps.append({name, std::move(action)});
+}
+
+void tour_c::add_screenshot(const QString &file_name)
+{
+    add_step(QStringLiteral("screenshot ") + file_name, [this, file_name]() -> QString {
+        const QString path = m_directory.filePath(file_name);
+        if (!m_window.grab().save(path))
+            return QStringLiteral("cannot write ") + path;
+        return QString();
+    });
+}
+
+void tour_c::add_log_dump(const QString &file_name)
+{
+    add_step(QStringLiteral("log ") + file_name, [this, file_name]() -> QString {
+        QSaveFile file(m_directory.filePath(file_name));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return file.errorString();
+        file.write(m_window.log_text().toUtf8() + '\n');
+        if (!file.commit())
+            return file.errorString();
+        return QString();
+    });
+}
+
+void tour_c::start()
+{
+    if (!m_directory.mkpath(QStringLiteral("."))) {
+        qWarning().noquote() << "tour: cannot make" << m_directory.path();
+        QTimer::singleShot(0, this, [this] { finish(1); });
+        return;
+    }
+    m_window.show();
+    wait_for_exposure(0);
+}
+
+void tour_c::wait_for_exposure(int waited_ms)
+{
+    const QWindow *handle = m_window.windowHandle();
+    if (handle != nullptr && handle->isExposed()) {
+        QTimer::singleShot(settle_ms, this, &tour_c::run_next);
+        return;
+    }
+    if (waited_ms >= expose_timeout_ms) {
+        qWarning().noquote() << "tour: the window was never exposed";
+        finish(1);
+        return;
+    }
+    const int poll_ms = 20;
+    QTimer::singleShot(poll_ms, this, [this, waited_ms, poll_ms] { wait_for_exposure(waited_ms + poll_ms); });
+}
+
+void tour_c::run_next()
+{
+    if (m_next >= m_steps.size()) {
+        finish(0);
+        return;
+    }
+    const step_t &step = m_steps.at(m_next++);
+    qInfo().noquote() << "tour:" << step.name;
+    const QString error = step.action();
+    if (!error.isEmpty()) {
+        qWarning().noquote() << "tour:" << step.name << "failed:" << error;
+        finish(1);
+        return;
+    }
+    QTimer::singleShot(settle_ms, this, &tour_c::run_next);
+}
+
+void tour_c::finish(int exit_code)
+{
+    emit finished(exit_code);
+}

@@ -1,0 +1,34 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW">
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>QFileDialog</name>
+    <message>
+        <source>Open</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>Look in:</source>
+        <translation>查詢範圍：</translation>
+    </message>
+    <message>
+        <source>File name:</source>
+        <translation>檔案名稱：</translation>
+    </message>
+    <message>
+        <source>Files of type:</source>
+        <translation>檔案類型：</translation>
+    </message>
+</context>
+</TS>

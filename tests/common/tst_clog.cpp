@@ -1,0 +1,140 @@
+#include "common/clog.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <thread>
+#include <vector>
+
+namespace {
+const qint64 limit = 2000000;
+const QRegularExpression stamp(QStringLiteral("^\\d{8}_\\d{2}:\\d{2}:\\d{2}:\\d{1,3}$"));
+
+QStringList s_debug;
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtDebugMsg && qstrcmp(context.category, "default") == 0)
+        s_debug.append(text);
+}
+
+QStringList lines_of(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
+}
+} // namespace
+
+class tst_clog : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_base;
+    QString m_name; // one log directory per test
+
+    QString dir() const { return m_base.path() + "/log/" + m_name + "/"; }
+    // Old files, named in age order by index.
+    QString old_file(int index) const
+    {
+        return dir() + QStringLiteral("2001_01_01_00_00_%1.txt").arg(index + 10);
+    }
+    bool start(CLog &log, const QList<qint64> &old_sizes)
+    {
+        bool ok = QDir().mkpath(dir());
+        for (int i = 0; i < old_sizes.size(); ++i) {
+            QFile file(old_file(i));
+            ok = ok && file.open(QIODevice::WriteOnly) && file.resize(old_sizes.at(i));
+        }
+        log.init(m_base.path() + "/", m_name);
+        return ok && log.directory() == dir();
+    }
+
+private slots:
+    void init() { m_name = QString(QTest::currentTestFunction()) + QTest::currentDataTag(); }
+
+    void selects_first_file_below_limit_data()
+    {
+        QTest::addColumn<QList<qint64>>("sizes");
+        QTest::addColumn<int>("selected"); // -1: a new file
+        QTest::newRow("empty directory") << QList<qint64>{} << -1;
+        QTest::newRow("first below the limit") << QList<qint64>{limit - 1, limit} << 0;
+        QTest::newRow("older full file left alone") << QList<qint64>{limit, 10} << 1;
+        QTest::newRow("all full") << QList<qint64>{limit, limit + 1} << -1;
+    }
+    void selects_first_file_below_limit()
+    {
+        QFETCH(QList<qint64>, sizes);
+        QFETCH(int, selected);
+        CLog log;
+        QVERIFY(start(log, sizes));
+        if (selected >= 0)
+            QCOMPARE(log.file_name(), old_file(selected));
+        else
+            QVERIFY(QRegularExpression("/\\d{4}(_\\d{2}){5}\\.txt$").match(log.file_name()).hasMatch() &&
+                    QFile::exists(log.file_name()));
+    }
+
+    void new_file_only_after_passing_limit()
+    {
+        CLog log;
+        QVERIFY(start(log, {0}));
+        // A message adds 18 + (1 to 3 millisecond digits) + 3 line ends + its
+        // text; aim at exactly the limit and retry when the stamp was short.
+        for (int attempt = 0; attempt < 50 && QFileInfo(old_file(0)).size() != limit; ++attempt) {
+            QVERIFY(QFile::resize(old_file(0), limit - 100));
+            log.write(QString(100 - 24, 'x'), false);
+            QCOMPARE(log.file_name(), old_file(0));
+        }
+        QCOMPARE(QFileInfo(old_file(0)).size(), limit);
+        log.write(QStringLiteral("over"), false);
+        QVERIFY(QFileInfo(old_file(0)).size() > limit);
+        QVERIFY(log.file_name() != old_file(0) && QFileInfo(log.file_name()).size() == 0);
+    }
+
+    void timer_keeps_five_newest()
+    {
+        CLog log;
+        QVERIFY(start(log, {10, 10, 10, 10, 10, 10, 10}));
+        QTimerEvent event(0);
+        QCoreApplication::sendEvent(&log, &event);
+        const QStringList left = QDir(dir()).entryList(QDir::Files, QDir::Name);
+        QVERIFY(left.size() == 5 && dir() + left.first() == old_file(2));
+    }
+
+    void writes_three_lines_and_echoes()
+    {
+        CLog log;
+        QVERIFY(start(log, {}));
+        s_debug.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(capture);
+        log.write(QStringLiteral("quiet"), false);
+        log.write(QStringLiteral("hello"), true);
+        qInstallMessageHandler(previous);
+
+        const QStringList lines = lines_of(log.file_name());
+        QCOMPARE(lines.mid(1), (QStringList{"quiet", "", lines.value(3), "hello", "", ""}));
+        QVERIFY2(stamp.match(lines.at(3)).hasMatch(), qPrintable(lines.at(3)));
+        QCOMPARE(s_debug.size(), 2);
+        QVERIFY(s_debug.at(0) == lines.at(3) && s_debug.at(1).startsWith("hello"));
+    }
+
+    void write_log_keeps_messages_whole_across_threads()
+    {
+        module_log().init(m_base.path() + "/", m_name);
+        std::vector<std::thread> writers;
+        for (int t = 0; t < 4; ++t)
+            writers.emplace_back([] {
+                for (int i = 0; i < 2000; ++i)
+                    write_log(QStringLiteral("message"), false);
+            });
+        for (std::thread &writer : writers)
+            writer.join();
+        const QStringList lines = lines_of(module_log().file_name());
+        QCOMPARE(lines.size(), 4 * 2000 * 3 + 1);
+        for (int i = 0; i + 2 < lines.size(); i += 3)
+            QVERIFY(stamp.match(lines.at(i)).hasMatch() && lines.at(i + 1) == "message" &&
+                    lines.at(i + 2).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clog)
+#include "tst_clog.moc"

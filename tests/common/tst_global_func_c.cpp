@@ -1,0 +1,126 @@
+#include "common/global_func_c.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QByteArray catalogue = R"(<?xml version="1.0" encoding="UTF-8"?>
+<SETTINGS>
+ <VERSION value="3"><LANGUAGE id="9" name="not in LANGUAGES"/></VERSION>
+ <LANGUAGES>
+  <LANGUAGE name="English" file="en" id="1"/>
+  <LANGUAGE id="2" name="Deutsch"/>
+  <LANGUAGE name="Default" file="zh"/>
+ </LANGUAGES>
+ <PRODUCTS>
+  <PRODUCT type="1" alias_name="VORLA_HUB"/>
+  <PRODUCT alias_name="VC" model="x" type="4"/>
+ </PRODUCTS>
+</SETTINGS>
+)";
+
+// The tables in one line: languages as "id=name:file", then alias names 1 and 4.
+QString tables(const global_func_c &catalogue)
+{
+    QString result;
+    for (int id : catalogue.language_ids())
+        result +=
+            QStringLiteral("%1=%2:%3 ").arg(id).arg(catalogue.language_name(id), catalogue.language_file(id));
+    return result + "| " + catalogue.alias_name(1) + " " + catalogue.alias_name(4);
+}
+
+QStringList s_messages;
+void capture(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    s_messages.append(text);
+}
+} // namespace
+
+class tst_global_func_c : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void read_catalogue_data()
+    {
+        const QByteArray compressed = qCompress(catalogue);
+        const QString none = QStringLiteral("|  ");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("compressed") << compressed << "0=Default:zh 1=English:en 2=Deutsch: | VORLA_HUB VC";
+        QTest::newRow("not compressed") << catalogue << none;
+        QTest::newRow("truncated") << compressed.left(compressed.size() / 2) << none;
+        QTest::newRow("not XML") << qCompress("settings") << none;
+        QTest::newRow("empty") << QByteArray() << none;
+        QTest::newRow("absurd length") << QByteArray(compressed).replace(0, 4, "\x7f\xff\xff\xff") << none;
+        QTest::newRow("XML cut in PRODUCTS") << qCompress(catalogue.left(catalogue.indexOf("<PRODUCT alias")))
+                                             << "0=Default:zh 1=English:en 2=Deutsch: | VORLA_HUB ";
+        QTest::newRow("missing") << QByteArray("missing") << none;
+    }
+    void read_catalogue()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, expected);
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("settings.xml"));
+        QFile settings(path);
+        QVERIFY(file == "missing" ||
+                (settings.open(QIODevice::WriteOnly) && settings.write(file) == file.size()));
+        settings.close();
+
+        global_func_c reader;
+        reader.parse_catalogue(qCompress(catalogue)); // to be replaced, not merged
+        s_messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(capture);
+        reader.read_catalogue(path);
+        qInstallMessageHandler(previous);
+        QCOMPARE(tables(reader), expected);
+        QCOMPARE(s_messages.filter(path + " not exist").size(), file == "missing" ? 1 : 0);
+    }
+
+    void path_rules_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("alias_1");
+        QTest::newRow("alias 1") << catalogue << QStringLiteral("VORLA_HUB");
+        QTest::newRow("no alias 1") << QByteArray(catalogue).replace("type=\"1\"", "type=\"3\"") << QString();
+    }
+    void path_rules()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, alias_1);
+        global_func_c paths;
+        paths.parse_catalogue(qCompress(xml));
+        // The user root is the parent of the application-data location, found only when it exists.
+        QStandardPaths::setTestModeEnabled(true);
+        const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QVERIFY(QDir().mkpath(location));
+
+        const QString root = QFileInfo(location).absolutePath() + "/MIRVEK/";
+        const QString user = root + alias_1 + "/";
+        const QString language = QCoreApplication::applicationDirPath() + "/data/VC/language/";
+        QCOMPARE((QStringList{paths.user_root(), paths.user_data_directory(), paths.log_directory(),
+                              paths.translation_file(1), paths.translation_file(2),
+                              paths.share_memory_key_prefix()}),
+                 (QStringList{root, user, user + "log/vorla_connect/", language + "en.qm", language + ".qm",
+                              "VORLAVC"}));
+    }
+
+    void test_values()
+    {
+        QTemporaryDir directory;
+        QFile file(directory.filePath(QStringLiteral("test_value.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[General]\n3=7\n9=-2\n10=5\n") > 0);
+        file.close();
+        global_func_c values;
+        values.read_test_values(file.fileName());
+        QList<int> read;
+        for (int i = -1; i <= 10; ++i)
+            read.append(values.test_value(i));
+        QCOMPARE(read, (QList<int>{0, 0, 0, 0, 7, 0, 0, 0, 0, 0, -2, 0}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_global_func_c)
+#include "tst_global_func_c.moc"
