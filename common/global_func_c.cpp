@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
@@ -136,6 +137,12 @@ void global_func_c::clear_catalogue()
 
 void global_func_c::read_test_values(const QString &path)
 {
+    // Installations rarely carry the file; skipping the settings store then
+    // keeps it off the start-up path.
+    if (!QFileInfo::exists(path)) {
+        m_test_values.fill(0);
+        return;
+    }
     const QSettings settings(path, QSettings::IniFormat);
     for (int i = 0; i < test_value_count; ++i)
         m_test_values[i] = settings.value(QString::number(i), QStringLiteral("0")).toInt();
