@@ -2,14 +2,18 @@
 
 #include "common/clog.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSharedMemory>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 #include <QtEndian>
+
+#include <cstring>
 
 namespace {
 // Created at library load, before init_module runs.
@@ -215,4 +219,22 @@ QString global_func_c::test_value_file() const
 QString global_func_c::share_memory_key_prefix() const
 {
     return "VORLA" + alias_name(4);
+}
+
+void global_func_c::write_share_memory(QSharedMemory *segment, QBuffer *buffer)
+{
+    if (segment == nullptr || buffer == nullptr)
+        return;
+    if (segment->isAttached())
+        segment->detach();
+    const QByteArray &bytes = buffer->data();
+    if (!segment->create(bytes.size(), QSharedMemory::ReadWrite)) {
+        write_log(QStringLiteral("Key: ") + segment->key() + QStringLiteral(" Error: ") +
+                      segment->errorString(),
+                  true);
+        return;
+    }
+    segment->lock();
+    std::memcpy(segment->data(), bytes.constData(), static_cast<size_t>(bytes.size()));
+    segment->unlock();
 }

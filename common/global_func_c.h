@@ -11,6 +11,9 @@
 
 #include <array>
 
+class QBuffer;
+class QSharedMemory;
+
 // One shared instance serves the whole module (shared()); init_module fills it
 // with initialise() before anything else runs. Every directory path returned
 // ends with "/", so callers append file names directly. No path rule creates a
@@ -67,6 +70,13 @@ public:
     QString test_value_file() const;
     // Start of every shared-memory key: "VORLA" + alias name 4.
     QString share_memory_key_prefix() const;
+
+    // Shared memory
+
+    // Creates the segment with the buffer's size and copies the buffer into it;
+    // the segment stays attached. A failure is logged with the key and the
+    // segment's error. Null arguments do nothing.
+    static void write_share_memory(QSharedMemory *segment, QBuffer *buffer);
 
 private:
     void clear_catalogue();

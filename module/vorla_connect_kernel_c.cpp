@@ -1,7 +1,11 @@
 #include "module/vorla_connect_kernel_c.h"
 
 #include "common/clog.h"
+#include "common/global_func_c.h"
+#include "pages/connect_c.h"
+#include "pages/quick_launch_settings_c.h"
 
+#include <QSharedMemory>
 #include <QtEndian>
 
 #include <utility>
@@ -10,13 +14,20 @@ vorla_connect_kernel_c::vorla_connect_kernel_c() = default;
 
 vorla_connect_kernel_c::~vorla_connect_kernel_c()
 {
+    if (pairing_window != nullptr) {
+        pairing_window->close();
+        delete pairing_window;
+    }
     // Pages are released in ascending id order; the maps are emptied first so
     // that a page's destructor never finds itself still registered.
     const auto pages = std::exchange(pages_by_id, {});
     pages_in_order.clear();
     current_page = nullptr;
+    connect_page = nullptr;
+    quick_launch_page = nullptr;
     for (product_function_page_i *page : pages)
         page->release();
+    // The key pool goes last, with the members: it detaches every segment.
 }
 
 void *vorla_connect_kernel_c::query_interface(const interface_id_t *id)
@@ -33,8 +44,21 @@ void vorla_connect_kernel_c::release()
 
 void vorla_connect_kernel_c::initialise(kernel_client_i *new_client, QWidget *new_container)
 {
+    // The kernel owns both pages and ends them with release().
+    connect_page = new connect_c(this);
+    quick_launch_page = new quick_launch_settings_c(this);
+    adopt_pages(new_client, new_container, connect_page, quick_launch_page);
+}
+
+void vorla_connect_kernel_c::adopt_pages(kernel_client_i *new_client, QWidget *new_container,
+                                         product_function_page_i *first, product_function_page_i *second)
+{
     client = new_client;
     container = new_container;
+    first->initialise();
+    second->initialise();
+    register_page(first->get_page_id(), first);
+    register_page(second->get_page_id(), second);
 }
 
 kernel_client_i *vorla_connect_kernel_c::get_client()
@@ -110,13 +134,24 @@ void vorla_connect_kernel_c::on_host_event(const void *record)
     // The code sits at byte offset 2 of the host's record, which is not aligned
     // for a 32-bit read.
     const qint32 code = qFromUnaligned<qint32>(static_cast<const uchar *>(record) + 2);
-    if (code == host_event_pairing_requested) {
+    if (code == host_event_clients_changed) {
+        check_withdrawn_request();
+        if (connect_page != nullptr)
+            connect_page->refresh_phone_list();
+    } else if (code == host_event_pairing_requested) {
         pairing_requested_flag = true;
         write_log(QStringLiteral("Vorla Connect : Prepare pairing window."), false);
+        show_pairing_requests();
     }
 }
 
-QString vorla_connect_kernel_c::share_data(QBuffer *)
+QString vorla_connect_kernel_c::share_data(QBuffer *data)
 {
-    return QString();
+    QSharedMemory *segment = pool.new_segment(global_func_c::shared()->share_memory_key_prefix());
+    global_func_c::write_share_memory(segment, data);
+    return segment != nullptr ? segment->key() : QString();
 }
+
+void vorla_connect_kernel_c::show_pairing_requests() {}
+
+void vorla_connect_kernel_c::check_withdrawn_request() {}

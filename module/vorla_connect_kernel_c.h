@@ -3,11 +3,15 @@
 #define VORLA_CONNECT_KERNEL_C_H
 
 #include "module/host_interfaces.h"
+#include "module/share_memory_key_pool_c.h"
 
 #include <QList>
 #include <QMap>
+#include <QPointer>
+#include <QWidget>
 
-class QWidget;
+class connect_c;
+class quick_launch_settings_c;
 
 class vorla_connect_kernel_c final : public product_kernel_i
 {
@@ -63,14 +67,33 @@ public:
     int reserved_45(int, int) override { return 0; }
     ~vorla_connect_kernel_c() override;
 
+    // What initialise does after storing its arguments, with the pages given:
+    // each is initialised, then registered under its id. The kernel takes
+    // ownership. Tests hand in pages that record their calls.
+    void adopt_pages(kernel_client_i *client, QWidget *container, product_function_page_i *first,
+                     product_function_page_i *second);
+
+    connect_c *get_connect_page() const { return connect_page; }
+    quick_launch_settings_c *get_quick_launch_page() const { return quick_launch_page; }
+    share_memory_key_pool_c &key_pool() { return pool; }
     bool pairing_requested() const { return pairing_requested_flag; }
+
+    // Pairing flow: shows the waiting pairing requests one dialog at a time, and
+    // closes the open dialog when its phone withdrew the request.
+    void show_pairing_requests();
+    void check_withdrawn_request();
 
 private:
     void register_page(int id, product_function_page_i *page);
 
     kernel_client_i *client = nullptr;
     product_function_page_i *current_page = nullptr;
+    connect_c *connect_page = nullptr;
+    quick_launch_settings_c *quick_launch_page = nullptr;
+    // The pairing dialog while one exists; a nested modal run may end it.
+    QPointer<QWidget> pairing_window;
     QWidget *container = nullptr;
+    share_memory_key_pool_c pool;
     QMap<int, product_function_page_i *> pages_by_id;
     QList<product_function_page_i *> pages_in_order;
     bool pairing_requested_flag = false;

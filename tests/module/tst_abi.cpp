@@ -2,6 +2,12 @@
 #include "module/host_interfaces.h"
 #include "module_copy.h"
 #include "raw_vtable.h"
+#include "recording_fakes.h"
+
+#include <QBuffer>
+#include <QPushButton>
+#include <QSharedMemory>
+#include <QtEndian>
 
 #include <QtTest>
 
@@ -20,6 +26,9 @@ private slots:
     void kernel_named_slots();
     void kernel_ends_through_release_or_deleting_destructor_data();
     void kernel_ends_through_release_or_deleting_destructor();
+    void kernel_every_slot();
+    void page_faces_data();
+    void page_faces();
     void language_listener_faces();
     void host_faces();
 
@@ -116,6 +125,125 @@ void tst_abi::kernel_ends_through_release_or_deleting_destructor()
     product_kernel_i *kernel = new_kernel();
     QVERIFY(kernel != nullptr);
     call_slot<void>(kernel, slot);
+}
+
+void tst_abi::kernel_every_slot()
+{
+    QStringList journal;
+    recording_client_c client(&journal);
+    QWidget container;
+    product_kernel_i *kernel = new_kernel();
+    QVERIFY(kernel != nullptr);
+
+    call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
+    QCOMPARE(call_slot<void *>(kernel, 3), static_cast<void *>(&client));
+    QCOMPARE(call_slot<int>(kernel, 8), 2);
+    void *connect_page = call_slot<void *>(kernel, 7, 8);
+    void *quick_launch_page = call_slot<void *>(kernel, 9, 1);
+    QCOMPARE(call_slot<int>(connect_page, 3), 8);
+    QCOMPARE(call_slot<int>(quick_launch_page, 3), 9);
+    QCOMPARE(call_slot<void *>(kernel, 9, 0), connect_page);
+
+    call_slot<void>(kernel, 10, 9);
+    QCOMPARE(container.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+    call_slot<void>(kernel, 11);
+    QVERIFY(container.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).isEmpty());
+
+    // Slots without meaning take their arguments and change nothing.
+    for (int slot : {12, 18})
+        call_slot<void>(kernel, slot);
+    for (int slot : {17, 19, 20, 21, 26, 27, 37, 38})
+        call_slot<void>(kernel, slot, 1);
+    for (int slot : {22, 23, 25, 34, 35})
+        call_slot<void>(kernel, slot, 1, 2);
+    call_slot<void>(kernel, 24, 1, 2, 3);
+    QCOMPARE(call_slot<int>(kernel, 41), 0);
+
+    QString payload = QStringLiteral("hello");
+    call_slot<void>(kernel, 42, 3, &payload);
+    QCOMPARE(journal, QStringList{QStringLiteral("message 3 hello")});
+
+    QByteArray record(8, '\0');
+    qToUnaligned<qint32>(26, record.data() + 2);
+    call_slot<void>(kernel, 43, static_cast<const void *>(record.constData()));
+
+    QBuffer buffer;
+    buffer.setData("block");
+    const QString key = call_slot<QString>(kernel, 44, &buffer);
+    QSharedMemory reader(key);
+    QVERIFY2(reader.attach(QSharedMemory::ReadOnly), qPrintable(key));
+    QCOMPARE(QByteArray(static_cast<const char *>(reader.constData()), 5), QByteArray("block"));
+    reader.detach();
+
+    call_slot<void>(kernel, 47);
+    QVERIFY(container.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).isEmpty());
+}
+
+void tst_abi::page_faces_data()
+{
+    QTest::addColumn<int>("page_id");
+    QTest::addColumn<int>("text_id");
+    QTest::newRow("connect page") << 8 << 358;
+    QTest::newRow("quick-launch page") << 9 << 359;
+}
+
+void tst_abi::page_faces()
+{
+    QFETCH(int, page_id);
+    QFETCH(int, text_id);
+    QStringList journal;
+    recording_client_c client(&journal);
+    QWidget container;
+    product_kernel_i *kernel = new_kernel();
+    call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
+
+    void *face = call_slot<void *>(kernel, 7, page_id);
+    void *page = call_slot<void *>(face, 0, &iid_interface_i);
+    QVERIFY(page != nullptr && page != face);
+    QCOMPARE(call_slot<void *>(page, 0, &iid_product_function_page_i), face);
+
+    // The page's own table: 13 listener slots, then the page slots from
+    // initialise on (query_interface and release already have slots 0 and 1).
+    const auto own_slot = [](int page_slot) { return 13 + page_slot - 2; };
+    QCOMPARE(call_slot<int>(page, own_slot(3)), page_id);
+    QCOMPARE(call_slot<int>(page, own_slot(4), 5), 0);
+    QCOMPARE(call_slot<int>(face, 4, 5), 0);
+    call_slot<void>(face, 6);
+    call_slot<void>(face, 7, 1, 2);
+    call_slot<void>(face, 8, 1);
+
+    auto *button = call_slot<QPushButton *>(face, 9);
+    QVERIFY(button != nullptr);
+    QCOMPARE(button->text(), host.text_provider()->get_text(text_id, 0));
+    call_slot<void>(face, 5, &container);
+    call_slot<void>(face, 5, static_cast<QWidget *>(nullptr));
+    call_slot<void>(face, 10);
+    QVERIFY(button->isChecked());
+    QCOMPARE(container.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+    call_slot<void>(face, 11);
+    QVERIFY(!button->isChecked());
+
+    // Listener faces: each leads back to the page, each slot does its part.
+    void *language = call_slot<void *>(page, 0, &iid_language_listener_i);
+    void *center = call_slot<void *>(page, 0, &iid_ctrl_center_listener_i);
+    void *kernel_listener = call_slot<void *>(page, 0, &iid_product_kernel_listener_i);
+    for (void *listener_face : {language, center, kernel_listener})
+        QCOMPARE(call_slot<void *>(listener_face, 0, &iid_interface_i), page);
+    button->setText(QStringLiteral("x"));
+    call_slot<void>(language, 2, static_cast<void *>(nullptr), 0);
+    QCOMPARE(button->text(), host.text_provider()->get_text(text_id, 0));
+    QCOMPARE(button->maximumWidth(), QFontMetrics(button->font()).horizontalAdvance(button->text()) + 48);
+    call_slot<void>(page, 6, static_cast<void *>(nullptr), 0);
+    call_slot<void>(kernel_listener, 2);
+    for (int slot : {2, 3, 4})
+        call_slot<void>(center, slot, 0);
+    // The client names no active kernel: the page lets go of the button.
+    button->setText(QStringLiteral("kept"));
+    call_slot<void>(language, 2, static_cast<void *>(nullptr), 0);
+    QCOMPARE(button->text(), QStringLiteral("kept"));
+
+    call_slot<void>(kernel, 1);
+    delete button;
 }
 
 void tst_abi::language_listener_faces()

@@ -1,0 +1,28 @@
+// One quick-launch entry and the ordered lists of them, held by value.
+#ifndef VORLA_QUICK_LAUNCH_ITEM_T_H
+#define VORLA_QUICK_LAUNCH_ITEM_T_H
+
+#include <QList>
+#include <QString>
+
+struct quick_launch_item_t
+{
+    // Unique among the entries of both lists; also names the icon file.
+    qint32 ID = -1;
+    // Given when the entry is created and never renumbered.
+    qint32 Order = -1;
+    // 0: added by hand or found at a launcher's place; 1: found through Steam.
+    qint32 Game_Type = 0;
+    // The Steam application id for Game_Type 1, otherwise 0.
+    qint32 Platform_ID = 0;
+    // Found by the scanner but not a game: kept in the list, never shown.
+    bool IS_DLC = false;
+    QString Game_Name;
+    QString Game_Path;
+    // How the scanner recognises an entry it added before; empty for hand-made ones.
+    QString Scaned_Name;
+};
+
+using quick_launch_list_t = QList<quick_launch_item_t>;
+
+#endif
