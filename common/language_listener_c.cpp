@@ -67,8 +67,10 @@ void language_listener_c::reload_translation()
     if (found == files.constEnd())
         return;
     compile_translation_source(*found);
+    // Exactly this file: null delimiters and suffix would make QTranslator try
+    // "<path>.qm" first and then shortened names, picking up some other file.
     // A file that does not load leaves the translator empty: source texts show.
-    translator.load(*found, QString(), QString(), QString());
+    translator.load(*found, QString(), QStringLiteral(""), QStringLiteral(""));
     QCoreApplication::installTranslator(&translator);
 }
 

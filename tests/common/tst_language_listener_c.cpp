@@ -1,0 +1,140 @@
+#include "common/global_func_c.h"
+#include "common/language_listener_c.h"
+#include "host/control_centre_c.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QStringList s_log;
+QtMessageHandler s_previous = nullptr;
+// write_log echoes every line to the debug output; collect them there.
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    s_log.append(text);
+    s_previous(type, context, text);
+}
+
+bool write_file(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+const QByteArray fresh_source = R"(<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS><TS version="2.1" language="de"><context><name>QPlatformTheme</name>
+<message><source>Cancel</source><translation>Frisch</translation></message></context></TS>)";
+} // namespace
+
+class tst_language_listener_c : public QObject
+{
+    Q_OBJECT
+
+    static QString cancel_text() { return QCoreApplication::translate("QPlatformTheme", "Cancel"); }
+    static QString compiler_path() { return global_func_c::application_directory() + "lrelease.exe"; }
+    static QString staged_qm(const QString &language)
+    {
+        return global_func_c::application_directory() + "data/CONNECT/language/vorla_connect_" + language +
+               ".qm";
+    }
+
+private slots:
+    void initTestCase() { s_previous = qInstallMessageHandler(capture); }
+
+    // What lies at the registered path decides what is compiled, loaded and logged.
+    void reload_translation_data()
+    {
+        QTest::addColumn<QString>("qm");        // "" missing, "stale" empty, else a staged language
+        QTest::addColumn<QString>("neighbour"); // staged German at path + suffix, "-" without ".qm"
+        QTest::addColumn<int>("compiler");      // with a source beside: 1 present, 0 absent; -1 no source
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("logged"); // " not exist" lines; "qm" for the .qm path
+
+        QTest::newRow("source compiled before loading")
+            << "stale" << QString() << 1 << "Frisch" << QStringList();
+        QTest::newRow("without compiler the .qm loads all the same")
+            << "de" << QString() << 0 << "Abbrechen" << QStringList{compiler_path()};
+        QTest::newRow("missing .qm") << QString() << QString() << -1 << "Cancel" << QStringList{"qm"};
+        QTest::newRow("missing .qm, <name>.qm.qm beside")
+            << QString() << ".qm" << -1 << "Cancel" << QStringList{"qm"};
+        QTest::newRow("missing .qm, shortened name beside")
+            << QString() << "-" << -1 << "Cancel" << QStringList{"qm"};
+    }
+    void reload_translation()
+    {
+        QFETCH(QString, qm);
+        QFETCH(QString, neighbour);
+        QFETCH(int, compiler);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, logged);
+        if (compiler == 1 && !QFile::exists(compiler_path()))
+            QSKIP("lrelease.exe is not staged");
+        if (compiler == 0 && QFile::exists(compiler_path()))
+            return run_in_copy(QStringLiteral("reload_translation:") + QTest::currentDataTag());
+
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("vorla_connect_de.qm"));
+        if (!qm.isEmpty())
+            QVERIFY(qm == "stale" ? write_file(path, QByteArray()) : QFile::copy(staged_qm(qm), path));
+        if (compiler >= 0)
+            QVERIFY(write_file(directory.filePath(QStringLiteral("vorla_connect_de.ts")), fresh_source));
+        if (!neighbour.isEmpty())
+            QVERIFY(QFile::copy(staged_qm("de"), neighbour == "-" ? path.chopped(3) : path + neighbour));
+
+        control_centre_c host;
+        host.set_language(3);
+        language_listener_c listener;
+        listener.attach(host.ctrl_center());
+        listener.set_translation_file(3, path);
+        s_log.clear();
+        listener.reload_translation();
+        listener.detach(host.ctrl_center());
+
+        QCOMPARE(cancel_text(), expected);
+        QStringList not_exist;
+        for (const QString &line : s_log.filter(QStringLiteral(" not exist"))) {
+            const QString file = line.trimmed().chopped(10);
+            not_exist << (file == path ? QStringLiteral("qm") : file);
+        }
+        QCOMPARE(not_exist, logged);
+    }
+
+    void follows_host_while_attached()
+    {
+        control_centre_c host;
+        language_listener_c listener;
+        listener.set_translation_file(4, staged_qm("fr"));
+        listener.attach(host.ctrl_center());
+        QCOMPARE(host.listeners(), QList<listener_i *>{&listener});
+        host.set_language(4);
+        QCOMPARE(cancel_text(), "Annuler");
+        host.set_language(5); // no file: the translator keeps what it had
+        QCOMPARE(cancel_text(), "Annuler");
+
+        listener.detach(host.ctrl_center());
+        QVERIFY(host.listeners().isEmpty());
+        QCOMPARE(listener.language_service(), nullptr);
+    }
+
+private:
+    // The compiler is looked for beside the executable, so a row that needs it
+    // absent runs in a copy of this program in a directory of its own.
+    static void run_in_copy(const QString &test)
+    {
+        QTemporaryDir copy;
+        const QString program = copy.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        QVERIFY(QDir(copy.path()).mkpath(QStringLiteral("data/CONNECT/language")));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QVERIFY(QFile::copy(staged_qm("de"), copy.filePath("data/CONNECT/language/vorla_connect_de.qm")));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(program, {test});
+        QVERIFY(child.waitForFinished(120000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAll().constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_language_listener_c)
+#include "tst_language_listener_c.moc"
