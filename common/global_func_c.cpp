@@ -186,8 +186,12 @@ QString global_func_c::translation_file(int language) const
 
 QString global_func_c::user_root()
 {
-    QDir dir(QStandardPaths::standardLocations(QStandardPaths::AppDataLocation).value(0));
-    dir.cdUp();
+    const QString location = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation).value(0);
+    QDir dir(location);
+    // cdUp refuses while the data location does not exist yet, which would move
+    // the whole user data area once the folder appears; the parent is the same.
+    if (!dir.cdUp())
+        dir.setPath(QDir::cleanPath(location + QStringLiteral("/..")));
     return dir.path() + "/" + "MIRVEK/";
 }
 

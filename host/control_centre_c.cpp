@@ -1,10 +1,14 @@
 #include "control_centre_c.h"
 
 #include "ctrl_center_c.h"
+#include "kernel_client_c.h"
 #include "text_provider_c.h"
 
 #include <QFileInfo>
 #include <QLibrary>
+#include <QtEndian>
+
+#include <utility>
 
 namespace {
 using init_module_t = void (*)(module_host_i *);
@@ -13,9 +17,13 @@ using exit_module_t = void (*)();
 
 control_centre_c::control_centre_c(QObject *parent)
     : QObject(parent), m_texts(std::make_unique<text_provider_c>()),
-      m_ctrl_center(std::make_unique<ctrl_center_c>(*this))
+      m_ctrl_center(std::make_unique<ctrl_center_c>(*this)), m_client(std::make_unique<kernel_client_c>())
 {
     m_texts->set_language(m_language);
+    connect(m_client.get(), &kernel_client_c::kernel_message, this,
+            [this](int, const QString &, const QString &line) { log_call(line); });
+    connect(m_client.get(), &kernel_client_c::dialog_pending, this,
+            [this] { log_call(QStringLiteral("on_kernel_dialog_pending")); });
 }
 
 control_centre_c::~control_centre_c()
@@ -39,6 +47,11 @@ bool control_centre_c::load_module(const QString &file_path, QString *error)
     if (!file.isFile())
         return fail(QStringLiteral("no such file: ") + file_path);
     auto library = std::make_unique<QLibrary>(file.absoluteFilePath());
+    // Qt keeps pointers into every library that used it: metatype helpers registered
+    // from its code, font-cache keys sharing its string literals. Unmapping the
+    // module would leave those dangling for the rest of the process, so its code
+    // stays mapped after unload; its static objects end with the process.
+    library->setLoadHints(QLibrary::PreventUnloadHint);
     if (!library->load())
         return fail(library->errorString());
     const auto init = reinterpret_cast<init_module_t>(library->resolve("init_module"));
@@ -53,6 +66,7 @@ bool control_centre_c::load_module(const QString &file_path, QString *error)
     m_exit_module = exit;
     note(QStringLiteral("Module loaded: ") + m_library->fileName());
     init(host_face());
+    start_kernel();
     return true;
 }
 
@@ -60,6 +74,8 @@ void control_centre_c::unload_module()
 {
     if (!module_loaded())
         return;
+    // Kernels are the module's code and objects: they end while it is still whole.
+    release_kernels();
     const exit_module_t exit = m_exit_module;
     m_exit_module = nullptr;
     exit();
@@ -99,6 +115,86 @@ product_kernel_i *control_centre_c::create_kernel(int product_id)
 {
     const kernel_factory_t make = factory(product_id);
     return make != nullptr ? make() : nullptr;
+}
+
+void control_centre_c::set_page_container(QWidget *container)
+{
+    if (container == m_container)
+        return;
+    release_kernels();
+    m_container = container;
+    start_kernel();
+}
+
+void control_centre_c::start_kernel()
+{
+    if (!module_loaded() || m_container == nullptr || !m_kernels.isEmpty())
+        return;
+    const int product = vorla_connect_product_id;
+    if (factory(product) == nullptr) {
+        note(QStringLiteral("No kernel factory for product %1").arg(product));
+        return;
+    }
+    product_kernel_i *kernel = create_kernel(product);
+    if (kernel == nullptr) {
+        note(QStringLiteral("The factory of product %1 made no kernel").arg(product));
+        return;
+    }
+    m_kernels.append(kernel);
+    if (m_client->get_active_kernel() == nullptr)
+        m_client->set_active_kernel(kernel);
+    kernel->initialise(m_client->face(), m_container);
+    note(QStringLiteral("Kernel of product %1 started with %2 pages").arg(product).arg(kernel->page_count()));
+    emit kernel_started(kernel);
+}
+
+void control_centre_c::release_kernels()
+{
+    const QList<product_kernel_i *> kernels = std::exchange(m_kernels, {});
+    for (product_kernel_i *kernel : kernels) {
+        if (m_client->get_active_kernel() == kernel)
+            m_client->set_active_kernel(nullptr);
+        kernel->release();
+        note(QStringLiteral("Kernel released"));
+        emit kernel_released(kernel);
+    }
+}
+
+void control_centre_c::show_page(product_kernel_i *kernel, int page_id)
+{
+    if (kernel == nullptr || !m_kernels.contains(kernel))
+        return;
+    m_client->set_active_kernel(kernel);
+    note(QStringLiteral("Showing page %1").arg(page_id));
+    kernel->show_page(page_id);
+}
+
+int control_centre_c::send_host_event(int code)
+{
+    if (m_kernels.isEmpty()) {
+        note(QStringLiteral("Host event %1 not sent: no kernel runs").arg(code));
+        return 0;
+    }
+    // Noted first: whatever the kernel does about it lands after it in the log.
+    note(QStringLiteral("Host event %1").arg(code));
+    const QByteArray record = host_event_record(code);
+    // A kernel may run a modal dialog for the event; whatever goes meanwhile is skipped.
+    const QList<product_kernel_i *> kernels = m_kernels;
+    int delivered = 0;
+    for (product_kernel_i *kernel : kernels) {
+        if (!m_kernels.contains(kernel))
+            continue;
+        kernel->on_host_event(record.constData());
+        ++delivered;
+    }
+    return delivered;
+}
+
+QByteArray control_centre_c::host_event_record(int code)
+{
+    QByteArray record(16, '\0');
+    qToUnaligned<qint32>(code, record.data() + 2);
+    return record;
 }
 
 void control_centre_c::set_language(int id)

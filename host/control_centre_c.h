@@ -7,12 +7,15 @@
 
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <memory>
 
 class QLibrary;
 class ctrl_center_c;
+class kernel_client_c;
 class text_provider_c;
 
 class control_centre_c : public QObject, public module_host_i
@@ -31,8 +34,9 @@ public:
     // does not load, lacks an entry point or a module is already loaded; a failed load
     // makes no call into the library.
     bool load_module(const QString &file_path, QString *error = nullptr);
-    // Calls exit_module, then unloads the library. Factories and listeners that the
-    // module left behind are dropped, since their code goes with the library. Does
+    // Releases the kernels, calls exit_module, then unloads the library (its code
+    // stays mapped, see load_module). Factories and listeners that the module left
+    // behind are dropped: nothing may call into a module after exit_module. Does
     // nothing when no module is loaded.
     void unload_module();
     bool module_loaded() const { return m_exit_module != nullptr; }
@@ -50,6 +54,26 @@ public:
     // A new kernel from the product's factory, or null without one. The caller owns the
     // kernel and ends it with release() before the module is unloaded.
     product_kernel_i *create_kernel(int product_id);
+
+    // Running kernels
+
+    // The widget the kernels draw their pages into; borrowed. With a container and a
+    // loaded module the host runs one kernel of product 266, initialised with the
+    // kernel client and the container. Changing or clearing the container releases
+    // the running kernels first, since their forms live in the old one; whoever
+    // owns the container clears it before the container dies.
+    void set_page_container(QWidget *container);
+    QWidget *page_container() const { return m_container; }
+    // Kernels the host made and owns, in order of creation.
+    QList<product_kernel_i *> kernels() const { return m_kernels; }
+    kernel_client_c *kernel_client() const { return m_client.get(); }
+    // Makes the kernel the active one, then has it show the page.
+    void show_page(product_kernel_i *kernel, int page_id);
+    // Hands every running kernel a record with this event code; returns how many got it.
+    int send_host_event(int code);
+    // The record on_host_event receives: 16 zero bytes with the code, in host byte
+    // order, at offset 2, where a reader cannot assume alignment.
+    static QByteArray host_event_record(int code);
 
     // Language
 
@@ -86,13 +110,24 @@ signals:
     void call_logged(const QString &line);
     // What the host itself did or found: module loaded, unloaded or refused, and so on.
     void note_logged(const QString &line);
+    // Comes before the module's listeners hear of the change, so that whatever the
+    // host restyles is in place when they measure their texts.
     void language_changed(int id);
+    // A kernel was made and initialised; its pages may be asked for their tab buttons.
+    void kernel_started(product_kernel_i *kernel);
+    // A kernel was released. The pointer only tells which one; it must not be called.
+    void kernel_released(product_kernel_i *kernel);
 
 private:
     void note(const QString &line);
+    void start_kernel();
+    void release_kernels();
 
     std::unique_ptr<text_provider_c> m_texts;
     std::unique_ptr<ctrl_center_c> m_ctrl_center;
+    std::unique_ptr<kernel_client_c> m_client;
+    QPointer<QWidget> m_container;
+    QList<product_kernel_i *> m_kernels;
     std::unique_ptr<QLibrary> m_library;
     void (*m_exit_module)() = nullptr;
     QMap<int, kernel_factory_t> m_factories;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 
 #include <cstdio>
 
@@ -38,19 +39,43 @@ struct options_t
     }
 };
 
-// Later walkthroughs append their steps here.
-void add_tour_steps(tour_c &tour, control_centre_c &host)
+// Clicks the tab button at index as a user would, so that the window's own click
+// handling runs too.
+QString click_tab(main_window_c &window, int index)
 {
+    const QList<QPushButton *> buttons = window.tab_buttons();
+    if (index >= buttons.size())
+        return QStringLiteral("only %1 tab buttons").arg(buttons.size());
+    QPushButton *button = buttons.at(index);
+    button->click();
+    if (!button->isChecked())
+        return QStringLiteral("the tab button \"%1\" is not checked after its click").arg(button->text());
+    return QString();
+}
+
+// Later walkthroughs append their steps here.
+void add_tour_steps(tour_c &tour, main_window_c &window, control_centre_c &host)
+{
+    const auto open_tab = [&window](int index) {
+        return [&window, index] { return click_tab(window, index); };
+    };
+    const auto switch_language = [&host](int language) {
+        return [&host, language] {
+            host.set_language(language);
+            return QString();
+        };
+    };
     tour.add_screenshot(QStringLiteral("01_started.png"));
-    tour.add_step(QStringLiteral("switch to language 1"), [&host] {
-        host.set_language(1);
-        return QString();
-    });
-    tour.add_screenshot(QStringLiteral("02_language_zh.png"));
-    tour.add_step(QStringLiteral("switch back to language 0"), [&host] {
-        host.set_language(0);
-        return QString();
-    });
+    tour.add_step(QStringLiteral("open the connect page"), open_tab(0));
+    tour.add_screenshot(QStringLiteral("02_page_connect.png"));
+    tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
+    tour.add_screenshot(QStringLiteral("03_page_quick_launch.png"));
+    tour.add_step(QStringLiteral("switch to language 1"), switch_language(1));
+    tour.add_step(QStringLiteral("open the connect page"), open_tab(0));
+    tour.add_screenshot(QStringLiteral("04_zh_page_connect.png"));
+    tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
+    tour.add_screenshot(QStringLiteral("05_zh_page_quick_launch.png"));
+    tour.add_step(QStringLiteral("switch back to language 0"), switch_language(0));
     tour.add_log_dump(QStringLiteral("host_log.txt"));
 }
 
@@ -106,7 +131,7 @@ int main(int argc, char *argv[])
 
     tour_c tour(window, parser.value(options.tour));
     if (parser.isSet(options.tour)) {
-        add_tour_steps(tour, host);
+        add_tour_steps(tour, window, host);
         QObject::connect(&tour, &tour_c::finished, &app, [](int code) { QCoreApplication::exit(code); });
         tour.start();
     } else {

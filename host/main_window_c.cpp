@@ -1,6 +1,8 @@
 #include "main_window_c.h"
 
 #include "control_centre_c.h"
+#include "kernel_client_c.h"
+#include "module/module_interfaces.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QTextBlock>
@@ -45,6 +48,8 @@ QMenu::item { padding: 5px 24px 5px 26px; }
 QMenu::item:selected { background: #1f2a31; color: #65c3f7; }
 QMenu::separator { height: 1px; background: #2a2a2a; margin: 4px 8px; }
 QWidget#header { background: #121212; border-bottom: 1px solid #1f1f1f; }
+/* Tab buttons start as wide as the pages later fit them: text plus 48 pixels. */
+QWidget#tab_bar QPushButton { padding: 0 24px; }
 QWidget#brand_mark { background: #65c3f7; }
 QLabel#brand { color: #bcbcbc; font-size: 14px; font-weight: bold; letter-spacing: 2px; }
 QWidget#page_container { background: #0f0f0f; border: 1px solid #1c1c1c; }
@@ -102,14 +107,95 @@ main_window_c::main_window_c(control_centre_c &host, QWidget *parent) : QMainWin
         update_status();
     });
     connect(&m_host, &control_centre_c::language_changed, this, [this](int language) {
+        // Before the pages hear of the change: they fit their buttons to this font.
+        for (QPushButton *button : tab_buttons())
+            button->setFont(tab_font(language));
         sync_language_menu(language);
         update_status();
     });
+    connect(&m_host, &control_centre_c::kernel_started, this, &main_window_c::add_tabs);
+    connect(&m_host, &control_centre_c::kernel_released, this, &main_window_c::remove_tabs);
+    connect(m_host.kernel_client(), &kernel_client_c::dialog_pending, this, &main_window_c::bring_to_front);
     sync_language_menu(m_host.language());
+    m_host.set_page_container(m_page_container);
     update_status();
 }
 
-main_window_c::~main_window_c() = default;
+main_window_c::~main_window_c()
+{
+    // The kernels' forms live in the container, which goes with the window.
+    m_host.set_page_container(nullptr);
+}
+
+QList<QPushButton *> main_window_c::tab_buttons() const
+{
+    QList<QPushButton *> buttons;
+    for (const tab_t &tab : m_tabs) {
+        if (tab.button != nullptr)
+            buttons.append(tab.button);
+    }
+    return buttons;
+}
+
+QFont main_window_c::tab_font(int language)
+{
+    // Simplified Chinese needs a family with its script; the rest share the Latin one.
+    QFont font(language == 1 ? QStringLiteral("WenQuanYi Micro Hei") : QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    if (language != 1)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    return font;
+}
+
+void main_window_c::add_tabs(product_kernel_i *kernel)
+{
+    const int first = m_tabs.size();
+    const int count = kernel->page_count();
+    for (int index = 0; index < count; ++index) {
+        product_function_page_i *page = kernel->page_at(index);
+        QPushButton *button = page != nullptr ? page->create_tab_button() : nullptr;
+        if (button == nullptr)
+            continue;
+        // Set on the button itself: the module styles it before it has a parent, so it
+        // would not take the tab bar's font.
+        button->setFont(tab_font(m_host.language()));
+        // The layout parents the button to the tab bar: from here on the window owns it.
+        m_tab_layout->insertWidget(m_tab_layout->count() - 1, button);
+        const tab_t tab{kernel, page->get_page_id(), button};
+        m_tabs.append(tab);
+        connect(button, &QPushButton::clicked, this, [this, tab] { open_tab(tab); });
+    }
+    m_host_events->setEnabled(true);
+    if (m_tabs.size() > first)
+        open_tab(m_tabs.at(first));
+}
+
+void main_window_c::remove_tabs(product_kernel_i *kernel)
+{
+    for (int index = m_tabs.size() - 1; index >= 0; --index) {
+        if (m_tabs.at(index).kernel == kernel)
+            delete m_tabs.takeAt(index).button;
+    }
+    m_host_events->setEnabled(!m_host.kernels().isEmpty());
+}
+
+void main_window_c::open_tab(const tab_t &tab)
+{
+    m_host.show_page(tab.kernel, tab.page_id);
+    // A click toggles a checkable button, also the one of the page already shown,
+    // which the kernel then leaves alone.
+    if (tab.button != nullptr)
+        tab.button->setChecked(true);
+}
+
+void main_window_c::bring_to_front()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
 
 void main_window_c::apply_application_look()
 {
@@ -140,7 +226,8 @@ QWidget *main_window_c::build_header()
     header->setObjectName(QStringLiteral("header"));
     header->setAttribute(Qt::WA_StyledBackground);
     auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(14, 3, 8, 3);
+    // No room below: the tab buttons' own underline sits on the header's bottom edge.
+    row->setContentsMargins(14, 3, 8, 0);
     row->setSpacing(0);
 
     auto *mark = new QWidget(header);
@@ -189,6 +276,14 @@ void main_window_c::build_menus()
         // Switching is for this session only; nothing is stored.
         connect(action, &QAction::triggered, this, [this, id] { m_host.set_language(id); });
     }
+
+    // Stand-ins for what the real installation reports about the phones.
+    m_host_events = menuBar()->addMenu(QStringLiteral("&Host events"));
+    m_host_events->addAction(QStringLiteral("Paired clients changed (26)"), this,
+                             [this] { m_host.send_host_event(host_event_clients_changed); });
+    m_host_events->addAction(QStringLiteral("Pairing request (27)"), this,
+                             [this] { m_host.send_host_event(host_event_pairing_requested); });
+    m_host_events->setEnabled(false);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(m_log_dock->toggleViewAction());

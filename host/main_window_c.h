@@ -3,14 +3,20 @@
 #ifndef VORLA_HOST_MAIN_WINDOW_C_H
 #define VORLA_HOST_MAIN_WINDOW_C_H
 
+#include <QFont>
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 
 class QActionGroup;
 class QDockWidget;
 class QHBoxLayout;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class control_centre_c;
+class product_kernel_i;
 
 class main_window_c : public QMainWindow
 {
@@ -22,7 +28,8 @@ public:
     static constexpr int page_height = 487;
     static constexpr int page_margin = 11;
 
-    // The host must outlive the window.
+    // The host must outlive the window. The window lends the host its page container
+    // and takes it back, releasing the kernels, when it goes.
     explicit main_window_c(control_centre_c &host, QWidget *parent = nullptr);
     ~main_window_c() override;
 
@@ -34,6 +41,10 @@ public:
     // takes ownership of what is placed there.
     QHBoxLayout *tab_bar_layout() const { return m_tab_layout; }
     QWidget *tab_bar() const { return m_tab_bar; }
+    // The running kernels' tab buttons, in bar order.
+    QList<QPushButton *> tab_buttons() const;
+    // The font the tab buttons get for a language.
+    static QFont tab_font(int language);
     // Handed to kernels as their container. It has no layout: the module makes one.
     QWidget *page_container() const { return m_page_container; }
     QPlainTextEdit *log_view() const { return m_log_view; }
@@ -52,8 +63,20 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A tab button the window placed and owns, with the page it opens.
+    struct tab_t
+    {
+        product_kernel_i *kernel;
+        int page_id;
+        QPointer<QPushButton> button;
+    };
+
     QWidget *build_header();
     void build_menus();
+    void add_tabs(product_kernel_i *kernel);
+    void remove_tabs(product_kernel_i *kernel);
+    void open_tab(const tab_t &tab);
+    void bring_to_front();
     void choose_module();
     void unload_module();
     void build_log_panel();
@@ -70,6 +93,8 @@ private:
     QLabel *m_status = nullptr;
     QActionGroup *m_languages = nullptr;
     QAction *m_unload = nullptr;
+    QMenu *m_host_events = nullptr;
+    QList<tab_t> m_tabs;
     QString m_page_hint;
     QString m_last_entry;
     int m_repeats = 0;

@@ -2,9 +2,12 @@
 
 #include "common/clog.h"
 #include "common/global_func_c.h"
+#include "connect/app_pairing_fm_c.h"
+#include "connect/client_store_c.h"
 #include "pages/connect_c.h"
 #include "pages/quick_launch_settings_c.h"
 
+#include <QBuffer>
 #include <QSharedMemory>
 #include <QtEndian>
 
@@ -152,6 +155,103 @@ QString vorla_connect_kernel_c::share_data(QBuffer *data)
     return segment != nullptr ? segment->key() : QString();
 }
 
-void vorla_connect_kernel_c::show_pairing_requests() {}
+void vorla_connect_kernel_c::show_pairing_requests()
+{
+    // Entered again from a host event while a dialog runs: the flag stays set,
+    // so the run in progress starts over when its last dialog closes.
+    if (pairing_window != nullptr || client == nullptr) {
+        write_log(QStringLiteral("Vorla Connect : Pairing window already showing."), false);
+        return;
+    }
+    pairing_requested_flag = false;
 
-void vorla_connect_kernel_c::check_withdrawn_request() {}
+    struct pending_request_t
+    {
+        QString id;
+        QString name;
+        QString model;
+    };
+    QList<pending_request_t> pending;
+    {
+        const client_store_c store;
+        const QStringList groups = store.groups();
+        write_log(QStringLiteral("Vorla Connect : Client's count = %1.").arg(groups.size()), false);
+        for (int i = 0; i < groups.size(); ++i) {
+            const QString &group = groups.at(i);
+            if (store.friend_state(group) != client_pending)
+                continue;
+            pending_request_t request{store.text(group, QStringLiteral("ID")),
+                                      store.text(group, QStringLiteral("Name")),
+                                      store.text(group, QStringLiteral("Model"))};
+            // One pass over the pattern, so that a "%1" in a phone's name stays text.
+            write_log(QStringLiteral("Vorla Connect : Client %1, ID = %2, Name = %3, Model = %4.")
+                          .arg(QString::number(i), request.id, request.name, request.model),
+                      false);
+            pending.append(request);
+        }
+    }
+    if (pending.isEmpty()) {
+        write_log(QStringLiteral("Vorla Connect : Can't find any client from APP_Clients file."), false);
+        return;
+    }
+
+    client->on_kernel_dialog_pending(this);
+    // A user busy with the quick-launch lists is not taken off them.
+    if (current_page != nullptr && current_page->get_page_id() != quick_launch_settings_c::page_id)
+        show_page(connect_c::page_id);
+
+    pairing_window = new app_pairing_fm_c(this);
+    const std::weak_ptr<char> kernel_alive = life_token;
+    for (const pending_request_t &request : qAsConst(pending)) {
+        // The file may have changed while the previous dialog was open.
+        if (!client_store_c().connected(request.id, true))
+            continue;
+        pairing_window->show_request(request.name, request.id);
+        if (kernel_alive.expired())
+            return;
+        // The dialog dies with the host's main window, its parent now; the
+        // request still ends, unanswered, and no further dialog can be shown.
+        const bool dialog_lost = pairing_window == nullptr;
+        const int answer = dialog_lost ? int(app_pairing_fm_c::answer_none) : pairing_window->answer();
+        if (answer == app_pairing_fm_c::answer_accept)
+            write_log(QStringLiteral("Vorla Connect : User accept connect request."), false);
+        else if (answer == app_pairing_fm_c::answer_deny)
+            write_log(QStringLiteral("Vorla Connect : User deny connect request."), false);
+        else if (answer == app_pairing_fm_c::answer_none)
+            write_log(QStringLiteral("Vorla Connect : Mobile phone disconnect."), false);
+
+        QByteArray block = client_command_block(answer, request.id);
+        QBuffer buffer(&block);
+        QString key = share_data(&buffer);
+        if (connect_page != nullptr &&
+            (answer == app_pairing_fm_c::answer_accept || answer == app_pairing_fm_c::answer_deny))
+            connect_page->add_client_row(request.id, answer == app_pairing_fm_c::answer_accept);
+        client->on_kernel_message(this, kernel_message_shared_block, &key);
+        if (dialog_lost)
+            break;
+    }
+    delete pairing_window;
+    pairing_window = nullptr;
+
+    if (pairing_requested_flag) {
+        write_log(QStringLiteral("Vorla Connect : Prepare another pairing window."), false);
+        show_pairing_requests();
+    }
+}
+
+void vorla_connect_kernel_c::check_withdrawn_request()
+{
+    if (pairing_window == nullptr)
+        return;
+    const QString shown = pairing_window->client_id();
+    const client_store_c store;
+    const QStringList groups = store.groups();
+    for (const QString &group : groups) {
+        if (group != shown)
+            continue;
+        if (store.friend_state(group) == client_pending && !store.connected(group, true)) {
+            pairing_window->phone_withdrawn();
+            return;
+        }
+    }
+}

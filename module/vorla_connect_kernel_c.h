@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class app_pairing_fm_c;
 class connect_c;
 class quick_launch_settings_c;
 
@@ -91,12 +94,15 @@ private:
     connect_c *connect_page = nullptr;
     quick_launch_settings_c *quick_launch_page = nullptr;
     // The pairing dialog while one exists; a nested modal run may end it.
-    QPointer<QWidget> pairing_window;
+    QPointer<app_pairing_fm_c> pairing_window;
     QWidget *container = nullptr;
     share_memory_key_pool_c pool;
     QMap<int, product_function_page_i *> pages_by_id;
     QList<product_function_page_i *> pages_in_order;
     bool pairing_requested_flag = false;
+    // Expires with the kernel: the host may release the kernel from an event
+    // handled inside a pairing dialog's modal run.
+    std::shared_ptr<char> life_token = std::make_shared<char>();
 };
 
 #endif

@@ -92,12 +92,15 @@ private slots:
         QFETCH(QString, alias_1);
         global_func_c paths;
         paths.parse_catalogue(qCompress(xml));
-        // The user root is the parent of the application-data location, found only when it exists.
+        // The user root is the parent of the application-data location, whether
+        // that folder exists yet or not.
         QStandardPaths::setTestModeEnabled(true);
         const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString root = QFileInfo(location).absolutePath() + "/MIRVEK/";
+        QDir(location).removeRecursively();
+        QCOMPARE(paths.user_root(), root);
         QVERIFY(QDir().mkpath(location));
 
-        const QString root = QFileInfo(location).absolutePath() + "/MIRVEK/";
         const QString user = root + alias_1 + "/";
         const QString language = QCoreApplication::applicationDirPath() + "/data/VC/language/";
         QCOMPARE((QStringList{paths.user_root(), paths.user_data_directory(), paths.log_directory(),

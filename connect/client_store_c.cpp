@@ -1,0 +1,49 @@
+#include "connect/client_store_c.h"
+
+#include "common/global_func_c.h"
+
+#include <QDataStream>
+
+client_store_c::client_store_c() : client_store_c(default_path()) {}
+
+client_store_c::client_store_c(const QString &path) : settings(path, QSettings::IniFormat) {}
+
+QString client_store_c::default_path()
+{
+    return global_func_c::shared()->settings_directory() + QStringLiteral("APP_Clients");
+}
+
+QStringList client_store_c::groups() const
+{
+    return settings.childGroups();
+}
+
+QString client_store_c::server_name() const
+{
+    return settings.value(QStringLiteral("Server"), default_server_name()).toString();
+}
+
+QString client_store_c::text(const QString &group, const QString &key) const
+{
+    return settings.value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString();
+}
+
+bool client_store_c::connected(const QString &group, bool when_missing) const
+{
+    return settings.value(group + QStringLiteral("/CONNECTED"), when_missing).toBool();
+}
+
+int client_store_c::friend_state(const QString &group) const
+{
+    return settings.value(group + QStringLiteral("/Friend"), 0).toInt();
+}
+
+QByteArray client_command_block(qint32 command, const QString &argument)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_5_4); // stream version 16
+    stream.setByteOrder(QDataStream::BigEndian);
+    stream << command << argument;
+    return bytes;
+}

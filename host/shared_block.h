@@ -1,0 +1,13 @@
+// Reading a block that the module left in named shared memory.
+#ifndef VORLA_HOST_SHARED_BLOCK_H
+#define VORLA_HOST_SHARED_BLOCK_H
+
+#include <QByteArray>
+#include <QString>
+
+// Copies the whole segment under key into *bytes. The segment is attached
+// read-only and detached again before returning: the writer keeps it alive,
+// the reader only takes a copy. A missing segment gives false and the reason.
+bool read_shared_block(const QString &key, QByteArray *bytes, QString *error = nullptr);
+
+#endif
