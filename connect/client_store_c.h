@@ -10,7 +10,8 @@
 #include <QStringList>
 
 // Commands of a client command block.
-enum client_command_t : qint32 {
+enum client_command_t : qint32
+{
     client_command_accept = 1,       // pairing accepted, or auto-pairing on
     client_command_refuse = 2,       // pairing denied, or auto-pairing off
     client_command_remove = 3,       // forget the phone
@@ -19,7 +20,8 @@ enum client_command_t : qint32 {
 };
 
 // "Friend" values of a client group.
-enum client_friend_t : int {
+enum client_friend_t : int
+{
     client_known = 0,
     client_trusted = 1,
     client_pending = 2,

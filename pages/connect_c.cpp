@@ -1,6 +1,7 @@
 #include "pages/connect_c.h"
 
-#include "pages/placeholder_form.h"
+#include "connect/mobile_app_fm_c.h"
+#include "module/vorla_connect_kernel_c.h"
 
 connect_c::connect_c(product_kernel_i *kernel) : function_page_c(kernel, page_id, 358) {}
 
@@ -11,10 +12,19 @@ connect_c::~connect_c()
 
 QWidget *connect_c::create_form(QWidget *container)
 {
-    return create_placeholder_form(container, QStringLiteral("connect_placeholder"),
-                                   QStringLiteral("Phone connection"));
+    // The form sends commands through the kernel's shared-memory hand-off, which
+    // only the module's own kernel offers.
+    return new mobile_app_fm_c(dynamic_cast<vorla_connect_kernel_c *>(get_kernel()), container);
 }
 
-void connect_c::refresh_phone_list() {}
+void connect_c::refresh_phone_list()
+{
+    if (auto *form = qobject_cast<mobile_app_fm_c *>(get_form()))
+        form->reload_clients();
+}
 
-void connect_c::add_client_row(const QString &, bool) {}
+void connect_c::add_client_row(const QString &client_id, bool paired)
+{
+    if (auto *form = qobject_cast<mobile_app_fm_c *>(get_form()))
+        form->add_client_row(client_id, paired);
+}

@@ -1,0 +1,260 @@
+#include "connect/mobile_app_fm_c.h"
+
+#include "connect/client_store_c.h"
+#include "connect/mobile_device_fm_c.h"
+#include "module/module_host.h"
+#include "module/vorla_connect_kernel_c.h"
+
+#include "ui_mobile_app_fm_c.h"
+
+#include <QBuffer>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QScrollBar>
+
+namespace {
+// Kernel message that announces a client command block to the host.
+constexpr int message_client_command = 12;
+// Gap between two rows of the list.
+constexpr int row_gap = 3;
+// Height of the logo panel above and around the list, without the list.
+constexpr int panel_height_without_list = 352;
+} // namespace
+
+mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::mobile_app_fm_c>()), kernel(connect_kernel)
+{
+    ui->setupUi(this);
+    QScrollBar *bar = ui->scrollArea->verticalScrollBar();
+    bar->setStyleSheet(ui->scrollArea->styleSheet());
+    connect(bar, &QScrollBar::valueChanged, this, &mobile_app_fm_c::bar_value_changed);
+
+    const QString family = QStringLiteral("EurostileHea");
+    set_font(ui->lb_title, family, 16, 0, false, false);
+    set_font(ui->lb_intro, family, 14, 0, false, false);
+    set_font(ui->edit_server_name, family, 14, 0, false, false);
+    for (QWidget *heading : {static_cast<QWidget *>(ui->lb_dev), static_cast<QWidget *>(ui->lb_model),
+                             static_cast<QWidget *>(ui->lb_status), static_cast<QWidget *>(ui->lb_on_off),
+                             static_cast<QWidget *>(ui->lb_remove)})
+        set_font(heading, family, 12, 0, false, false);
+    if (module_host() != nullptr)
+        attach(module_ctrl_center());
+
+    ui->edit_server_name->installEventFilter(this);
+    // The list's layout settles after the form's own resize, so the rows follow
+    // the headings rather than the form.
+    ui->wg_column_title->installEventFilter(this);
+
+    if (parent != nullptr) {
+        parent->setMinimumSize(size());
+        auto *grid = qobject_cast<QGridLayout *>(parent->layout());
+        if (grid == nullptr && parent->layout() == nullptr) {
+            grid = new QGridLayout(parent);
+            grid->setSpacing(0);
+            grid->setContentsMargins(0, 0, 0, 0);
+        }
+        if (grid != nullptr && grid->indexOf(this) < 0)
+            grid->addWidget(this, 0, 0);
+    }
+    first_load_timer = startTimer(10, Qt::CoarseTimer);
+}
+
+mobile_app_fm_c::~mobile_app_fm_c()
+{
+    // Rows unregister from the host while the form is still whole.
+    clear_rows();
+}
+
+void mobile_app_fm_c::retranslate_texts()
+{
+    ui->lb_title->setText(host_text(542));
+    ui->lb_intro->setText(host_text(543));
+    ui->lb_dev->setText(host_text(544));
+    ui->lb_model->setText(host_text(545));
+    ui->lb_status->setText(host_text(546));
+    ui->lb_on_off->setText(host_text(547));
+    ui->lb_remove->setText(host_text(548));
+    for (QLabel *border :
+         {ui->lb_border_top_left, ui->lb_border_top, ui->lb_border_top_right, ui->lb_border_left,
+          ui->lb_border_right, ui->lb_border_bottom_left, ui->lb_border_bottom, ui->lb_border_bottom_right})
+        border->setText(QString());
+}
+
+void mobile_app_fm_c::after_language_applied()
+{
+    // The introduction is long and fully visible; a tooltip would only repeat it.
+    ui->lb_intro->setToolTip(QString());
+}
+
+mobile_device_fm_c *mobile_app_fm_c::new_row(const QString &client_id, int position_index,
+                                             const QString &name, const QString &model, bool paired,
+                                             bool auto_pair)
+{
+    auto *row = new mobile_device_fm_c(this, ui->wg_dev_list);
+    row->set_info(client_id, position_index, name, model, paired, auto_pair);
+    return row;
+}
+
+void mobile_app_fm_c::add_placeholder_row()
+{
+    const QString none = QStringLiteral("N/A");
+    mobile_device_fm_c *row = new_row(QString(), 0, none, none, false, false);
+    row->move(0, 0);
+    row->show();
+    rows.append(row);
+}
+
+void mobile_app_fm_c::clear_rows()
+{
+    // Deleting detaches each row from wg_dev_list; detaching first with
+    // setParent(nullptr) would walk the window's focus chain once per row.
+    qDeleteAll(rows);
+    rows.clear();
+}
+
+void mobile_app_fm_c::reload_clients()
+{
+    clear_rows();
+    const client_store_c store;
+    ui->edit_server_name->setText(store.server_name());
+
+    int y = 0;
+    const QStringList groups = store.groups();
+    for (const QString &group : groups) {
+        const int friend_state = store.friend_state(group);
+        if (friend_state == client_pending)
+            continue;
+        const bool trusted = friend_state == client_trusted;
+        const bool paired = store.connected(group, false) && trusted;
+        mobile_device_fm_c *row = new_row(store.text(group, QStringLiteral("ID")), rows.size(),
+                                          store.text(group, QStringLiteral("Name")),
+                                          store.text(group, QStringLiteral("Model")), paired, trusted);
+        row->move(0, y);
+        row->show();
+        rows.append(row);
+        y += row->height() + row_gap;
+    }
+    if (rows.isEmpty()) {
+        add_placeholder_row();
+        y += rows.constFirst()->height() + row_gap;
+    }
+    ui->wg_dev_list->setMinimumHeight(y);
+    ui->wg_bg2->setFixedHeight(ui->wg_dev_list->minimumHeight() + panel_height_without_list);
+    fit_row_widths();
+}
+
+void mobile_app_fm_c::add_client_row(const QString &client_id, bool paired)
+{
+    if (rows.size() == 1 && rows.constFirst()->client_id().isEmpty())
+        clear_rows();
+
+    const client_store_c store;
+    if (store.groups().contains(client_id)) {
+        mobile_device_fm_c *row =
+            new_row(client_id, rows.size(), store.text(client_id, QStringLiteral("Name")),
+                    store.text(client_id, QStringLiteral("Model")), paired, paired);
+        row->show();
+        rows.append(row);
+    }
+    // Without a row at all, the list still needs its placeholder.
+    if (rows.isEmpty())
+        add_placeholder_row();
+    layout_rows();
+    fit_row_widths();
+}
+
+void mobile_app_fm_c::set_auto_pair(const QString &client_id, bool on)
+{
+    send_client_command(on ? client_command_accept : client_command_refuse, client_id);
+}
+
+void mobile_app_fm_c::remove_client(const QString &client_id)
+{
+    // The placeholder's empty id names no phone.
+    if (client_id.isEmpty())
+        return;
+    int index = -1;
+    for (int i = 0; i < rows.size() && index < 0; ++i)
+        if (rows.at(i)->client_id() == client_id)
+            index = i;
+    if (index < 0)
+        return;
+
+    send_client_command(client_command_remove, client_id);
+    delete rows.takeAt(index);
+    if (rows.isEmpty())
+        add_placeholder_row();
+    layout_rows();
+}
+
+void mobile_app_fm_c::send_client_command(int command, const QString &argument)
+{
+    // Called through the interface: the kernel's class is final, and direct
+    // calls would tie this library to the kernel's, which already links it.
+    product_kernel_i *face = kernel;
+    if (face == nullptr || face->get_client() == nullptr)
+        return;
+    QByteArray block = client_command_block(command, argument);
+    QBuffer buffer(&block);
+    buffer.open(QIODevice::ReadOnly);
+    QString key = face->share_data(&buffer);
+    face->post_message(message_client_command, &key);
+}
+
+void mobile_app_fm_c::layout_rows()
+{
+    int y = 0;
+    for (int i = 0; i < rows.size(); ++i) {
+        mobile_device_fm_c *row = rows.at(i);
+        row->move(0, y);
+        row->set_position(i);
+        y += row->height() + row_gap;
+    }
+    ui->wg_dev_list->setMinimumHeight(y);
+    ui->wg_bg2->setFixedHeight(ui->wg_dev_list->minimumHeight() + panel_height_without_list);
+}
+
+void mobile_app_fm_c::fit_row_widths()
+{
+    const int width = ui->wg_column_title->width();
+    for (mobile_device_fm_c *row : qAsConst(rows))
+        row->resize(width, row->height());
+}
+
+bool mobile_app_fm_c::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->edit_server_name) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                ui->edit_server_name->clearFocus();
+        } else if (event->type() == QEvent::FocusOut) {
+            // The phones need a name to show, so an empty field means the default.
+            if (ui->edit_server_name->text().isEmpty())
+                ui->edit_server_name->setText(client_store_c::default_server_name());
+            send_client_command(client_command_rename_pc, ui->edit_server_name->text());
+        }
+    } else if (watched == ui->wg_column_title && event->type() == QEvent::Resize) {
+        fit_row_widths();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void mobile_app_fm_c::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != first_load_timer) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    killTimer(first_load_timer);
+    first_load_timer = 0;
+    reload_clients();
+}
+
+void mobile_app_fm_c::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fit_row_widths();
+}
+
+void mobile_app_fm_c::bar_value_changed(int) {}

@@ -1,0 +1,98 @@
+#include "connect/mobile_device_fm_c.h"
+
+#include "connect/mobile_app_fm_c.h"
+#include "module/module_host.h"
+
+#include "ui_mobile_device_fm_c.h"
+
+namespace {
+// Host text ids of the paired indicator.
+constexpr int text_not_paired = 549;
+constexpr int text_paired = 550;
+} // namespace
+
+mobile_device_fm_c::mobile_device_fm_c(mobile_app_fm_c *owner_form, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::mobile_device_fm_c>()), owner(owner_form)
+{
+    ui->setupUi(this);
+    set_font(ui->lb_slot, QStringLiteral("EurostileConHea"), 20, 0, false, false);
+    set_font(ui->lb_device, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    set_font(ui->lb_model, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    set_font(ui->cb_pair, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    if (module_host() != nullptr)
+        attach(module_ctrl_center());
+}
+
+mobile_device_fm_c::~mobile_device_fm_c() = default;
+
+void mobile_device_fm_c::set_info(const QString &client_id, int position_index, const QString &name,
+                                  const QString &model, bool paired, bool auto_pair)
+{
+    id = client_id;
+    ui->lb_device->setText(name);
+    ui->lb_model->setText(model);
+    set_position(position_index);
+    set_paired(paired);
+    set_auto_pair_checked(auto_pair);
+    if (id.isEmpty()) {
+        ui->cb_auto_pair->setEnabled(false);
+        ui->btn_remove->setEnabled(false);
+    }
+}
+
+void mobile_device_fm_c::set_position(int position_index)
+{
+    ui->lb_slot->setText(QString::number(position_index + 1));
+}
+
+int mobile_device_fm_c::position() const
+{
+    return ui->lb_slot->text().toInt();
+}
+
+void mobile_device_fm_c::set_paired(bool paired)
+{
+    ui->cb_pair->setChecked(paired);
+    refresh_pair_text();
+}
+
+void mobile_device_fm_c::set_auto_pair_checked(bool on)
+{
+    // setChecked emits no clicked(), so the owner hears nothing.
+    ui->cb_auto_pair->setChecked(on);
+}
+
+bool mobile_device_fm_c::is_paired() const
+{
+    return ui->cb_pair->isChecked();
+}
+
+bool mobile_device_fm_c::is_auto_pair() const
+{
+    return ui->cb_auto_pair->isChecked();
+}
+
+void mobile_device_fm_c::retranslate_texts()
+{
+    refresh_pair_text();
+    ui->cb_auto_pair->setText(QString());
+    ui->btn_remove->setText(QString());
+}
+
+void mobile_device_fm_c::refresh_pair_text()
+{
+    ui->cb_pair->setText(host_text(ui->cb_pair->isChecked() ? text_paired : text_not_paired));
+}
+
+void mobile_device_fm_c::on_cb_auto_pair_clicked()
+{
+    if (owner != nullptr)
+        owner->set_auto_pair(id, ui->cb_auto_pair->isChecked());
+}
+
+void mobile_device_fm_c::on_btn_remove_clicked()
+{
+    // The owner deletes this row before returning; nothing may touch it after.
+    if (owner != nullptr)
+        owner->remove_client(id);
+}
