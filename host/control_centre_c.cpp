@@ -1,11 +1,13 @@
 #include "control_centre_c.h"
 
+#include "client_store_keeper_c.h"
 #include "ctrl_center_c.h"
 #include "kernel_client_c.h"
 #include "text_provider_c.h"
 
 #include <QFileInfo>
 #include <QLibrary>
+#include <QTimer>
 #include <QtEndian>
 
 #include <utility>
@@ -140,12 +142,49 @@ void control_centre_c::start_kernel()
         note(QStringLiteral("The factory of product %1 made no kernel").arg(product));
         return;
     }
+    launch_kernel(kernel);
+}
+
+bool control_centre_c::run_kernel(product_kernel_i *kernel)
+{
+    if (kernel == nullptr || m_container == nullptr || m_kernels.contains(kernel))
+        return false;
+    launch_kernel(kernel);
+    return true;
+}
+
+void control_centre_c::launch_kernel(product_kernel_i *kernel)
+{
     m_kernels.append(kernel);
     if (m_client->get_active_kernel() == nullptr)
         m_client->set_active_kernel(kernel);
     kernel->initialise(m_client->face(), m_container);
-    note(QStringLiteral("Kernel of product %1 started with %2 pages").arg(product).arg(kernel->page_count()));
+    note(QStringLiteral("Kernel of product %1 started with %2 pages")
+             .arg(vorla_connect_product_id)
+             .arg(kernel->page_count()));
     emit kernel_started(kernel);
+}
+
+void control_centre_c::keep_client_store(const QString &path)
+{
+    m_store = std::make_unique<client_store_keeper_c>(path);
+    connect(m_store.get(), &client_store_keeper_c::logged, this, &control_centre_c::note);
+    connect(m_store.get(), &client_store_keeper_c::store_changed, this,
+            [this] { post_host_event(host_event_clients_changed); });
+    connect(m_store.get(), &client_store_keeper_c::pairing_requested, this,
+            [this] { post_host_event(host_event_pairing_requested); });
+    // The block is read while the message is delivered: the kernel may free it later.
+    connect(m_client.get(), &kernel_client_c::kernel_message, m_store.get(),
+            [store = m_store.get()](int code, const QString &payload) {
+                if (code == kernel_message_shared_block)
+                    store->apply_shared_block(payload);
+            });
+    note(QStringLiteral("Keeping the paired-client file ") + path);
+}
+
+void control_centre_c::post_host_event(int code)
+{
+    QTimer::singleShot(0, this, [this, code] { send_host_event(code); });
 }
 
 void control_centre_c::release_kernels()

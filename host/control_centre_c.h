@@ -14,6 +14,7 @@
 #include <memory>
 
 class QLibrary;
+class client_store_keeper_c;
 class ctrl_center_c;
 class kernel_client_c;
 class text_provider_c;
@@ -67,6 +68,10 @@ public:
     // Kernels the host made and owns, in order of creation.
     QList<product_kernel_i *> kernels() const { return m_kernels; }
     kernel_client_c *kernel_client() const { return m_client.get(); }
+    // Runs a kernel that comes from elsewhere than a factory, as the ones the host
+    // makes: it needs a page container; the host takes ownership and releases it
+    // with the others. For kernels built into the same program, such as in tests.
+    bool run_kernel(product_kernel_i *kernel);
     // Makes the kernel the active one, then has it show the page.
     void show_page(product_kernel_i *kernel, int page_id);
     // Hands every running kernel a record with this event code; returns how many got it.
@@ -74,6 +79,17 @@ public:
     // The record on_host_event receives: 16 zero bytes with the code, in host byte
     // order, at offset 2, where a reader cannot assume alignment.
     static QByteArray host_event_record(int code);
+
+    // Paired-client file
+
+    // From now on the host also stands in for the program that keeps the file at
+    // path: client commands in messages 12 are applied to it, and every change
+    // is reported to the kernels with event 26, a pairing request with event 27.
+    // Both events are queued, as they would come from another process: the kernel
+    // may be in the middle of sending.
+    void keep_client_store(const QString &path);
+    // Null until keep_client_store.
+    client_store_keeper_c *client_store() const { return m_store.get(); }
 
     // Language
 
@@ -121,11 +137,14 @@ signals:
 private:
     void note(const QString &line);
     void start_kernel();
+    void launch_kernel(product_kernel_i *kernel);
+    void post_host_event(int code);
     void release_kernels();
 
     std::unique_ptr<text_provider_c> m_texts;
     std::unique_ptr<ctrl_center_c> m_ctrl_center;
     std::unique_ptr<kernel_client_c> m_client;
+    std::unique_ptr<client_store_keeper_c> m_store;
     QPointer<QWidget> m_container;
     QList<product_kernel_i *> m_kernels;
     std::unique_ptr<QLibrary> m_library;

@@ -1,17 +1,24 @@
 // control_centre: the stand-in host program. Loads the module, shows its pages and
 // logs every call between the two.
+#include "common/global_func_c.h"
+#include "host/client_store_keeper_c.h"
 #include "host/control_centre_c.h"
 #include "host/main_window_c.h"
 #include "host/tour_c.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 namespace {
 struct options_t
@@ -26,6 +33,12 @@ struct options_t
         QStringLiteral("dir")};
     QCommandLineOption language{QStringLiteral("language"), QStringLiteral("Language id to start with."),
                                 QStringLiteral("id")};
+    QCommandLineOption seed_phones{QStringLiteral("seed-phones"),
+                                   QStringLiteral("Start with a few known phones when there is no "
+                                                  "paired-client file yet.")};
+    QCommandLineOption simulate_pairing{
+        QStringLiteral("simulate-pairing"),
+        QStringLiteral("Once started, a new phone of this name asks to pair."), QStringLiteral("name")};
     QCommandLineOption tour{QStringLiteral("tour"),
                             QStringLiteral("Walk through the window without a user, save screenshots and "
                                            "the log into dir, then quit."),
@@ -35,7 +48,7 @@ struct options_t
     {
         parser.setApplicationDescription(QStringLiteral("Control centre host for the Vorla Connect module."));
         parser.addHelpOption();
-        parser.addOptions({module, user_data_home, language, tour});
+        parser.addOptions({module, user_data_home, language, seed_phones, simulate_pairing, tour});
     }
 };
 
@@ -51,6 +64,69 @@ QString click_tab(main_window_c &window, int index)
     if (!button->isChecked())
         return QStringLiteral("the tab button \"%1\" is not checked after its click").arg(button->text());
     return QString();
+}
+
+// The module's pairing dialog while it is open, found as a user would see it.
+QDialog *open_pairing_dialog()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        auto *dialog = qobject_cast<QDialog *>(window);
+        if (dialog != nullptr && dialog->isVisible() &&
+            dialog->findChild<QPushButton *>(QStringLiteral("btn_yes")) != nullptr)
+            return dialog;
+    }
+    return nullptr;
+}
+
+// The phone page through the life of the paired-client file: the seeded phones,
+// no file at all, a pairing request answered with YES, and the result.
+void add_phone_steps(tour_c &tour, main_window_c &window, control_centre_c &host,
+                     const std::function<std::function<QString()>(int)> &open_tab,
+                     const std::function<std::function<QString()>(int)> &switch_language)
+{
+    client_store_keeper_c *store = host.client_store();
+    auto paired_id = std::make_shared<QString>();
+    tour.add_step(QStringLiteral("open the connect page"), open_tab(0));
+    tour.add_screenshot(QStringLiteral("06_phones_seeded.png"));
+    tour.add_step(QStringLiteral("delete the paired-client file"), [store] {
+        return store->clear() ? QString() : QStringLiteral("there was no file to delete");
+    });
+    tour.add_screenshot(QStringLiteral("07_phones_empty.png"));
+    tour.add_step(QStringLiteral("seed the demo phones again"), [store] {
+        return store->seed_demo_phones() ? QString() : QStringLiteral("the phones were not written");
+    });
+    tour.add_step(QStringLiteral("a new phone asks to pair"), [store, paired_id] {
+        *paired_id = store->add_pairing_request(QStringLiteral("OnePlus 11"), QStringLiteral("CPH2449"));
+        return paired_id->isEmpty() ? QStringLiteral("the request was not written") : QString();
+    });
+    tour.add_step(QStringLiteral("the pairing dialog is open"), [] {
+        return open_pairing_dialog() != nullptr ? QString() : QStringLiteral("no pairing dialog");
+    });
+    tour.add_screenshot(QStringLiteral("08_pairing_dialog.png"));
+    tour.add_step(QStringLiteral("press YES"), [] {
+        QDialog *dialog = open_pairing_dialog();
+        if (dialog == nullptr)
+            return QStringLiteral("no pairing dialog");
+        dialog->findChild<QPushButton *>(QStringLiteral("btn_yes"))->click();
+        return QString();
+    });
+    tour.add_step(QStringLiteral("the new phone is in the file"), [store, paired_id] {
+        const QStringList ids = store->client_ids();
+        return ids.contains(*paired_id) ? QString() : QStringLiteral("the new phone is not in the file");
+    });
+    // Ids are random, so the new phone may be listed below the fold.
+    tour.add_step(QStringLiteral("scroll to the end of the list"), [&window] {
+        auto *area = window.page_container()->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
+        if (area == nullptr)
+            return QStringLiteral("no scroll area on the page");
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("10_phone_paired.png"));
+    tour.add_step(QStringLiteral("switch to language 1"), switch_language(1));
+    tour.add_screenshot(QStringLiteral("09_zh_phones.png"));
+    tour.add_step(QStringLiteral("switch back to language 0"), switch_language(0));
 }
 
 // Later walkthroughs append their steps here.
@@ -76,6 +152,7 @@ void add_tour_steps(tour_c &tour, main_window_c &window, control_centre_c &host)
     tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
     tour.add_screenshot(QStringLiteral("05_zh_page_quick_launch.png"));
     tour.add_step(QStringLiteral("switch back to language 0"), switch_language(0));
+    add_phone_steps(tour, window, host, open_tab, switch_language);
     tour.add_log_dump(QStringLiteral("host_log.txt"));
 }
 
@@ -124,10 +201,20 @@ int main(int argc, char *argv[])
 
     main_window_c::apply_application_look();
     control_centre_c host;
+    // The host reads the catalogue for itself to find the paired-client file
+    // where the module looks for it.
+    global_func_c::shared()->initialise();
+    host.keep_client_store(client_store_keeper_c::default_path());
+    // The tour shows the phones, so it always has some to start with.
+    if (parser.isSet(options.seed_phones) || parser.isSet(options.tour))
+        host.client_store()->seed_demo_phones();
     main_window_c window(host);
     if (language != host.language())
         host.set_language(language);
     window.load_module(module_path);
+    if (parser.isSet(options.simulate_pairing))
+        host.client_store()->add_pairing_request(parser.value(options.simulate_pairing),
+                                                 QStringLiteral("Android phone"));
 
     tour_c tour(window, parser.value(options.tour));
     if (parser.isSet(options.tour)) {

@@ -1,5 +1,6 @@
 #include "main_window_c.h"
 
+#include "client_store_keeper_c.h"
 #include "control_centre_c.h"
 #include "kernel_client_c.h"
 #include "module/module_interfaces.h"
@@ -285,8 +286,51 @@ void main_window_c::build_menus()
                              [this] { m_host.send_host_event(host_event_pairing_requested); });
     m_host_events->setEnabled(false);
 
+    build_phone_menu();
+
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(m_log_dock->toggleViewAction());
+}
+
+void main_window_c::build_phone_menu()
+{
+    // Plays the phones and the program that keeps their file; only while the host keeps it.
+    m_phones = menuBar()->addMenu(QStringLiteral("&Phones"));
+    connect(m_phones, &QMenu::aboutToShow, this, &main_window_c::fill_phone_menu);
+    fill_phone_menu();
+}
+
+void main_window_c::fill_phone_menu()
+{
+    m_phones->clear();
+    client_store_keeper_c *store = m_host.client_store();
+    if (store == nullptr) {
+        m_phones->addAction(QStringLiteral("No paired-client file kept"))->setEnabled(false);
+        return;
+    }
+    m_phones->addAction(QStringLiteral("New phone asks to pair"), this, [this, store] {
+        static const char *const names[] = {"OnePlus 11", "Xperia 5 V", "Moto g84", "Nothing Phone (2)"};
+        const QString name = QString::fromUtf8(names[m_phones_asked++ % std::size(names)]);
+        store->add_pairing_request(name, QStringLiteral("Android phone"));
+    });
+    m_phones->addSeparator();
+    const QStringList ids = store->client_ids();
+    for (const QString &id : ids) {
+        QAction *action = m_phones->addAction(store->client_name(id) + QStringLiteral(" connected"));
+        action->setCheckable(true);
+        action->setChecked(store->is_connected(id));
+        connect(action, &QAction::triggered, this,
+                [store, id](bool connected) { store->set_connected(id, connected); });
+    }
+    if (ids.isEmpty())
+        m_phones->addAction(QStringLiteral("No phones known"))->setEnabled(false);
+    m_phones->addSeparator();
+    QAction *seed = m_phones->addAction(QStringLiteral("Seed demo phones"), store,
+                                        &client_store_keeper_c::seed_demo_phones);
+    seed->setEnabled(!store->exists());
+    QAction *clear =
+        m_phones->addAction(QStringLiteral("Delete the file"), store, &client_store_keeper_c::clear);
+    clear->setEnabled(store->exists());
 }
 
 void main_window_c::build_log_panel()

@@ -73,6 +73,8 @@ private:
 
     QWidget *build_header();
     void build_menus();
+    void build_phone_menu();
+    void fill_phone_menu();
     void add_tabs(product_kernel_i *kernel);
     void remove_tabs(product_kernel_i *kernel);
     void open_tab(const tab_t &tab);
@@ -94,6 +96,8 @@ private:
     QActionGroup *m_languages = nullptr;
     QAction *m_unload = nullptr;
     QMenu *m_host_events = nullptr;
+    QMenu *m_phones = nullptr;
+    int m_phones_asked = 0;
     QList<tab_t> m_tabs;
     QString m_page_hint;
     QString m_last_entry;

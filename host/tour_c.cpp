@@ -2,7 +2,10 @@
 
 #include "main_window_c.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QTimer>
@@ -22,10 +25,26 @@ void tour_c::add_screenshot(const QString &file_name)
 {
     add_step(QStringLiteral("screenshot ") + file_name, [this, file_name]() -> QString {
         const QString path = m_directory.filePath(file_name);
-        if (!m_window.grab().save(path))
+        if (!grab().save(path))
             return QStringLiteral("cannot write ") + path;
         return QString();
     });
+}
+
+QPixmap tour_c::grab() const
+{
+    QPixmap shot = m_window.grab();
+    // Dialogs are windows of their own and would be missing from the window's
+    // picture; they are painted where they stand over it.
+    QPainter painter(&shot);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (qobject_cast<QDialog *>(window) == nullptr || !window->isVisible())
+            continue;
+        const QPoint at = window->mapToGlobal(QPoint(0, 0)) - m_window.mapToGlobal(QPoint(0, 0));
+        painter.drawPixmap(at, window->grab());
+    }
+    return shot;
 }
 
 void tour_c::add_log_dump(const QString &file_name)

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QPixmap;
 class main_window_c;
 
 class tour_c : public QObject
@@ -28,6 +29,7 @@ public:
     // Steps run in the order they were added. An action returns an error text, or an
     // empty string when it went well; the first error ends the tour.
     void add_step(const QString &name, std::function<QString()> action);
+    // The window with any dialog open over it.
     void add_screenshot(const QString &file_name);
     void add_log_dump(const QString &file_name);
 
@@ -44,6 +46,7 @@ private:
         QString name;
         std::function<QString()> action;
     };
+    QPixmap grab() const;
     void wait_for_exposure(int waited_ms);
     void run_next();
     void finish(int exit_code);

@@ -1,0 +1,310 @@
+#include "host/client_store_keeper_c.h"
+
+#include "common/global_func_c.h"
+#include "host/shared_block.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+namespace {
+const QString friend_key = QStringLiteral("Friend");
+const QString connected_key = QStringLiteral("CONNECTED");
+const QString server_key = QStringLiteral("Server");
+const int friend_known = 0;
+const int friend_trusted = 1;
+const int friend_pending = 2;
+
+struct demo_phone_t
+{
+    const char *id;
+    const char *name;
+    const char *model;
+    int friend_state;
+    bool connected;
+};
+
+// One of each state the phone list tells apart.
+const demo_phone_t demo_phones[] = {
+    {"3C5A0B7E91D24F60", "Pixel 7 Pro", "Google Pixel 7 Pro", friend_trusted, true},
+    {"7D19E4C2A0B35F81", "Anna's iPhone", "iPhone 14", friend_known, false},
+    {"B2F08D6C51E7493A", "Galaxy S23", "Samsung SM-S911B", friend_trusted, false},
+};
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+bool has_group(QSettings &settings, const QString &id)
+{
+    return !id.isEmpty() && settings.childGroups().contains(id);
+}
+} // namespace
+
+client_store_keeper_c::client_store_keeper_c(const QString &file_path, QObject *parent)
+    : QObject(parent), m_path(file_path)
+{}
+
+QString client_store_keeper_c::default_path()
+{
+    return global_func_c::shared()->settings_directory() + QStringLiteral("APP_Clients");
+}
+
+bool client_store_keeper_c::exists() const
+{
+    return QFileInfo::exists(m_path);
+}
+
+bool client_store_keeper_c::apply_shared_block(const QString &key)
+{
+    QByteArray block;
+    QString error;
+    if (!read_shared_block(key, &block, &error)) {
+        emit logged(QStringLiteral("APP_Clients: no block under %1 (%2); nothing changed").arg(key, error));
+        return false;
+    }
+    return apply_block(block);
+}
+
+bool client_store_keeper_c::apply_block(const QByteArray &block)
+{
+    client_command_c command;
+    QString error;
+    if (!client_command_c::decode(block, &command, &error)) {
+        emit logged(QStringLiteral("APP_Clients: block of %1 bytes refused (%2); nothing changed")
+                        .arg(block.size())
+                        .arg(error));
+        return false;
+    }
+    return apply_command(command);
+}
+
+bool client_store_keeper_c::apply_command(const client_command_c &command)
+{
+    const QString id = command.argument();
+    edit_t edit;
+    switch (command.code()) {
+    case client_command_c::accept:
+    case client_command_c::refuse: {
+        const int wanted = command.code() == client_command_c::accept ? friend_trusted : friend_known;
+        edit = [id, wanted](QSettings &settings, QString *note) {
+            if (!has_group(settings, id)) {
+                *note = QStringLiteral("unknown client");
+                return false;
+            }
+            const QString key = id + QLatin1Char('/') + friend_key;
+            if (settings.contains(key) && settings.value(key).toInt() == wanted) {
+                *note = QStringLiteral("already Friend %1").arg(wanted);
+                return false;
+            }
+            settings.setValue(key, wanted);
+            *note = QStringLiteral("Friend %1").arg(wanted);
+            return true;
+        };
+        break;
+    }
+    case client_command_c::remove:
+        edit = [id](QSettings &settings, QString *note) {
+            if (!has_group(settings, id)) {
+                *note = QStringLiteral("unknown client");
+                return false;
+            }
+            settings.remove(id);
+            *note = QStringLiteral("removed");
+            return true;
+        };
+        break;
+    case client_command_c::rename_pc:
+        edit = [id](QSettings &settings, QString *note) {
+            // The form never sends an empty name; one that did would blank the PC on every phone.
+            if (id.isEmpty()) {
+                *note = QStringLiteral("empty name refused");
+                return false;
+            }
+            if (settings.contains(server_key) && settings.value(server_key).toString() == id) {
+                *note = QStringLiteral("name unchanged");
+                return false;
+            }
+            settings.setValue(server_key, id);
+            *note = QStringLiteral("Server = ") + quoted(id);
+            return true;
+        };
+        break;
+    case client_command_c::request_ended:
+        edit = [id](QSettings &settings, QString *note) {
+            if (!has_group(settings, id)) {
+                *note = QStringLiteral("unknown client");
+                return false;
+            }
+            // A phone accepted or denied meanwhile keeps its place.
+            if (settings.value(id + QLatin1Char('/') + friend_key).toInt() != friend_pending) {
+                *note = QStringLiteral("no longer pending, kept");
+                return false;
+            }
+            settings.remove(id);
+            *note = QStringLiteral("pending request removed");
+            return true;
+        };
+        break;
+    default:
+        emit logged(QStringLiteral("APP_Clients: %1 refused; nothing changed").arg(command.describe()));
+        return false;
+    }
+    return rewrite(command.describe(), edit);
+}
+
+QString client_store_keeper_c::fresh_client_id() const
+{
+    const QStringList taken = client_ids();
+    QString id;
+    do {
+        const quint64 value = QRandomGenerator::global()->generate64();
+        id = QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
+    } while (taken.contains(id));
+    return id;
+}
+
+QString client_store_keeper_c::add_pairing_request(const QString &name, const QString &model)
+{
+    const QString id = fresh_client_id();
+    const bool written = rewrite(
+        QStringLiteral("phone %1 asks to pair").arg(quoted(name)),
+        [&](QSettings &settings, QString *note) {
+            settings.beginGroup(id);
+            settings.setValue(QStringLiteral("ID"), id);
+            settings.setValue(QStringLiteral("Name"), name);
+            settings.setValue(QStringLiteral("Model"), model);
+            settings.setValue(friend_key, friend_pending);
+            settings.setValue(connected_key, true);
+            settings.endGroup();
+            *note = QStringLiteral("pending as ") + id;
+            return true;
+        },
+        false);
+    if (!written)
+        return QString();
+    emit pairing_requested(id);
+    return id;
+}
+
+bool client_store_keeper_c::set_connected(const QString &client_id, bool connected)
+{
+    const QString what =
+        QStringLiteral("phone %1 %2").arg(client_id, connected ? "comes back" : "goes offline");
+    return rewrite(what, [&](QSettings &settings, QString *note) {
+        if (!has_group(settings, client_id)) {
+            *note = QStringLiteral("unknown client");
+            return false;
+        }
+        const QString key = client_id + QLatin1Char('/') + connected_key;
+        if (settings.contains(key) && settings.value(key).toBool() == connected) {
+            *note = QStringLiteral("unchanged");
+            return false;
+        }
+        settings.setValue(key, connected);
+        *note = QStringLiteral("CONNECTED %1").arg(connected ? "true" : "false");
+        return true;
+    });
+}
+
+bool client_store_keeper_c::seed_demo_phones()
+{
+    if (exists())
+        return false;
+    return rewrite(QStringLiteral("demo phones"), [](QSettings &settings, QString *note) {
+        settings.setValue(server_key, QStringLiteral("GAMING RIG"));
+        for (const demo_phone_t &phone : demo_phones) {
+            settings.beginGroup(QLatin1String(phone.id));
+            settings.setValue(QStringLiteral("ID"), QLatin1String(phone.id));
+            settings.setValue(QStringLiteral("Name"), QString::fromUtf8(phone.name));
+            settings.setValue(QStringLiteral("Model"), QString::fromUtf8(phone.model));
+            settings.setValue(friend_key, phone.friend_state);
+            settings.setValue(connected_key, phone.connected);
+            settings.endGroup();
+        }
+        *note = QStringLiteral("%1 phones").arg(std::size(demo_phones));
+        return true;
+    });
+}
+
+bool client_store_keeper_c::clear()
+{
+    if (!exists())
+        return false;
+    if (!QFile::remove(m_path)) {
+        emit logged(QStringLiteral("APP_Clients: cannot delete ") + m_path);
+        return false;
+    }
+    emit logged(QStringLiteral("APP_Clients: deleted"));
+    emit store_changed();
+    return true;
+}
+
+QStringList client_store_keeper_c::client_ids() const
+{
+    return QSettings(m_path, QSettings::IniFormat).childGroups();
+}
+
+QString client_store_keeper_c::client_name(const QString &client_id) const
+{
+    return QSettings(m_path, QSettings::IniFormat)
+        .value(client_id + QStringLiteral("/Name"), client_id)
+        .toString();
+}
+
+bool client_store_keeper_c::is_connected(const QString &client_id) const
+{
+    return QSettings(m_path, QSettings::IniFormat)
+        .value(client_id + QLatin1Char('/') + connected_key)
+        .toBool();
+}
+
+bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, bool announce)
+{
+    const auto fail = [&](const QString &reason) {
+        emit logged(QStringLiteral("APP_Clients: %1 not applied: %2").arg(what, reason));
+        return false;
+    };
+    // The scratch copy lives outside the settings directory, so that nothing but
+    // the finished file ever appears there.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return fail(scratch.errorString());
+    const QString copy = scratch.filePath(QStringLiteral("APP_Clients"));
+    if (exists() && !QFile::copy(m_path, copy))
+        return fail(QStringLiteral("cannot copy ") + m_path);
+
+    QString note;
+    {
+        QSettings settings(copy, QSettings::IniFormat);
+        // Reading first tells a file that does not parse from an empty one.
+        settings.childGroups();
+        if (settings.status() != QSettings::NoError)
+            return fail(QStringLiteral("the file does not parse"));
+        if (!edit(settings, &note)) {
+            emit logged(QStringLiteral("APP_Clients: %1: %2; nothing changed").arg(what, note));
+            return false;
+        }
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return fail(QStringLiteral("cannot write the scratch copy"));
+    }
+    QFile scratch_file(copy);
+    if (!scratch_file.open(QIODevice::ReadOnly))
+        return fail(scratch_file.errorString());
+    const QByteArray contents = scratch_file.readAll();
+
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSaveFile target(m_path);
+    if (!target.open(QIODevice::WriteOnly) || target.write(contents) != contents.size() || !target.commit())
+        return fail(target.errorString());
+    emit logged(QStringLiteral("APP_Clients: %1: %2").arg(what, note));
+    if (announce)
+        emit store_changed();
+    return true;
+}

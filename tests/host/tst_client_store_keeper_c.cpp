@@ -1,0 +1,265 @@
+// The host's keeper of "APP_Clients": what each command block does to the
+// file, what it must leave alone, and that the module hears of every change.
+#include "host/client_store_keeper_c.h"
+#include "host/control_centre_c.h"
+#include "host/main_window_c.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QSettings>
+#include <QSharedMemory>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+QByteArray block(qint32 command, const QString &argument)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(16);
+    stream << command << argument;
+    return bytes;
+}
+
+// a: pending, b: trusted and connected, c: known and offline.
+const char *const start_file = "[General]\nServer=OLD NAME\n\n"
+                               "[a]\nCONNECTED=true\nFriend=2\nID=a\nModel=M a\nName=Alpha\n\n"
+                               "[b]\nCONNECTED=true\nFriend=1\nID=b\nModel=M b\nName=Beta\n\n"
+                               "[c]\nCONNECTED=false\nFriend=0\nID=c\nModel=M c\nName=Gamma\n";
+} // namespace
+
+class tst_client_store_keeper_c : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void commands_data();
+    void commands();
+    void left_alone_data();
+    void left_alone();
+    void no_file_is_not_created();
+    void phone_side();
+    void seeding_keeps_a_users_file();
+    void host_applies_blocks_and_reports();
+
+private:
+    QByteArray contents() const;
+    QStringList directory_entries() const;
+
+    std::unique_ptr<QTemporaryDir> dir;
+    QString path;
+};
+
+void tst_client_store_keeper_c::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    path = dir->filePath(QStringLiteral("setting/APP_Clients"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(start_file);
+}
+
+QByteArray tst_client_store_keeper_c::contents() const
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList tst_client_store_keeper_c::directory_entries() const
+{
+    return QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+void tst_client_store_keeper_c::commands_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("groups");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    const QStringList all{"a", "b", "c"};
+    QTest::newRow("accept request") << block(1, "a") << all << "a/Friend" << QVariant(1);
+    QTest::newRow("auto-pair on") << block(1, "c") << all << "c/Friend" << QVariant(1);
+    QTest::newRow("deny request") << block(2, "a") << all << "a/Friend" << QVariant(0);
+    QTest::newRow("auto-pair off") << block(2, "b") << all << "b/Friend" << QVariant(0);
+    QTest::newRow("remove") << block(3, "b") << QStringList{"a", "c"} << "b/ID" << QVariant();
+    QTest::newRow("rename") << block(4, QString::fromUtf8("Rig \u00e9 / [x]")) << all << "Server"
+                            << QVariant(QString::fromUtf8("Rig \u00e9 / [x]"));
+    QTest::newRow("request ended") << block(5, "a") << QStringList{"b", "c"} << "a/ID" << QVariant();
+}
+
+void tst_client_store_keeper_c::commands()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, groups);
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+
+    client_store_keeper_c keeper(path);
+    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
+    QVERIFY(keeper.apply_block(bytes));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
+
+    const QSettings after(path, QSettings::IniFormat);
+    QCOMPARE(after.status(), QSettings::NoError);
+    QCOMPARE(after.childGroups(), groups);
+    QCOMPARE(after.value(key).toString(), value.toString());
+    QCOMPARE(after.contains(key), value.isValid());
+    // What the command did not name stays as it was.
+    QCOMPARE(after.value("c/Name").toString(), groups.contains("c") ? "Gamma" : "");
+    QCOMPARE(after.value("b/CONNECTED").toBool(), groups.contains("b"));
+    if (!key.startsWith("Server"))
+        QCOMPARE(after.value("Server").toString(), QStringLiteral("OLD NAME"));
+}
+
+void tst_client_store_keeper_c::left_alone_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty block") << QByteArray();
+    QTest::newRow("truncated string") << block(3, "abc").left(9);
+    QTest::newRow("only the command") << QByteArray::fromHex("00000001");
+    QTest::newRow("odd byte count") << QByteArray::fromHex("00000003000000010061");
+    QTest::newRow("bytes left over") << block(3, "b") + "x";
+    QTest::newRow("unknown command") << block(9, "b");
+    QTest::newRow("accept unknown id") << block(1, "zz");
+    QTest::newRow("deny unknown id") << block(2, "zz");
+    QTest::newRow("remove unknown id") << block(3, "zz");
+    QTest::newRow("end unknown id") << block(5, "zz");
+    QTest::newRow("end of a trusted phone") << block(5, "b");
+    QTest::newRow("null id") << block(1, QString());
+    QTest::newRow("empty PC name") << block(4, "");
+    QTest::newRow("same PC name") << block(4, "OLD NAME");
+    QTest::newRow("accept a trusted phone") << block(1, "b");
+}
+
+void tst_client_store_keeper_c::left_alone()
+{
+    QFETCH(QByteArray, bytes);
+    const QDateTime written = QFileInfo(path).lastModified();
+    client_store_keeper_c keeper(path);
+    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
+    QSignalSpy logged(&keeper, &client_store_keeper_c::logged);
+    QVERIFY(!keeper.apply_block(bytes));
+    QCOMPARE(contents(), QByteArray(start_file));
+    QCOMPARE(QFileInfo(path).lastModified(), written);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(logged.count(), 1);
+    QVERIFY(logged.first().first().toString().contains("nothing changed"));
+    QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
+}
+
+void tst_client_store_keeper_c::no_file_is_not_created()
+{
+    QVERIFY(QFile::remove(path));
+    client_store_keeper_c keeper(path);
+    for (int command : {1, 2, 3, 5})
+        QVERIFY(!keeper.apply_block(block(command, "a")));
+    QVERIFY(!keeper.exists());
+    // Naming the PC is the one command that makes a file.
+    QVERIFY(keeper.apply_block(block(4, "RIG")));
+    QCOMPARE(QSettings(path, QSettings::IniFormat).value("Server").toString(), QStringLiteral("RIG"));
+}
+
+void tst_client_store_keeper_c::phone_side()
+{
+    client_store_keeper_c keeper(path);
+    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
+    QSignalSpy requested(&keeper, &client_store_keeper_c::pairing_requested);
+
+    const QString id = keeper.add_pairing_request(QStringLiteral("New = phone"), QStringLiteral("X1"));
+    QVERIFY(!id.isEmpty());
+    QCOMPARE(requested.count(), 1);
+    QCOMPARE(requested.first().first().toString(), id);
+    QCOMPARE(changed.count(), 0);
+    {
+        QSettings after(path, QSettings::IniFormat);
+        QCOMPARE(after.childGroups().size(), 4);
+        after.beginGroup(id);
+        QCOMPARE(after.value("ID").toString(), id);
+        QCOMPARE(after.value("Name").toString(), QStringLiteral("New = phone"));
+        QCOMPARE(after.value("Model").toString(), QStringLiteral("X1"));
+        QCOMPARE(after.value("Friend").toInt(), 2);
+        QCOMPARE(after.value("CONNECTED").toBool(), true);
+    }
+    QVERIFY(keeper.add_pairing_request("Other", "X2") != id);
+
+    QVERIFY(keeper.set_connected(id, false));
+    QVERIFY(!keeper.is_connected(id));
+    QVERIFY(!keeper.set_connected(id, false));
+    QVERIFY(keeper.set_connected("c", true));
+    QVERIFY(!keeper.set_connected("zz", true));
+    QCOMPARE(changed.count(), 2);
+    QVERIFY(!keeper.client_ids().contains("zz"));
+    QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
+}
+
+void tst_client_store_keeper_c::seeding_keeps_a_users_file()
+{
+    client_store_keeper_c keeper(path);
+    QVERIFY(!keeper.seed_demo_phones());
+    QCOMPARE(contents(), QByteArray(start_file));
+
+    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
+    QVERIFY(keeper.clear());
+    QVERIFY(!keeper.exists());
+    QVERIFY(keeper.seed_demo_phones());
+    QCOMPARE(changed.count(), 2);
+    const QSettings seeded(path, QSettings::IniFormat);
+    QCOMPARE(seeded.value("Server").toString(), QStringLiteral("GAMING RIG"));
+    const QStringList ids = seeded.childGroups();
+    QCOMPARE(ids.size(), 3);
+    // One of each: trusted and connected, known, trusted but offline.
+    QList<QPair<int, bool>> states;
+    for (const QString &id : ids)
+        states.append({seeded.value(id + "/Friend").toInt(), seeded.value(id + "/CONNECTED").toBool()});
+    std::sort(states.begin(), states.end());
+    QCOMPARE(states, (QList<QPair<int, bool>>{{0, false}, {1, false}, {1, true}}));
+}
+
+// Through the host with the real module: the block the kernel leaves in shared
+// memory changes the file, and the kernel hears of it with event 26 afterwards.
+void tst_client_store_keeper_c::host_applies_blocks_and_reports()
+{
+    control_centre_c host;
+    main_window_c window(host);
+    QStringList notes;
+    connect(&host, &control_centre_c::note_logged, this, [&notes](const QString &l) { notes.append(l); });
+    host.keep_client_store(path);
+    QVERIFY(window.load_module(QStringLiteral(VORLA_MODULE_FILE)));
+    product_kernel_i *kernel = host.kernels().value(0);
+    QVERIFY(kernel != nullptr);
+
+    const auto send = [&](const QByteArray &bytes) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QString key = kernel->share_data(&buffer);
+        notes.clear();
+        kernel->post_message(12, &key);
+        // Not at once: the kernel may be in the middle of sending.
+        QVERIFY(!notes.contains("Host event 26"));
+    };
+    send(block(3, "c"));
+    QTRY_VERIFY(notes.contains("Host event 26"));
+    QVERIFY(!QSettings(path, QSettings::IniFormat).childGroups().contains("c"));
+
+    send(block(3, "c").left(6));
+    QVERIFY(!notes.filter("refused").isEmpty());
+    QTest::qWait(50);
+    QVERIFY(!notes.contains("Host event 26"));
+
+    // A phone asking to pair is reported as such.
+    QVERIFY(!host.client_store()->add_pairing_request("P", "M").isEmpty());
+    notes.clear();
+    QTRY_VERIFY(notes.contains("Host event 27"));
+    QVERIFY(!notes.contains("Host event 26"));
+    host.unload_module();
+}
+
+QTEST_MAIN(tst_client_store_keeper_c)
+#include "tst_client_store_keeper_c.moc"
