@@ -6,6 +6,7 @@
 #include "connect/client_store_c.h"
 #include "pages/connect_c.h"
 #include "pages/quick_launch_settings_c.h"
+#include "quick_launch/item_store.h"
 
 #include <QBuffer>
 #include <QSharedMemory>
@@ -121,7 +122,22 @@ void vorla_connect_kernel_c::hide_page()
 
 int vorla_connect_kernel_c::save_quick_launch_lists()
 {
-    return 0;
+    if (quick_launch_page == nullptr)
+        return 0;
+    quick_launch_list_t saved_games;
+    quick_launch_list_t saved_programs;
+    read_item_file(saved_games, games_file_name);
+    read_item_file(saved_programs, programs_file_name);
+    const quick_launch_list_t games = *quick_launch_page->get_games();
+    const quick_launch_list_t programs = *quick_launch_page->get_programs();
+    if (same_items(saved_games, games) && same_items(saved_programs, programs))
+        return 0;
+    // Both files together, so that they always hold the same saved state.
+    write_item_file(games, games_file_name);
+    write_item_file(programs, programs_file_name);
+    QString nothing;
+    post_message(kernel_message_lists_saved, &nothing);
+    return 1;
 }
 
 void vorla_connect_kernel_c::post_message(int code, QString *payload)

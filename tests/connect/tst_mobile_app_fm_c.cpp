@@ -78,6 +78,7 @@ private slots:
     void list_and_actions_data();
     void list_and_actions();
     void row_without_owner_ignores_clicks();
+    void nothing_is_sent_without_a_client();
     void pc_name_sent_on_focus_loss();
     void hostile_store_data();
     void hostile_store();
@@ -216,6 +217,19 @@ void tst_mobile_app_fm_c::row_without_owner_ignores_clicks()
     QTest::mouseClick(child<QCheckBox>(&row, "cb_pair"), Qt::LeftButton); // display only
     QVERIFY(row.is_paired());
     QCOMPARE(journal, QStringList());
+}
+
+// Before the host initialised the kernel the display still follows the user.
+void tst_mobile_app_fm_c::nothing_is_sent_without_a_client()
+{
+    write_store(group("A", "1", "true") + group("C", "0"));
+    vorla_connect_kernel_c bare_kernel;
+    mobile_app_fm_c form(&bare_kernel);
+    QTRY_COMPARE(form.device_rows().size(), 2);
+    form.remove_client(QStringLiteral("A"));
+    form.set_auto_pair(QStringLiteral("C"), true);
+    QCOMPARE(form.device_rows().size(), 1);
+    QCOMPARE(bare_kernel.key_pool().size(), 0);
 }
 
 // Every loss of focus sends the name, changed or not; the phones need one to show.

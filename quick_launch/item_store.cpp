@@ -1,0 +1,165 @@
+#include "quick_launch/item_store.h"
+
+#include "common/global_func_c.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSettings>
+
+#include <new>
+#include <set>
+#include <tuple>
+
+namespace {
+QString item_path(const QString &file_name)
+{
+    return global_func_c::shared()->icon_directory() + file_name;
+}
+
+// Group names for the entries in list order. Order is not unique (it is never
+// renumbered, and hidden catalogue entries all have -1), yet the settings store
+// merges groups of the same name. The first entry with an Order keeps the plain
+// number; later ones get "<Order>.<n>", n counting from 1 and zero-padded to
+// the width of the largest n of that Order. Reading ignores group names, and
+// because '.' sorts before every digit while "<Order>" is a prefix of the
+// others, the text sort puts "7", "7.1", "7.2" next to each other and in list
+// order, before "70". An Order never contains '.', so no name can clash.
+QStringList group_names(const quick_launch_list_t &list)
+{
+    QHash<qint32, int> total;
+    for (const quick_launch_item_t &item : list)
+        ++total[item.Order];
+    QHash<qint32, int> seen;
+    QStringList names;
+    names.reserve(list.size());
+    for (const quick_launch_item_t &item : list) {
+        const QString order = QString::number(item.Order);
+        const int n = seen[item.Order]++;
+        if (n == 0) {
+            names.append(order);
+        } else {
+            const int width = QString::number(total.value(item.Order) - 1).size();
+            names.append(order + QLatin1Char('.') + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0')));
+        }
+    }
+    return names;
+}
+void read_groups(quick_launch_list_t &list, const QString &path)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    const QStringList groups = settings.childGroups();
+    const QString missing_text = QStringLiteral("N/A");
+    for (const QString &group : groups) {
+        settings.beginGroup(group);
+        bool id_ok = false;
+        bool order_ok = false;
+        quick_launch_item_t item;
+        item.ID = settings.value(QStringLiteral("ID"), QStringLiteral("-1")).toString().toInt(&id_ok, 10);
+        item.Order =
+            settings.value(QStringLiteral("Order"), QStringLiteral("-1")).toString().toInt(&order_ok, 10);
+        if (id_ok && order_ok) {
+            item.Game_Type = settings.value(QStringLiteral("Game_Type"), QStringLiteral("0")).toInt();
+            item.Platform_ID = settings.value(QStringLiteral("Platform_ID"), QStringLiteral("0")).toInt();
+            item.IS_DLC = settings.value(QStringLiteral("IS_DLC"), false).toBool();
+            item.Game_Name = settings.value(QStringLiteral("Game_Name"), missing_text).toString();
+            item.Game_Path = settings.value(QStringLiteral("Game_Path"), missing_text).toString();
+            item.Scaned_Name = settings.value(QStringLiteral("Scaned_Name"), missing_text).toString();
+            list.append(item);
+        }
+        settings.endGroup();
+    }
+}
+void write_groups(const quick_launch_list_t &list, const QString &path)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    settings.clear();
+    const QStringList groups = group_names(list);
+    for (int i = 0; i < list.size(); ++i) {
+        const quick_launch_item_t &item = list.at(i);
+        settings.beginGroup(groups.at(i));
+        settings.setValue(QStringLiteral("ID"), item.ID);
+        settings.setValue(QStringLiteral("Game_Name"), item.Game_Name);
+        settings.setValue(QStringLiteral("Game_Path"), item.Game_Path);
+        settings.setValue(QStringLiteral("Order"), item.Order);
+        settings.setValue(QStringLiteral("Scaned_Name"), item.Scaned_Name);
+        settings.setValue(QStringLiteral("Game_Type"), item.Game_Type);
+        settings.setValue(QStringLiteral("Platform_ID"), item.Platform_ID);
+        settings.setValue(QStringLiteral("IS_DLC"), item.IS_DLC);
+        settings.endGroup();
+    }
+    settings.sync();
+}
+} // namespace
+
+QString icon_file(int id)
+{
+    return global_func_c::shared()->icon_directory() + QString::number(id) + QStringLiteral(".png");
+}
+
+void read_item_file(quick_launch_list_t &list, const QString &file_name)
+{
+    const QString path = item_path(file_name);
+    if (!QFile::exists(path))
+        return;
+    quick_launch_list_t read;
+    // The store turns "@Variant(...)" values into Qt types and trusts the
+    // element counts inside them; a damaged file can ask for gigabytes. Such a
+    // file reads as no entries instead of taking the host down.
+    try {
+        read_groups(read, path);
+    } catch (const std::bad_alloc &) {
+        return;
+    }
+    list.append(read);
+}
+
+void write_item_file(const quick_launch_list_t &list, const QString &file_name)
+{
+    QDir().mkpath(global_func_c::shared()->icon_directory());
+    const QString path = item_path(file_name);
+    // Setting keys makes the store parse the old file first; one it cannot
+    // parse (see read_item_file) is dropped, as its content goes anyway.
+    try {
+        write_groups(list, path);
+    } catch (const std::bad_alloc &) {
+        QFile::remove(path);
+        write_groups(list, path);
+    }
+    // The store writes nothing when it has nothing to change, but an empty
+    // list saved for the first time must still leave its file behind.
+    if (!QFile::exists(path)) {
+        QFile empty(path);
+        empty.open(QIODevice::WriteOnly);
+    }
+}
+
+bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        const quick_launch_item_t &x = a.at(i);
+        const quick_launch_item_t &y = b.at(i);
+        if (x.Game_Name != y.Game_Name || x.Game_Path != y.Game_Path || x.ID != y.ID || x.Order != y.Order)
+            return false;
+    }
+    return true;
+}
+
+void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_name)
+{
+    quick_launch_list_t saved_list;
+    read_item_file(saved_list, file_name);
+    // A catalogue scan can leave thousands of entries; avoid a quadratic search.
+    std::set<std::tuple<qint32, qint32, qint32>> saved;
+    for (const quick_launch_item_t &item : qAsConst(saved_list))
+        saved.emplace(item.ID, item.Game_Type, item.Platform_ID);
+    for (const quick_launch_item_t &item : list) {
+        if (saved.count({item.ID, item.Game_Type, item.Platform_ID}) != 0)
+            continue;
+        const QString icon = icon_file(item.ID);
+        if (QFile::exists(icon))
+            QFile::remove(icon);
+    }
+}

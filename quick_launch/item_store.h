@@ -1,0 +1,38 @@
+// The two item files that keep the quick-launch lists between runs, and the
+// icon files that go with their entries. Both live in the icon directory.
+// Failures to create, write or delete files are neither detected nor reported.
+#ifndef VORLA_ITEM_STORE_H
+#define VORLA_ITEM_STORE_H
+
+#include "quick_launch/quick_launch_item_t.h"
+
+#include <QString>
+
+// File names of the games list and the programs list in the icon directory.
+inline const QString games_file_name = QStringLiteral("games_info.ini");
+inline const QString programs_file_name = QStringLiteral("programs_info.ini");
+
+// Full path of an entry's icon: the icon directory + ID in decimal + ".png".
+QString icon_file(int id);
+
+// Appends the entries of the named item file to list. A missing file adds
+// nothing; a group whose "ID" or "Order" is not a base-10 integer is skipped;
+// missing keys take their defaults. Entries come in the order in which the
+// settings store lists the groups, which is sorted as text.
+void read_item_file(quick_launch_list_t &list, const QString &file_name);
+
+// Replaces the named item file by the list's entries, creating the icon
+// directory when needed. The file exists afterwards even for an empty list.
+void write_item_file(const quick_launch_list_t &list, const QString &file_name);
+
+// True when both lists have the same length and, position by position, the
+// same Game_Name, Game_Path, ID and Order. The scanner's bookkeeping
+// (Game_Type, Platform_ID, IS_DLC, Scaned_Name) does not count as a change.
+bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b);
+
+// Deletes the icons of the entries of list that the named item file does not
+// hold (matched by ID, Game_Type and Platform_ID). Without the file every
+// entry counts as unsaved.
+void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_name);
+
+#endif
