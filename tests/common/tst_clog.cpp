@@ -4,9 +4,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <thread>
-#include <vector>
-
 namespace {
 const qint64 limit = 2000000;
 const QRegularExpression stamp(QStringLiteral("^\\d{8}_\\d{2}:\\d{2}:\\d{2}:\\d{1,3}$"));
@@ -55,7 +52,6 @@ private slots:
     {
         QTest::addColumn<QList<qint64>>("sizes");
         QTest::addColumn<int>("selected"); // -1: a new file
-        QTest::newRow("empty directory") << QList<qint64>{} << -1;
         QTest::newRow("first below the limit") << QList<qint64>{limit - 1, limit} << 0;
         QTest::newRow("older full file left alone") << QList<qint64>{limit, 10} << 1;
         QTest::newRow("all full") << QList<qint64>{limit, limit + 1} << -1;
@@ -115,24 +111,6 @@ private slots:
         QVERIFY2(stamp.match(lines.at(3)).hasMatch(), qPrintable(lines.at(3)));
         QCOMPARE(s_debug.size(), 2);
         QVERIFY(s_debug.at(0) == lines.at(3) && s_debug.at(1).startsWith("hello"));
-    }
-
-    void write_log_keeps_messages_whole_across_threads()
-    {
-        module_log().init(m_base.path() + "/", m_name);
-        std::vector<std::thread> writers;
-        for (int t = 0; t < 4; ++t)
-            writers.emplace_back([] {
-                for (int i = 0; i < 2000; ++i)
-                    write_log(QStringLiteral("message"), false);
-            });
-        for (std::thread &writer : writers)
-            writer.join();
-        const QStringList lines = lines_of(module_log().file_name());
-        QCOMPARE(lines.size(), 4 * 2000 * 3 + 1);
-        for (int i = 0; i + 2 < lines.size(); i += 3)
-            QVERIFY(stamp.match(lines.at(i)).hasMatch() && lines.at(i + 1) == "message" &&
-                    lines.at(i + 2).isEmpty());
     }
 };
 

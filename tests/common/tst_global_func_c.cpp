@@ -52,10 +52,7 @@ private slots:
         QTest::newRow("not compressed") << catalogue << none;
         QTest::newRow("truncated") << compressed.left(compressed.size() / 2) << none;
         QTest::newRow("not XML") << qCompress("settings") << none;
-        QTest::newRow("empty") << QByteArray() << none;
         QTest::newRow("absurd length") << QByteArray(compressed).replace(0, 4, "\x7f\xff\xff\xff") << none;
-        QTest::newRow("XML cut in PRODUCTS") << qCompress(catalogue.left(catalogue.indexOf("<PRODUCT alias")))
-                                             << "0=Default:zh 1=English:en 2=Deutsch: | VORLA_HUB ";
         QTest::newRow("missing") << QByteArray("missing") << none;
     }
     void read_catalogue()
@@ -108,20 +105,6 @@ private slots:
                               paths.share_memory_key_prefix()}),
                  (QStringList{root, user, user + "log/vorla_connect/", language + "en.qm", language + ".qm",
                               "VORLAVC"}));
-    }
-
-    void test_values()
-    {
-        QTemporaryDir directory;
-        QFile file(directory.filePath(QStringLiteral("test_value.ini")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[General]\n3=7\n9=-2\n10=5\n") > 0);
-        file.close();
-        global_func_c values;
-        values.read_test_values(file.fileName());
-        QList<int> read;
-        for (int i = -1; i <= 10; ++i)
-            read.append(values.test_value(i));
-        QCOMPARE(read, (QList<int>{0, 0, 0, 0, 7, 0, 0, 0, 0, 0, -2, 0}));
     }
 };
 

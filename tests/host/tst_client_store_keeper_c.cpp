@@ -7,12 +7,10 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QSettings>
-#include <QSharedMemory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -42,14 +40,14 @@ private slots:
     void commands();
     void left_alone_data();
     void left_alone();
-    void no_file_is_not_created();
-    void phone_side();
-    void seeding_keeps_a_users_file();
+    void phones_and_seeding();
     void host_applies_blocks_and_reports();
 
 private:
-    QByteArray contents() const;
-    QStringList directory_entries() const;
+    QStringList directory_entries() const
+    {
+        return QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
 
     std::unique_ptr<QTemporaryDir> dir;
     QString path;
@@ -65,17 +63,6 @@ void tst_client_store_keeper_c::init()
     file.write(start_file);
 }
 
-QByteArray tst_client_store_keeper_c::contents() const
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList tst_client_store_keeper_c::directory_entries() const
-{
-    return QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 void tst_client_store_keeper_c::commands_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -84,8 +71,6 @@ void tst_client_store_keeper_c::commands_data()
     QTest::addColumn<QVariant>("value");
     const QStringList all{"a", "b", "c"};
     QTest::newRow("accept request") << block(1, "a") << all << "a/Friend" << QVariant(1);
-    QTest::newRow("auto-pair on") << block(1, "c") << all << "c/Friend" << QVariant(1);
-    QTest::newRow("deny request") << block(2, "a") << all << "a/Friend" << QVariant(0);
     QTest::newRow("auto-pair off") << block(2, "b") << all << "b/Friend" << QVariant(0);
     QTest::newRow("remove") << block(3, "b") << QStringList{"a", "c"} << "b/ID" << QVariant();
     QTest::newRow("rename") << block(4, QString::fromUtf8("Rig \u00e9 / [x]")) << all << "Server"
@@ -112,9 +97,9 @@ void tst_client_store_keeper_c::commands()
     QCOMPARE(after.value(key).toString(), value.toString());
     QCOMPARE(after.contains(key), value.isValid());
     // What the command did not name stays as it was.
-    QCOMPARE(after.value("c/Name").toString(), groups.contains("c") ? "Gamma" : "");
+    QCOMPARE(after.value("c/Name").toString(), QStringLiteral("Gamma"));
     QCOMPARE(after.value("b/CONNECTED").toBool(), groups.contains("b"));
-    if (!key.startsWith("Server"))
+    if (key != "Server")
         QCOMPARE(after.value("Server").toString(), QStringLiteral("OLD NAME"));
 }
 
@@ -123,19 +108,13 @@ void tst_client_store_keeper_c::left_alone_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty block") << QByteArray();
     QTest::newRow("truncated string") << block(3, "abc").left(9);
-    QTest::newRow("only the command") << QByteArray::fromHex("00000001");
-    QTest::newRow("odd byte count") << QByteArray::fromHex("00000003000000010061");
     QTest::newRow("bytes left over") << block(3, "b") + "x";
     QTest::newRow("unknown command") << block(9, "b");
     QTest::newRow("accept unknown id") << block(1, "zz");
-    QTest::newRow("deny unknown id") << block(2, "zz");
     QTest::newRow("remove unknown id") << block(3, "zz");
-    QTest::newRow("end unknown id") << block(5, "zz");
     QTest::newRow("end of a trusted phone") << block(5, "b");
     QTest::newRow("null id") << block(1, QString());
     QTest::newRow("empty PC name") << block(4, "");
-    QTest::newRow("same PC name") << block(4, "OLD NAME");
-    QTest::newRow("accept a trusted phone") << block(1, "b");
 }
 
 void tst_client_store_keeper_c::left_alone()
@@ -144,82 +123,34 @@ void tst_client_store_keeper_c::left_alone()
     const QDateTime written = QFileInfo(path).lastModified();
     client_store_keeper_c keeper(path);
     QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
-    QSignalSpy logged(&keeper, &client_store_keeper_c::logged);
     QVERIFY(!keeper.apply_block(bytes));
-    QCOMPARE(contents(), QByteArray(start_file));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray(start_file));
     QCOMPARE(QFileInfo(path).lastModified(), written);
     QCOMPARE(changed.count(), 0);
-    QCOMPARE(logged.count(), 1);
-    QVERIFY(logged.first().first().toString().contains("nothing changed"));
     QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
 }
 
-void tst_client_store_keeper_c::no_file_is_not_created()
-{
-    QVERIFY(QFile::remove(path));
-    client_store_keeper_c keeper(path);
-    for (int command : {1, 2, 3, 5})
-        QVERIFY(!keeper.apply_block(block(command, "a")));
-    QVERIFY(!keeper.exists());
-    // Naming the PC is the one command that makes a file.
-    QVERIFY(keeper.apply_block(block(4, "RIG")));
-    QCOMPARE(QSettings(path, QSettings::IniFormat).value("Server").toString(), QStringLiteral("RIG"));
-}
-
-void tst_client_store_keeper_c::phone_side()
+void tst_client_store_keeper_c::phones_and_seeding()
 {
     client_store_keeper_c keeper(path);
     QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
-    QSignalSpy requested(&keeper, &client_store_keeper_c::pairing_requested);
-
     const QString id = keeper.add_pairing_request(QStringLiteral("New = phone"), QStringLiteral("X1"));
-    QVERIFY(!id.isEmpty());
-    QCOMPARE(requested.count(), 1);
-    QCOMPARE(requested.first().first().toString(), id);
-    QCOMPARE(changed.count(), 0);
-    {
-        QSettings after(path, QSettings::IniFormat);
-        QCOMPARE(after.childGroups().size(), 4);
-        after.beginGroup(id);
-        QCOMPARE(after.value("ID").toString(), id);
-        QCOMPARE(after.value("Name").toString(), QStringLiteral("New = phone"));
-        QCOMPARE(after.value("Model").toString(), QStringLiteral("X1"));
-        QCOMPARE(after.value("Friend").toInt(), 2);
-        QCOMPARE(after.value("CONNECTED").toBool(), true);
-    }
+    QCOMPARE(keeper.client_ids().size(), 4);
+    QCOMPARE(keeper.client_name(id), QStringLiteral("New = phone"));
     QVERIFY(keeper.add_pairing_request("Other", "X2") != id);
-
     QVERIFY(keeper.set_connected(id, false));
-    QVERIFY(!keeper.is_connected(id));
     QVERIFY(!keeper.set_connected(id, false));
-    QVERIFY(keeper.set_connected("c", true));
     QVERIFY(!keeper.set_connected("zz", true));
-    QCOMPARE(changed.count(), 2);
-    QVERIFY(!keeper.client_ids().contains("zz"));
+    QCOMPARE(changed.count(), 1); // requests are announced as such, not as changes
     QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
-}
 
-void tst_client_store_keeper_c::seeding_keeps_a_users_file()
-{
-    client_store_keeper_c keeper(path);
+    // A user's own list is never overwritten.
     QVERIFY(!keeper.seed_demo_phones());
-    QCOMPARE(contents(), QByteArray(start_file));
-
-    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
     QVERIFY(keeper.clear());
-    QVERIFY(!keeper.exists());
     QVERIFY(keeper.seed_demo_phones());
-    QCOMPARE(changed.count(), 2);
-    const QSettings seeded(path, QSettings::IniFormat);
-    QCOMPARE(seeded.value("Server").toString(), QStringLiteral("GAMING RIG"));
-    const QStringList ids = seeded.childGroups();
-    QCOMPARE(ids.size(), 3);
-    // One of each: trusted and connected, known, trusted but offline.
-    QList<QPair<int, bool>> states;
-    for (const QString &id : ids)
-        states.append({seeded.value(id + "/Friend").toInt(), seeded.value(id + "/CONNECTED").toBool()});
-    std::sort(states.begin(), states.end());
-    QCOMPARE(states, (QList<QPair<int, bool>>{{0, false}, {1, false}, {1, true}}));
+    QCOMPARE(keeper.client_ids().size(), 3);
 }
 
 // Through the host with the real module: the block the kernel leaves in shared
