@@ -5,6 +5,8 @@
 
 #include "ui_mobile_device_fm_c.h"
 
+#include <QGraphicsOpacityEffect>
+
 namespace {
 // Host text ids of the paired indicator.
 constexpr int text_not_paired = 549;
@@ -35,8 +37,15 @@ void mobile_device_fm_c::set_info(const QString &client_id, int position_index, 
     set_paired(paired);
     set_auto_pair_checked(auto_pair);
     if (id.isEmpty()) {
-        ui->cb_auto_pair->setEnabled(false);
-        ui->btn_remove->setEnabled(false);
+        // The pictures have no disabled variant; fading them tells the user
+        // that the placeholder row has nothing to switch or remove.
+        for (QWidget *control :
+             {static_cast<QWidget *>(ui->cb_auto_pair), static_cast<QWidget *>(ui->btn_remove)}) {
+            control->setEnabled(false);
+            auto *faded = new QGraphicsOpacityEffect(control);
+            faded->setOpacity(0.35);
+            control->setGraphicsEffect(faded);
+        }
     }
 }
 

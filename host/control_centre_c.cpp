@@ -270,7 +270,8 @@ void *control_centre_c::query_interface(const interface_id_t *id)
 
 ctrl_center_i *control_centre_c::get_ctrl_center()
 {
-    log_call(QStringLiteral("get_ctrl_center"));
+    // A lookup like the text provider's: every form asks for it, and logging it
+    // would bury what the module actually does.
     return ctrl_center();
 }
 
