@@ -3,6 +3,7 @@
 #include "client_store_keeper_c.h"
 #include "ctrl_center_c.h"
 #include "kernel_client_c.h"
+#include "popup_frame_c.h"
 #include "text_provider_c.h"
 
 #include <QFileInfo>
@@ -290,9 +291,14 @@ void control_centre_c::unregister_kernel_factory(int product_id)
 
 void *control_centre_c::create_component(int kind, const interface_id_t *id)
 {
-    Q_UNUSED(id)
     const QString hex = QString::number(kind, 16).toUpper().rightJustified(4, QLatin1Char('0'));
     log_call(QStringLiteral("create_component(0x%1)").arg(hex));
+    if (kind == component_popup_frame) {
+        auto *frame = new popup_frame_c;
+        if (void *face = frame->query_interface(id))
+            return face;
+        delete frame;
+    }
     return nullptr;
 }
 

@@ -118,7 +118,8 @@ public:
     ctrl_center_i *get_ctrl_center() override;
     void register_kernel_factory(kernel_factory_t factory, int product_id) override;
     void unregister_kernel_factory(int product_id) override;
-    // No components yet: the module skips or does without the features that need them.
+    // Only the popup frame (0x1B01) exists; for other kinds the module skips or does
+    // without the features that need them.
     void *create_component(int kind, const interface_id_t *id) override;
 
 signals:

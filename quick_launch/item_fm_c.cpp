@@ -1,0 +1,106 @@
+#include "quick_launch/item_fm_c.h"
+
+#include "module/custom_event_c.h"
+#include "module/module_host.h"
+#include "quick_launch/item_store.h"
+
+#include "ui_item_fm_c.h"
+
+#include <QPixmap>
+
+namespace {
+const QString no_indicator = QStringLiteral("QWidget#wg_indicator{border:none;}");
+const QString top_indicator = QStringLiteral(
+    "QWidget#wg_indicator{border-top-width:1px; border-top-style:solid; border-top-color:#65c3f7;}");
+const QString bottom_indicator = QStringLiteral(
+    "QWidget#wg_indicator{border-bottom-width:1px; border-bottom-style:solid; border-bottom-color:#65c3f7;}");
+} // namespace
+
+item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::item_fm_c>()), owner(owner), owner_object(owner_object)
+{
+    // The list's event handler reads the removal payload by this name.
+    qRegisterMetaType<item_fm_c *>("item_fm_c*");
+    ui->setupUi(this);
+    ui->lb_name->set_elide_mode(Qt::ElideRight);
+
+    set_font(ui->lb_no, QStringLiteral("EurostileConHea"), 20, 0, false, false);
+    set_font(ui->lb_name, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    if (ctrl_center_i *ctrl_center = module_ctrl_center())
+        attach(ctrl_center);
+}
+
+item_fm_c::~item_fm_c() = default;
+
+void item_fm_c::set_row(int id, int position, const QString &name, const QString &path)
+{
+    row_id = id;
+    row_path = path;
+    set_number(position);
+    set_name(name);
+    // An unreadable file gives a null picture, which lets the empty-icon
+    // background of the icon field show through.
+    ui->lb_icon->setPixmap(QPixmap(icon_file(id)));
+}
+
+void item_fm_c::set_number(int position)
+{
+    ui->lb_no->setText(QString::number(position + 1));
+}
+
+void item_fm_c::set_arrows(bool up, bool down)
+{
+    ui->btn_up->setVisible(up);
+    ui->btn_down->setVisible(down);
+}
+
+void item_fm_c::set_name(const QString &name)
+{
+    row_name = name;
+    ui->lb_name->setText(name);
+    ui->lb_name->setToolTip(name);
+}
+
+void item_fm_c::show_top_indicator(bool on)
+{
+    setStyleSheet(on ? top_indicator : no_indicator);
+}
+
+void item_fm_c::show_bottom_indicator(bool on)
+{
+    setStyleSheet(on ? bottom_indicator : no_indicator);
+}
+
+void item_fm_c::retranslate_texts()
+{
+    // The buttons draw their pictures; a text would show over them. Their
+    // accessible names stay.
+    for (QPushButton *button : {ui->btn_del, ui->btn_edit, ui->btn_up, ui->btn_down})
+        button->setText(QString());
+    ui->lb_icon->setText(QString());
+    ui->lb_name->setStatusTip(QString());
+}
+
+void item_fm_c::on_btn_up_clicked()
+{
+    if (owner != nullptr)
+        owner->move_row_up(this);
+}
+
+void item_fm_c::on_btn_down_clicked()
+{
+    if (owner != nullptr)
+        owner->move_row_down(this);
+}
+
+void item_fm_c::on_btn_edit_clicked()
+{
+    if (owner != nullptr)
+        owner->edit_row(this);
+}
+
+void item_fm_c::on_btn_del_clicked()
+{
+    if (owner_object != nullptr)
+        post_custom_event(owner_object.data(), custom_event_1000, this);
+}
