@@ -254,7 +254,9 @@ void tst_mobile_app_fm_c::hostile_store()
         "=\n[\n]]]\n[]\nFriend\n==x==\n\x01\x02\n[A]\nFriend=1\nCONNECTED=maybe\n[B\nID\n",
         "Server=\xff\xfe\xc3\n[\xff\xc0]\nID=\xc3\x28\nName=\xed\xa0\x80\nModel=\xf8\x88\x80\x80\x80\nFriend="
         "\x80\n",
-        "Server=" + huge + "\n[L]\nID=" + huge + "\nName=" + huge + "\nFriend=1\n", many};
+        "Server=" + huge + "\n[L]\nID=" + huge + "\nName=" + huge + "\nFriend=1\n",
+        // Duplicate groups merge, the later value winning.
+        "[D]\nID=D\nFriend=1\nCONNECTED=true\n[E]\nFriend=0\n[D]\nName=Twice\nFriend=0\n", many};
     for (const QByteArray &store : stores) {
         write_store(store);
         const auto form = loaded_form(nullptr, false);
