@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFont>
+#include <QGridLayout>
 #include <QLabel>
 
 #include <utility>
@@ -110,4 +111,18 @@ void form_base_c::apply_language(int language)
     }
 
     after_language_applied();
+}
+
+void join_parent_grid(QWidget *form, QWidget *parent)
+{
+    if (form == nullptr || parent == nullptr)
+        return;
+    auto *grid = qobject_cast<QGridLayout *>(parent->layout());
+    if (grid == nullptr && parent->layout() == nullptr) {
+        grid = new QGridLayout(parent);
+        grid->setSpacing(0);
+        grid->setContentsMargins(0, 0, 0, 0);
+    }
+    if (grid != nullptr && grid->indexOf(form) < 0)
+        grid->addWidget(form, 0, 0);
 }

@@ -61,4 +61,9 @@ private:
     QMap<int, QList<font_entry *>> fonts;
 };
 
+// Puts a form into its parent's grid layout at row 0, column 0, creating a
+// grid without spacing and margins when the parent has no layout. A form that
+// is already there is not added twice.
+void join_parent_grid(QWidget *form, QWidget *parent);
+
 #endif

@@ -8,7 +8,6 @@
 #include "ui_mobile_app_fm_c.h"
 
 #include <QBuffer>
-#include <QGridLayout>
 #include <QKeyEvent>
 #include <QScrollBar>
 
@@ -45,17 +44,9 @@ mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget
     // the headings rather than the form.
     ui->wg_column_title->installEventFilter(this);
 
-    if (parent != nullptr) {
+    if (parent != nullptr)
         parent->setMinimumSize(size());
-        auto *grid = qobject_cast<QGridLayout *>(parent->layout());
-        if (grid == nullptr && parent->layout() == nullptr) {
-            grid = new QGridLayout(parent);
-            grid->setSpacing(0);
-            grid->setContentsMargins(0, 0, 0, 0);
-        }
-        if (grid != nullptr && grid->indexOf(this) < 0)
-            grid->addWidget(this, 0, 0);
-    }
+    join_parent_grid(this, parent);
     first_load_timer = startTimer(10, Qt::CoarseTimer);
 }
 

@@ -2,8 +2,10 @@
 
 #include "client_store_keeper_c.h"
 #include "ctrl_center_c.h"
+#include "info_badge_c.h"
 #include "kernel_client_c.h"
 #include "popup_frame_c.h"
+#include "reset_popup_c.h"
 #include "text_provider_c.h"
 
 #include <QFileInfo>
@@ -237,6 +239,25 @@ QByteArray control_centre_c::host_event_record(int code)
     return record;
 }
 
+int control_centre_c::save_quick_launch_lists()
+{
+    if (m_kernels.isEmpty()) {
+        note(QStringLiteral("Quick-launch lists not saved: no kernel runs"));
+        return 0;
+    }
+    // Noted first: the kernel's "lists saved" message lands after it in the log.
+    note(QStringLiteral("Saving the quick-launch lists"));
+    const QList<product_kernel_i *> kernels = m_kernels;
+    int written = 0;
+    for (product_kernel_i *kernel : kernels) {
+        if (m_kernels.contains(kernel))
+            written += kernel->save_quick_launch_lists() != 0 ? 1 : 0;
+    }
+    if (written == 0)
+        note(QStringLiteral("Quick-launch lists unchanged"));
+    return written;
+}
+
 void control_centre_c::set_language(int id)
 {
     m_language = id;
@@ -298,6 +319,16 @@ void *control_centre_c::create_component(int kind, const interface_id_t *id)
         if (void *face = frame->query_interface(id))
             return face;
         delete frame;
+    } else if (kind == component_reset_popup) {
+        auto *popup = new reset_popup_c;
+        if (void *face = popup->query_interface(id))
+            return face;
+        delete popup;
+    } else if (kind == component_info_badge) {
+        auto *badge = new info_badge_c;
+        if (void *face = badge->query_interface(id))
+            return face;
+        delete badge;
     }
     return nullptr;
 }

@@ -79,6 +79,9 @@ public:
     // The record on_host_event receives: 16 zero bytes with the code, in host byte
     // order, at offset 2, where a reader cannot assume alignment.
     static QByteArray host_event_record(int code);
+    // Has every running kernel write its quick-launch lists if they changed; returns
+    // how many wrote. The host does not save on unload: whoever unloads decides.
+    int save_quick_launch_lists();
 
     // Paired-client file
 
@@ -118,8 +121,8 @@ public:
     ctrl_center_i *get_ctrl_center() override;
     void register_kernel_factory(kernel_factory_t factory, int product_id) override;
     void unregister_kernel_factory(int product_id) override;
-    // Only the popup frame (0x1B01) exists; for other kinds the module skips or does
-    // without the features that need them.
+    // The info badge (0x1601), popup frame (0x1B01) and reset popup (0x1E01) exist;
+    // for other kinds the module skips or does without the features that need them.
     void *create_component(int kind, const interface_id_t *id) override;
 
 signals:

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDockWidget>
 #include <QEvent>
@@ -168,6 +169,7 @@ void main_window_c::add_tabs(product_kernel_i *kernel)
         connect(button, &QPushButton::clicked, this, [this, tab] { open_tab(tab); });
     }
     m_host_events->setEnabled(true);
+    m_save->setEnabled(true);
     if (m_tabs.size() > first)
         open_tab(m_tabs.at(first));
 }
@@ -179,6 +181,7 @@ void main_window_c::remove_tabs(product_kernel_i *kernel)
             delete m_tabs.takeAt(index).button;
     }
     m_host_events->setEnabled(!m_host.kernels().isEmpty());
+    m_save->setEnabled(!m_host.kernels().isEmpty());
 }
 
 void main_window_c::open_tab(const tab_t &tab)
@@ -259,6 +262,10 @@ void main_window_c::build_menus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Load module..."), this, &main_window_c::choose_module);
+    m_save = file->addAction(QStringLiteral("&Save quick-launch lists"), this,
+                             [this] { m_host.save_quick_launch_lists(); });
+    m_save->setShortcut(QKeySequence::Save);
+    m_save->setEnabled(false);
     m_unload = file->addAction(QStringLiteral("&Unload module"), this, &main_window_c::unload_module);
     file->addSeparator();
     QAction *quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
@@ -393,6 +400,9 @@ void main_window_c::unload_module()
 {
     if (!m_host.module_loaded())
         return;
+    // Unloading must not lose the user's edits; the host itself never saves on unload.
+    if (!m_host.kernels().isEmpty())
+        m_host.save_quick_launch_lists();
     m_host.unload_module();
     set_page_hint(QStringLiteral("No module loaded\nFile > Load module... loads one."));
 }
@@ -413,6 +423,14 @@ void main_window_c::append_log(const QString &source, const QString &line)
     m_last_entry = entry;
     m_repeats = 1;
     m_log_view->appendPlainText(time + QStringLiteral("  ") + entry);
+}
+
+void main_window_c::closeEvent(QCloseEvent *event)
+{
+    // The host's own unload_module does not save, so a quit after this saves nothing twice.
+    if (!m_host.kernels().isEmpty())
+        m_host.save_quick_launch_lists();
+    QMainWindow::closeEvent(event);
 }
 
 bool main_window_c::eventFilter(QObject *watched, QEvent *event)

@@ -61,6 +61,9 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Saves the quick-launch lists while the kernels still run: closing is how the
+    // user quits, and the kernels are released after the window is gone.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     // A tab button the window placed and owns, with the page it opens.
@@ -95,6 +98,7 @@ private:
     QLabel *m_status = nullptr;
     QActionGroup *m_languages = nullptr;
     QAction *m_unload = nullptr;
+    QAction *m_save = nullptr;
     QMenu *m_host_events = nullptr;
     QMenu *m_phones = nullptr;
     int m_phones_asked = 0;

@@ -1,7 +1,7 @@
 #include "pages/quick_launch_settings_c.h"
 
-#include "pages/placeholder_form.h"
 #include "quick_launch/item_store.h"
+#include "quick_launch/quick_launch_settings_fm_c.h"
 
 quick_launch_settings_c::quick_launch_settings_c(product_kernel_i *kernel)
     : function_page_c(kernel, page_id, 359)
@@ -24,6 +24,5 @@ void quick_launch_settings_c::initialise()
 
 QWidget *quick_launch_settings_c::create_form(QWidget *container)
 {
-    return create_placeholder_form(container, QStringLiteral("quick_launch_placeholder"),
-                                   QStringLiteral("Quick launch"));
+    return new quick_launch_settings_fm_c(this, get_kernel(), container);
 }

@@ -63,12 +63,20 @@ void item_fm_c::set_name(const QString &name)
 
 void item_fm_c::show_top_indicator(bool on)
 {
-    setStyleSheet(on ? top_indicator : no_indicator);
+    set_indicator_style(on ? top_indicator : no_indicator);
 }
 
 void item_fm_c::show_bottom_indicator(bool on)
 {
-    setStyleSheet(on ? bottom_indicator : no_indicator);
+    set_indicator_style(on ? bottom_indicator : no_indicator);
+}
+
+void item_fm_c::set_indicator_style(const QString &style)
+{
+    // A drag clears every row's line whenever the gap changes; polishing only
+    // the rows that really change keeps long lists smooth.
+    if (styleSheet() != style)
+        setStyleSheet(style);
 }
 
 void item_fm_c::retranslate_texts()

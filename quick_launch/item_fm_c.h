@@ -67,6 +67,8 @@ private slots:
     void on_btn_del_clicked();
 
 private:
+    void set_indicator_style(const QString &style);
+
     std::unique_ptr<Ui::item_fm_c> ui;
     item_row_owner_i *owner;
     QPointer<QObject> owner_object;

@@ -1,0 +1,180 @@
+#include "quick_launch/quick_launch_settings_fm_c.h"
+
+#include "common/clog.h"
+#include "module/module_host.h"
+#include "pages/quick_launch_settings_c.h"
+#include "quick_launch/fit_button.h"
+#include "quick_launch/item_list_fm_c.h"
+
+#include "ui_quick_launch_settings_fm_c.h"
+
+quick_launch_settings_fm_c::quick_launch_settings_fm_c(quick_launch_settings_c *page, product_kernel_i *,
+                                                       QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::quick_launch_settings_fm_c>()), page(page)
+{
+    ui->setupUi(this);
+
+    if (module_host_i *host = module_host()) {
+        reset_popup =
+            static_cast<reset_popup_i *>(host->create_component(component_reset_popup, &iid_reset_popup_i));
+        info_badge =
+            static_cast<info_badge_i *>(host->create_component(component_info_badge, &iid_info_badge_i));
+    }
+    if (info_badge != nullptr) {
+        info_badge->place_in(ui->wg_info);
+        info_badge->set_title(host_text(359));
+        info_badge->set_text(host_text(360));
+    }
+
+    games = new item_list_fm_c(this, ui->wg_game_list);
+    games->set_titles(host_text(363), host_text(365));
+    programs = new item_list_fm_c(this, ui->wg_program_list);
+    programs->set_titles(host_text(364), host_text(366));
+    games->set_items(page != nullptr ? *page->get_games() : quick_launch_list_t());
+    programs->set_items(page != nullptr ? *page->get_programs() : quick_launch_list_t());
+
+    // The header floats above the layout and follows the form's width.
+    for (QWidget *floating : {static_cast<QWidget *>(ui->btn_reset), static_cast<QWidget *>(ui->btn_scan),
+                              static_cast<QWidget *>(ui->lb_scan_info), ui->wg_info, ui->wg_icon,
+                              static_cast<QWidget *>(ui->lb_func_name), ui->wg_slash}) {
+        floating->setParent(this);
+        floating->show();
+    }
+    // Scanning is offered only where the host shows these by name.
+    ui->btn_scan->hide();
+    ui->lb_scan_info->hide();
+
+    if (parent != nullptr)
+        parent->setMinimumSize(size());
+    join_parent_grid(this, parent);
+
+    set_font(ui->lb_func_name, QStringLiteral("EurostileHea"), 15, 0, false, false);
+    set_font(ui->btn_scan, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    set_font(ui->lb_scan_info, QStringLiteral("EurostileHea"), 12, 0, false, false);
+    if (ctrl_center_i *ctrl_center = module_ctrl_center())
+        attach(ctrl_center);
+    place_header();
+}
+
+quick_launch_settings_fm_c::~quick_launch_settings_fm_c()
+{
+    if (reset_popup != nullptr)
+        reset_popup->release();
+    if (info_badge != nullptr)
+        info_badge->release();
+}
+
+quick_launch_list_t *quick_launch_settings_fm_c::games_list() const
+{
+    return page != nullptr ? page->get_games() : nullptr;
+}
+
+quick_launch_list_t *quick_launch_settings_fm_c::programs_list() const
+{
+    return page != nullptr ? page->get_programs() : nullptr;
+}
+
+void quick_launch_settings_fm_c::list_changed(item_list_fm_c *list)
+{
+    quick_launch_list_t *target = nullptr;
+    if (list != nullptr && list == games)
+        target = games_list();
+    else if (list != nullptr && list == programs)
+        target = programs_list();
+    if (target != nullptr && !target->isSharedWith(list->items()))
+        *target = list->items();
+}
+
+void *quick_launch_settings_fm_c::query_interface(const interface_id_t *id)
+{
+    if (same_interface_id(id, iid_interface_i))
+        return static_cast<listener_i *>(this);
+    if (same_interface_id(id, iid_reset_to_default_fm_client_i))
+        return static_cast<reset_to_default_fm_client_i *>(this);
+    return form_base_c::query_interface(id);
+}
+
+void quick_launch_settings_fm_c::release()
+{
+    delete this;
+}
+
+void quick_launch_settings_fm_c::on_btn_reset_clicked()
+{
+    if (reset_popup != nullptr)
+        reset_popup->ask_reset(ui->btn_reset, static_cast<reset_to_default_fm_client_i *>(this));
+}
+
+void quick_launch_settings_fm_c::on_reset_answer(int answer)
+{
+    if (answer != 1)
+        return;
+    write_log(QStringLiteral("quick_launch_settings_fm_c: both lists reset to default"), false);
+    quick_launch_list_t *game_items = games_list();
+    quick_launch_list_t *program_items = programs_list();
+    if (game_items != nullptr)
+        game_items->clear();
+    if (program_items != nullptr)
+        program_items->clear();
+    games->set_items(game_items != nullptr ? *game_items : quick_launch_list_t());
+    programs->set_items(program_items != nullptr ? *program_items : quick_launch_list_t());
+}
+
+void quick_launch_settings_fm_c::on_btn_scan_clicked()
+{
+    // The scan arrives with the program scanner; until then the hidden
+    // button has nothing to run.
+}
+
+void quick_launch_settings_fm_c::retranslate_texts()
+{
+    ui->lb_func_name->setText(host_text(359));
+    ui->btn_scan->setText(host_text(361));
+    ui->lb_scan_info->setText(host_text(362));
+    if (info_badge != nullptr) {
+        info_badge->set_title(host_text(359));
+        info_badge->set_text(host_text(360));
+    }
+    games->set_titles(host_text(363), host_text(365));
+    programs->set_titles(host_text(364), host_text(366));
+    for (QLabel *frame : {ui->label_17, ui->label_21, ui->label_19, ui->label_23, ui->label_24, ui->label_20,
+                          ui->label_22, ui->label_18})
+        frame->setText(QString());
+    ui->btn_reset->setText(QString());
+}
+
+void quick_launch_settings_fm_c::after_language_applied()
+{
+    fit_button_to_text(ui->btn_scan, 140, 18, button_anchor_t::left);
+    place_header();
+}
+
+void quick_launch_settings_fm_c::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    place_header();
+}
+
+void quick_launch_settings_fm_c::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    place_header();
+}
+
+void quick_launch_settings_fm_c::timerEvent(QTimerEvent *event)
+{
+    killTimer(event->timerId());
+}
+
+void quick_launch_settings_fm_c::place_header()
+{
+    const int w = width();
+    ui->wg_info->move(w - 29, 17);
+    ui->btn_reset->move(w - 50, 17);
+    ui->wg_icon->move(27, 28);
+    ui->wg_slash->move(111, 29);
+    ui->lb_func_name->move(131, 26);
+    ui->lb_func_name->setFixedWidth(qMax(0, ui->wg_content->width() - ui->lb_func_name->x() - 60));
+    ui->btn_scan->move(112, 71);
+    ui->lb_scan_info->move(ui->btn_scan->x() + ui->btn_scan->width() + 16, 75);
+}

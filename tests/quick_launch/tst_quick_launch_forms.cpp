@@ -1,0 +1,253 @@
+#include "common/global_func_c.h"
+#include "host/control_centre_c.h"
+#include "module/module_host.h"
+#include "pages/quick_launch_settings_c.h"
+#include "quick_launch/item_list_fm_c.h"
+#include "quick_launch/item_store.h"
+#include "quick_launch/quick_launch_settings_fm_c.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <QRandomGenerator>
+#include <functional>
+#include <memory>
+
+Q_DECLARE_METATYPE(quick_launch_list_t)
+
+namespace {
+
+quick_launch_item_t entry(int id, bool dlc = false)
+{
+    quick_launch_item_t item;
+    item.ID = id;
+    item.Order = id;
+    item.IS_DLC = dlc;
+    item.Game_Name = QStringLiteral("game %1").arg(id);
+    item.Game_Path = QStringLiteral("C://Games//%1.exe").arg(id);
+    return item;
+}
+
+quick_launch_list_t entries(std::initializer_list<int> ids)
+{
+    quick_launch_list_t list;
+    for (int id : ids)
+        list << entry(id);
+    return list;
+}
+
+QList<int> ids(const quick_launch_list_t &list)
+{
+    QList<int> result;
+    for (const quick_launch_item_t &item : list)
+        result << item.ID;
+    return result;
+}
+
+QString shown(item_list_fm_c *list)
+{
+    QStringList rows;
+    for (item_fm_c *row : list->rows()) {
+        QString arrows;
+        arrows += row->findChild<QWidget *>("btn_up")->isVisibleTo(row) ? "^" : "";
+        arrows += row->findChild<QWidget *>("btn_down")->isVisibleTo(row) ? "v" : "";
+        rows << row->findChild<QLabel *>("lb_no")->text() + ":" + QString::number(row->id()) + arrows;
+    }
+    return rows.join(' ');
+}
+
+bool touch(const QString &file)
+{
+    QFile touched(file);
+    return touched.open(QIODevice::WriteOnly);
+}
+
+// Answers the next modal window once it is up, as a user would.
+void when_modal(std::function<void(QWidget *)> step)
+{
+    QTimer::singleShot(0, [step] {
+        QWidget *modal = QApplication::activeModalWidget();
+        QVERIFY(modal != nullptr);
+        step(modal);
+    });
+}
+
+} // namespace
+
+class tst_quick_launch_forms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        global_func_c::shared()->initialise();
+        QVERIFY(QDir().mkpath(global_func_c::shared()->icon_directory()));
+        host = std::make_unique<control_centre_c>();
+        set_module_host(host->host_face());
+    }
+    void cleanupTestCase() { set_module_host(nullptr); }
+
+    void init()
+    {
+        page = std::make_unique<quick_launch_settings_c>(nullptr);
+        container = std::make_unique<QWidget>();
+        form = new quick_launch_settings_fm_c(page.get(), nullptr, container.get());
+    }
+    void cleanup()
+    {
+        container.reset();
+        page->get_games()->clear();
+        page->get_programs()->clear();
+        page.reset();
+    }
+
+    void removal_renumbers_and_deletes_icon()
+    {
+        *page->get_games() = entries({1, 2, 3});
+        *page->get_programs() = entries({4});
+        games()->set_items(*page->get_games());
+        for (int id : {1, 2, 3})
+            QVERIFY(touch(icon_file(id)));
+
+        games()->rows().at(0)->findChild<QPushButton *>("btn_del")->click();
+        QCOMPARE(games()->rows().size(), 3); // not inside the click
+        QCoreApplication::sendPostedEvents(games());
+        QCOMPARE(shown(games()), QStringLiteral("1:2v 2:3^"));
+        QVERIFY(!QFile::exists(icon_file(1)));
+        QVERIFY(QFile::exists(icon_file(2)));
+        QCOMPARE(ids(*page->get_games()), QList<int>({2, 3}));
+        QCOMPARE(ids(*page->get_programs()), QList<int>({4}));
+    }
+
+    void arrows_and_hidden_entries_data()
+    {
+        QTest::addColumn<quick_launch_list_t>("list");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("move_down_row");
+        QTest::addColumn<QList<int>>("page_after");
+        QTest::newRow("single row") << entries({5}) << "1:5" << 0 << QList<int>({5});
+        QTest::newRow("three rows") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^" << 0 << QList<int>({2, 1, 3});
+        QTest::newRow("last row down is refused")
+            << entries({1, 2}) << "1:1v 2:2^" << 1 << QList<int>({1, 2});
+        // The hidden entry keeps its place and stays in the page's list.
+        QTest::newRow("with a DLC entry")
+            << (entries({1}) << entry(9, true) << entry(2)) << "1:1v 2:2^" << 0 << QList<int>({9, 2, 1});
+    }
+    void arrows_and_hidden_entries()
+    {
+        QFETCH(quick_launch_list_t, list);
+        QFETCH(QString, rows);
+        QFETCH(int, move_down_row);
+        QFETCH(QList<int>, page_after);
+        games()->set_items(list);
+        QCOMPARE(shown(games()), rows);
+        games()->move_row_down(games()->rows().at(move_down_row));
+        QCOMPARE(ids(*page->get_games()), page_after);
+    }
+
+    void add_by_hand_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("entries_after");
+        QTest::newRow("cancelled") << "btn_cancel" << 2;
+        QTest::newRow("confirmed with empty fields") << "btn_ok" << 3;
+    }
+    void add_by_hand()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, entries_after);
+        games()->set_items(quick_launch_list_t{entry(1), entry(8, true)});
+        when_modal([&](QWidget *frame) { frame->findChild<QPushButton *>(button)->click(); });
+        games()->findChild<QPushButton *>("btn_manually_add")->click();
+
+        QCOMPARE(games()->items().size(), entries_after);
+        QCOMPARE(page->get_games()->size(), entries_after == 2 ? 0 : 3);
+        if (entries_after == 3) {
+            const quick_launch_item_t added = games()->items().last();
+            QCOMPARE(added.Order, 2);
+            QVERIFY(added.Game_Name.isEmpty() && added.Game_Path.isEmpty());
+            QCOMPARE(games()->rows().last()->id(), added.ID);
+        }
+    }
+
+    void editing_the_name_keeps_the_path()
+    {
+        QTemporaryDir dir;
+        const QString executable = dir.filePath(QStringLiteral("tool.exe"));
+        QVERIFY(touch(executable));
+        *page->get_games() = entries({1, 2});
+        (*page->get_games())[1].Game_Path = executable;
+        games()->set_items(*page->get_games());
+        QVERIFY(touch(icon_file(2)));
+        when_modal([](QWidget *frame) {
+            auto *name = frame->findChild<QLineEdit *>("edit_name");
+            name->setText(QStringLiteral("renamed"));
+            frame->findChild<QPushButton *>("btn_ok")->click();
+        });
+        games()->rows().at(1)->findChild<QPushButton *>("btn_edit")->click();
+
+        const quick_launch_item_t edited = page->get_games()->at(1);
+        QCOMPARE(edited.Game_Name, QStringLiteral("renamed"));
+        QCOMPARE(edited.Game_Path, executable);
+        QCOMPARE(games()->rows().at(1)->name(), QStringLiteral("renamed"));
+        // The empty icon file made way for the picture of the file's icon.
+        QVERIFY(QImage(icon_file(2)).width() > 1);
+    }
+
+    void new_id_is_free_in_both_lists()
+    {
+        // Every number the clock can seed is taken, half in each list: the
+        // search must still end, with a number that neither list holds.
+        for (int ms = 0; ms < 1000; ++ms) {
+            const int id =
+                static_cast<int>(QRandomGenerator(static_cast<quint32>(ms)).generate() & 0x7fffffffu);
+            (ms % 2 ? page->get_games() : page->get_programs())->append(entry(id));
+        }
+        const int id = programs()->new_item_id();
+        for (const quick_launch_list_t *list : {page->get_games(), page->get_programs()})
+            QVERIFY(!ids(*list).contains(id));
+    }
+
+    void header_and_reset_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("answer 0 changes nothing") << 0;
+        QTest::newRow("answer 1 empties both lists") << 1;
+    }
+    void header_and_reset()
+    {
+        QFETCH(int, answer);
+        QVERIFY(form->findChild<QWidget *>("btn_scan")->isHidden());
+        QVERIFY(form->findChild<QWidget *>("lb_scan_info")->isHidden());
+        container->resize(1100, 600);
+        container->show();
+        QCOMPARE(form->width(), 1100);
+        QCOMPARE(form->findChild<QWidget *>("wg_info")->pos(), QPoint(1071, 17));
+        QCOMPARE(form->findChild<QWidget *>("btn_reset")->pos(), QPoint(1050, 17));
+
+        *page->get_games() = entries({1, 2});
+        *page->get_programs() = entries({3});
+        games()->set_items(*page->get_games());
+        programs()->set_items(*page->get_programs());
+        QVERIFY(touch(icon_file(1)));
+        form->on_reset_answer(answer);
+        const int left = answer == 1 ? 0 : 1;
+        QCOMPARE(page->get_games()->size(), 2 * left);
+        QCOMPARE(page->get_programs()->size(), left);
+        QCOMPARE(games()->rows().size() + programs()->rows().size(), 3 * left);
+        QVERIFY(QFile::exists(icon_file(1)));
+    }
+
+private:
+    item_list_fm_c *games() { return form->games_list_form(); }
+    item_list_fm_c *programs() { return form->programs_list_form(); }
+
+    std::unique_ptr<control_centre_c> host;
+    std::unique_ptr<quick_launch_settings_c> page;
+    std::unique_ptr<QWidget> container;
+    quick_launch_settings_fm_c *form = nullptr;
+};
+
+QTEST_MAIN(tst_quick_launch_forms)
+#include "tst_quick_launch_forms.moc"
