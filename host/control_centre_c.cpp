@@ -5,6 +5,7 @@
 #include "info_badge_c.h"
 #include "kernel_client_c.h"
 #include "popup_frame_c.h"
+#include "progress_bar_c.h"
 #include "reset_popup_c.h"
 #include "text_provider_c.h"
 
@@ -329,6 +330,11 @@ void *control_centre_c::create_component(int kind, const interface_id_t *id)
         if (void *face = badge->query_interface(id))
             return face;
         delete badge;
+    } else if (kind == component_progress) {
+        auto *bar = new progress_bar_c;
+        if (void *face = bar->query_interface(id))
+            return face;
+        delete bar;
     }
     return nullptr;
 }

@@ -121,8 +121,9 @@ public:
     ctrl_center_i *get_ctrl_center() override;
     void register_kernel_factory(kernel_factory_t factory, int product_id) override;
     void unregister_kernel_factory(int product_id) override;
-    // The info badge (0x1601), popup frame (0x1B01) and reset popup (0x1E01) exist;
-    // for other kinds the module skips or does without the features that need them.
+    // The info badge (0x1601), popup frame (0x1B01), reset popup (0x1E01) and
+    // progress bar (0x3601) exist; for other kinds the module skips or does without
+    // the features that need them.
     void *create_component(int kind, const interface_id_t *id) override;
 
 signals:

@@ -1,8 +1,10 @@
 // control_centre: the stand-in host program. Loads the module, shows its pages and
 // logs every call between the two.
 #include "common/global_func_c.h"
+#include "host/app_info_service_c.h"
 #include "host/client_store_keeper_c.h"
 #include "host/control_centre_c.h"
+#include "host/demo_data.h"
 #include "host/main_window_c.h"
 #include "host/tour_c.h"
 
@@ -10,11 +12,21 @@
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QDir>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -36,6 +48,14 @@ struct options_t
     QCommandLineOption seed_phones{QStringLiteral("seed-phones"),
                                    QStringLiteral("Start with a few known phones when there is no "
                                                   "paired-client file yet.")};
+    QCommandLineOption seed_games{QStringLiteral("seed-games"),
+                                  QStringLiteral("Start with demo quick-launch lists when there are none "
+                                                 "yet, and a folder of demo games to add.")};
+    QCommandLineOption seed_scan{
+        QStringLiteral("seed-scan"),
+        QStringLiteral("Give the game scanner something to find: launchers in a Wine-style drive C, a "
+                       "Steam key with applications, and a local stand-in for the application-information "
+                       "web service. Also offers the scan button.")};
     QCommandLineOption simulate_pairing{
         QStringLiteral("simulate-pairing"),
         QStringLiteral("Once started, a new phone of this name asks to pair."), QStringLiteral("name")};
@@ -48,7 +68,8 @@ struct options_t
     {
         parser.setApplicationDescription(QStringLiteral("Control centre host for the Vorla Connect module."));
         parser.addHelpOption();
-        parser.addOptions({module, user_data_home, language, seed_phones, simulate_pairing, tour});
+        parser.addOptions(
+            {module, user_data_home, language, seed_phones, seed_games, simulate_pairing, tour});
     }
 };
 
@@ -129,8 +150,226 @@ void add_phone_steps(tour_c &tour, main_window_c &window, control_centre_c &host
     tour.add_step(QStringLiteral("switch back to language 0"), switch_language(0));
 }
 
+// The visible modal window (the module's popup frame or a file browser) whose
+// children include a widget of this object name.
+QWidget *modal_with(const char *child_name)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        if (window->isVisible() && window->isModal() &&
+            window->findChild<QWidget *>(QLatin1String(child_name)) != nullptr)
+            return window;
+    return nullptr;
+}
+
+QWidget *games_list_of(main_window_c &window)
+{
+    return window.page_container()->findChild<QWidget *>(QStringLiteral("wg_game_list"));
+}
+
+// Sends a drag event of this type to target, as the window system would during a drag.
+void send_drag_event(QWidget *target, QEvent::Type type, const QPoint &at)
+{
+    QMimeData mime;
+    if (type == QEvent::Drop) {
+        QDropEvent drop(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+    } else if (type == QEvent::DragEnter) {
+        QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+    } else {
+        QDragMoveEvent move(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+    }
+}
+
+// The quick-launch page: a game added through the file browser, a row dragged
+// to another place, the lists saved and read again by a new module instance.
+void add_quick_launch_steps(tour_c &tour, main_window_c &window, control_centre_c &host,
+                            const std::function<std::function<QString()>(int)> &open_tab)
+{
+    tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
+    tour.add_step(QStringLiteral("press MANUALLY ADD GAME"), [&window] {
+        QWidget *list = games_list_of(window);
+        auto *button =
+            list != nullptr ? list->findChild<QPushButton *>(QStringLiteral("btn_manually_add")) : nullptr;
+        if (button == nullptr)
+            return QStringLiteral("no add button on the games list");
+        // The dialog runs modally; the tour goes on inside its loop.
+        QTimer::singleShot(0, button, &QPushButton::click);
+        return QString();
+    });
+    tour.add_step(QStringLiteral("press the browse button"), [] {
+        QWidget *frame = modal_with("btn_browser");
+        if (frame == nullptr)
+            return QStringLiteral("the add dialog is not open");
+        QTimer::singleShot(0, frame->findChild<QPushButton *>(QStringLiteral("btn_browser")),
+                           &QPushButton::click);
+        return QString();
+    });
+    tour.add_step(QStringLiteral("go to the demo game's folder"), [&window] {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (files == nullptr)
+            return QStringLiteral("the file browser is not open");
+        files->setDirectory(demo_data::games_folder() + QStringLiteral("/Moonlit Harbor"));
+        // As if typed: the folder's listing may still be loading.
+        if (auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            name->setText(QStringLiteral("harbor.exe"));
+        // Small enough to be seen whole over the window in the screenshot.
+        files->resize(640, 400);
+        files->move(window.mapToGlobal(window.rect().center()) - files->rect().center());
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("11_file_browser.png"));
+    tour.add_step(QStringLiteral("choose harbor.exe"), [] {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (files == nullptr)
+            return QStringLiteral("the file browser is not open");
+        QMetaObject::invokeMethod(files, "accept");
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("12_add_dialog.png"));
+    tour.add_step(QStringLiteral("press OK"), [] {
+        QWidget *frame = modal_with("btn_browser");
+        if (frame == nullptr)
+            return QStringLiteral("the add dialog is not open");
+        if (frame->findChild<QLineEdit *>(QStringLiteral("edit_name"))->text() != QLatin1String("harbor"))
+            return QStringLiteral("the chosen file did not name the game");
+        frame->findChild<QPushButton *>(QStringLiteral("btn_ok"))->click();
+        return QString();
+    });
+    tour.add_step(QStringLiteral("the game is the list's last row"), [&window] {
+        const QList<QWidget *> names =
+            games_list_of(window)->findChildren<QWidget *>(QStringLiteral("lb_name"));
+        for (QWidget *name : names)
+            if (qobject_cast<QLabel *>(name) != nullptr && static_cast<QLabel *>(name)->text() == "harbor")
+                return QString();
+        return QStringLiteral("no row shows harbor");
+    });
+    tour.add_screenshot(QStringLiteral("13_game_added.png"));
+
+    // Dragging needs a platform that runs drags; offscreen has none.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        auto drag_point = std::make_shared<QPoint>();
+        tour.add_step(QStringLiteral("press on the first game and move"), [&window] {
+            QWidget *holder = games_list_of(window);
+            QWidget *area = holder->findChild<QWidget *>(QStringLiteral("wg_scroll_area"));
+            QWidget *list =
+                area->parentWidget()->parentWidget()->parentWidget()->parentWidget()->parentWidget();
+            const QPoint press = area->mapTo(list, QPoint(160, 18));
+            QTimer::singleShot(0, list, [list, press] {
+                QMouseEvent down(QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton,
+                                 Qt::NoModifier);
+                QCoreApplication::sendEvent(list, &down);
+                QMouseEvent move(QEvent::MouseMove, press + QPoint(0, 1), Qt::NoButton, Qt::LeftButton,
+                                 Qt::NoModifier);
+                // Returns when the drag has ended.
+                QCoreApplication::sendEvent(list, &move);
+            });
+            return QString();
+        });
+        tour.add_step(QStringLiteral("drag it below the third game"), [&window, drag_point] {
+            QWidget *area = games_list_of(window)->findChild<QWidget *>(QStringLiteral("wg_scroll_area"));
+            *drag_point = QPoint(160, 3 * 35 + 2);
+            send_drag_event(area, QEvent::DragEnter, *drag_point);
+            send_drag_event(area, QEvent::DragMove, *drag_point);
+            return QString();
+        });
+        tour.add_screenshot(QStringLiteral("14_row_dragged.png"), [&window, drag_point](QPainter &painter) {
+            QWidget *area = games_list_of(window)->findChild<QWidget *>(QStringLiteral("wg_scroll_area"));
+            for (QDrag *drag : window.page_container()->findChildren<QDrag *>()) {
+                const QPoint at = area->mapTo(&window, *drag_point);
+                painter.drawPixmap(at - drag->hotSpot(), drag->pixmap());
+                painter.drawPixmap(at - QPoint(16, 16),
+                                   QPixmap(QStringLiteral(":/graphics/common/cursor/closed_hand.png")));
+            }
+        });
+        tour.add_step(QStringLiteral("drop it"), [&window, drag_point] {
+            QWidget *area = games_list_of(window)->findChild<QWidget *>(QStringLiteral("wg_scroll_area"));
+            if (window.page_container()->findChildren<QDrag *>().isEmpty())
+                return QStringLiteral("no drag is running");
+            send_drag_event(area, QEvent::Drop, *drag_point);
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(area, &escape);
+            return QString();
+        });
+        tour.add_screenshot(QStringLiteral("15_row_dropped.png"));
+    }
+
+    tour.add_step(QStringLiteral("save the lists"), [&host] {
+        return host.save_quick_launch_lists() == 1 ? QString() : QStringLiteral("no kernel wrote the lists");
+    });
+    tour.add_step(QStringLiteral("restart the module"), [&window, &host] {
+        const QString path = host.module_path();
+        host.unload_module();
+        return window.load_module(path) ? QString() : QStringLiteral("the module did not load again");
+    });
+    tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
+    tour.add_screenshot(QStringLiteral("16_lists_after_restart.png"));
+}
+
+// Runs the event loop until done() holds or timeout_ms pass; tells whether it held.
+bool wait_until(const std::function<bool()> &done, int timeout_ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeout_ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+QDialog *scan_dialog_of(main_window_c &window)
+{
+    return window.findChild<QDialog *>(QStringLiteral("scanning_progress_fm_c"));
+}
+
+// A scan over the seeded installation: the dialog while the Steam applications
+// are looked up, its last picture before it closes, and the lists it filled.
+void add_scan_steps(tour_c &tour, main_window_c &window, app_info_service_c &service,
+                    const std::function<std::function<QString()>(int)> &open_tab)
+{
+    tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
+    tour.add_step(QStringLiteral("offer scanning"), [&window] {
+        window.set_scan_offered(true);
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("17_scan_offered.png"));
+    tour.add_step(QStringLiteral("press SCAN"), [&window] {
+        auto *scan = window.page_container()->findChild<QPushButton *>(QStringLiteral("btn_scan"));
+        if (scan == nullptr || !scan->isVisible())
+            return QStringLiteral("no scan button to press");
+        QTimer::singleShot(0, scan, &QPushButton::click);
+        return QString();
+    });
+    tour.add_step(QStringLiteral("wait for the second application"), [&window, &service, &tour] {
+        if (!wait_until([&] { return scan_dialog_of(window) != nullptr && service.requests() >= 2; }, 20000))
+            return QStringLiteral("the scan asked the service %1 times").arg(service.requests());
+        // The dialog closes itself once the scan is done; its last picture is taken then.
+        QDialog *dialog = scan_dialog_of(window);
+        QObject::connect(dialog, &QDialog::finished, &tour,
+                         [&tour, dialog] { tour.save_shot(QStringLiteral("19_scan_finished.png"), dialog); });
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("18_scan_running.png"));
+    tour.add_step(QStringLiteral("wait for the scan to end"), [&window] {
+        return wait_until([&] { return !scan_dialog_of(window)->isVisible(); }, 60000)
+                   ? QString()
+                   : QStringLiteral("the scan did not end");
+    });
+    tour.add_step(QStringLiteral("scroll to the found games"), [&window] {
+        QWidget *games = games_list_of(window);
+        auto *area =
+            games != nullptr ? games->findChild<QScrollArea *>(QStringLiteral("scrollArea")) : nullptr;
+        if (area == nullptr)
+            return QStringLiteral("no games list");
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("20_after_scan.png"));
+}
+
 // Later walkthroughs append their steps here.
-void add_tour_steps(tour_c &tour, main_window_c &window, control_centre_c &host)
+void add_tour_steps(tour_c &tour, main_window_c &window, control_centre_c &host, app_info_service_c &service)
 {
     const auto open_tab = [&window](int index) {
         return [&window, index] { return click_tab(window, index); };
@@ -153,6 +392,8 @@ void add_tour_steps(tour_c &tour, main_window_c &window, control_centre_c &host)
     tour.add_screenshot(QStringLiteral("05_zh_page_quick_launch.png"));
     tour.add_step(QStringLiteral("switch back to language 0"), switch_language(0));
     add_phone_steps(tour, window, host, open_tab, switch_language);
+    add_quick_launch_steps(tour, window, host, open_tab);
+    add_scan_steps(tour, window, service, open_tab);
     tour.add_log_dump(QStringLiteral("host_log.txt"));
 }
 
@@ -205,20 +446,36 @@ int main(int argc, char *argv[])
     // where the module looks for it.
     global_func_c::shared()->initialise();
     host.keep_client_store(client_store_keeper_c::default_path());
-    // The tour shows the phones, so it always has some to start with.
+    // The tour shows the phones and the lists, so it always has some to start with.
     if (parser.isSet(options.seed_phones) || parser.isSet(options.tour))
         host.client_store()->seed_demo_phones();
+    if (parser.isSet(options.seed_games) || parser.isSet(options.tour))
+        demo_data::seed_quick_launch(parser.isSet(options.tour));
+    // Stands in for the installation and the web service the scanner looks at.
+    app_info_service_c service;
+    const bool seed_scan = parser.isSet(options.seed_scan) || parser.isSet(options.tour);
+    if (seed_scan) {
+        demo_data::seed_scan_environment();
+        for (const demo_data::steam_app_t &app : demo_data::steam_apps())
+            service.add_app(app.id, {app.type, app.name, app.client_icon});
+        // Slow enough to watch the progress, as a distant service would be.
+        service.set_delay_ms(parser.isSet(options.tour) ? 700 : 400);
+        if (!service.start())
+            std::fprintf(stderr, "control_centre: the local application-information service did not start\n");
+    }
     main_window_c window(host);
     if (language != host.language())
         host.set_language(language);
     window.load_module(module_path);
+    if (seed_scan)
+        window.set_scan_offered(true);
     if (parser.isSet(options.simulate_pairing))
         host.client_store()->add_pairing_request(parser.value(options.simulate_pairing),
                                                  QStringLiteral("Android phone"));
 
     tour_c tour(window, parser.value(options.tour));
     if (parser.isSet(options.tour)) {
-        add_tour_steps(tour, window, host);
+        add_tour_steps(tour, window, host, service);
         QObject::connect(&tour, &tour_c::finished, &app, [](int code) { QCoreApplication::exit(code); });
         tour.start();
     } else {

@@ -187,10 +187,21 @@ void main_window_c::remove_tabs(product_kernel_i *kernel)
 void main_window_c::open_tab(const tab_t &tab)
 {
     m_host.show_page(tab.kernel, tab.page_id);
+    // A page builds its form anew each time it is shown.
+    set_scan_offered(m_offer_scan->isChecked());
     // A click toggles a checkable button, also the one of the page already shown,
     // which the kernel then leaves alone.
     if (tab.button != nullptr)
         tab.button->setChecked(true);
+}
+
+void main_window_c::set_scan_offered(bool on)
+{
+    if (m_offer_scan->isChecked() != on)
+        m_offer_scan->setChecked(on);
+    for (const char *name : {"btn_scan", "lb_scan_info"})
+        for (QWidget *widget : m_page_container->findChildren<QWidget *>(QLatin1String(name)))
+            widget->setVisible(on);
 }
 
 void main_window_c::bring_to_front()
@@ -266,6 +277,10 @@ void main_window_c::build_menus()
                              [this] { m_host.save_quick_launch_lists(); });
     m_save->setShortcut(QKeySequence::Save);
     m_save->setEnabled(false);
+    // The module hides its scan button and leaves offering a scan to the host.
+    m_offer_scan = file->addAction(QStringLiteral("Offer game s&canning"), this,
+                                   [this](bool on) { set_scan_offered(on); });
+    m_offer_scan->setCheckable(true);
     m_unload = file->addAction(QStringLiteral("&Unload module"), this, &main_window_c::unload_module);
     file->addSeparator();
     QAction *quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);

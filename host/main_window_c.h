@@ -54,6 +54,9 @@ public:
 
     // Loads the module through the host and tells the user how that went.
     bool load_module(const QString &file_path);
+    // Shows or hides the quick-launch page's scan button, now and whenever a page
+    // is opened.
+    void set_scan_offered(bool on);
 
 public slots:
     // Adds a time-stamped line; a line equal to the one before only counts up that one.
@@ -98,6 +101,7 @@ private:
     QLabel *m_status = nullptr;
     QActionGroup *m_languages = nullptr;
     QAction *m_unload = nullptr;
+    QAction *m_offer_scan = nullptr;
     QAction *m_save = nullptr;
     QMenu *m_host_events = nullptr;
     QMenu *m_phones = nullptr;

@@ -1,5 +1,6 @@
 #include "host/popup_frame_c.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -72,8 +73,25 @@ int popup_frame_c::run_popup(QWidget *content, generic_popup_fm_client_i *client
     if (content != nullptr) {
         this->content = content;
         content_flags = content->windowFlags();
+        content_minimum = content->minimumSize();
+        // The content's own size is its designed size; a layout would shrink it
+        // to what its size hint asks for.
+        content->setMinimumSize(content->size().expandedTo(content->minimumSize()));
         content_holder->addWidget(content);
         content->show();
+    }
+
+    // Frames come without a parent; they open over the window the user works in.
+    QWidget *over = QApplication::activeWindow();
+    // Without a window manager nothing is active; the main window is the first
+    // visible window that is not a dialog.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.begin(); over == nullptr && it != windows.end(); ++it)
+        if ((*it)->isVisible() && qobject_cast<QDialog *>(*it) == nullptr)
+            over = *it;
+    if (over != nullptr && over != this) {
+        adjustSize();
+        move(over->frameGeometry().center() - rect().center());
     }
 
     QPointer<popup_frame_c> self(this);
@@ -97,6 +115,7 @@ void popup_frame_c::hand_back_content()
         return;
     content_holder->removeWidget(content);
     content->hide();
+    content->setMinimumSize(content_minimum);
     content->setParent(nullptr, content_flags);
     content = nullptr;
 }

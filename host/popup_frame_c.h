@@ -43,6 +43,7 @@ private:
     generic_popup_fm_client_i *client = nullptr;
     QPointer<QWidget> content;
     Qt::WindowFlags content_flags;
+    QSize content_minimum;
 };
 
 #endif

@@ -21,11 +21,16 @@ void tour_c::add_step(const QString &name, std::function<QString()> action)
     m_steps.append({name, std::move(action)});
 }
 
-void tour_c::add_screenshot(const QString &file_name)
+void tour_c::add_screenshot(const QString &file_name, std::function<void(QPainter &)> overlay)
 {
-    add_step(QStringLiteral("screenshot ") + file_name, [this, file_name]() -> QString {
+    add_step(QStringLiteral("screenshot ") + file_name, [this, file_name, overlay]() -> QString {
         const QString path = m_directory.filePath(file_name);
-        if (!grab().save(path))
+        QPixmap shot = grab();
+        if (overlay) {
+            QPainter painter(&shot);
+            overlay(painter);
+        }
+        if (!shot.save(path))
             return QStringLiteral("cannot write ") + path;
         return QString();
     });
@@ -45,6 +50,17 @@ QPixmap tour_c::grab() const
         painter.drawPixmap(at, window->grab());
     }
     return shot;
+}
+
+bool tour_c::save_shot(const QString &file_name, QWidget *over)
+{
+    QPixmap shot = grab();
+    if (over != nullptr) {
+        QPainter painter(&shot);
+        painter.drawPixmap(over->mapToGlobal(QPoint(0, 0)) - m_window.mapToGlobal(QPoint(0, 0)),
+                           over->grab());
+    }
+    return shot.save(m_directory.filePath(file_name));
 }
 
 void tour_c::add_log_dump(const QString &file_name)

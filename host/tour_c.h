@@ -9,7 +9,9 @@
 
 #include <functional>
 
+class QPainter;
 class QPixmap;
+class QWidget;
 class main_window_c;
 
 class tour_c : public QObject
@@ -29,9 +31,13 @@ public:
     // Steps run in the order they were added. An action returns an error text, or an
     // empty string when it went well; the first error ends the tour.
     void add_step(const QString &name, std::function<QString()> action);
-    // The window with any dialog open over it.
-    void add_screenshot(const QString &file_name);
+    // The window with any dialog open over it, and then whatever overlay paints in
+    // window coordinates (a drag picture, which is a window of the platform's own).
+    void add_screenshot(const QString &file_name, std::function<void(QPainter &)> overlay = {});
     void add_log_dump(const QString &file_name);
+    // Saves the window with over painted where it stands, at once rather than as a
+    // step: for a window that shows something only for a moment.
+    bool save_shot(const QString &file_name, QWidget *over);
 
     // Shows the window, waits until it is exposed, then runs the steps.
     void start();

@@ -1,5 +1,6 @@
 #include "quick_launch/item_list_fm_c.h"
 
+#include "common/platform.h"
 #include "module/custom_event_c.h"
 #include "module/module_host.h"
 #include "quick_launch/add_edit_game_fm_c.h"
@@ -12,7 +13,6 @@
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QIcon>
 #include <QMimeData>
 #include <QPainter>
@@ -50,16 +50,6 @@ int random_id()
     // takes care of that.
     QRandomGenerator generator(static_cast<quint32>(QTime::currentTime().msec()));
     return static_cast<int>(generator.generate() & 0x7fffffffu);
-}
-
-// The icon the desktop shows for the file, as a file browser would show it.
-QIcon file_icon(const QString &path)
-{
-    QFileSystemModel model;
-    const QVariant decoration = model.data(model.index(path), Qt::DecorationRole);
-    if (decoration.canConvert<QIcon>())
-        return decoration.value<QIcon>();
-    return QIcon();
 }
 
 void save_icon_picture(const QIcon &icon, const QString &file)
@@ -209,7 +199,7 @@ int item_list_fm_c::run_item_dialog(const QString &old_name, const QString &old_
     const QString icon = icon_file(id);
     if ((!old_name.isEmpty() && old_name != new_name) || (!old_path.isEmpty() && old_path != new_path))
         QFile::remove(icon);
-    save_icon_picture(file_icon(new_path), icon);
+    save_icon_picture(platform::file_icon(platform::local_path(new_path)), icon);
     return result;
 }
 

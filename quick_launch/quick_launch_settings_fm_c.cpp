@@ -5,6 +5,7 @@
 #include "pages/quick_launch_settings_c.h"
 #include "quick_launch/fit_button.h"
 #include "quick_launch/item_list_fm_c.h"
+#include "scanner/scanning_progress_fm_c.h"
 
 #include "ui_quick_launch_settings_fm_c.h"
 
@@ -58,6 +59,7 @@ quick_launch_settings_fm_c::quick_launch_settings_fm_c(quick_launch_settings_c *
 
 quick_launch_settings_fm_c::~quick_launch_settings_fm_c()
 {
+    delete scan_dialog;
     if (reset_popup != nullptr)
         reset_popup->release();
     if (info_badge != nullptr)
@@ -122,8 +124,24 @@ void quick_launch_settings_fm_c::on_reset_answer(int answer)
 
 void quick_launch_settings_fm_c::on_btn_scan_clicked()
 {
-    // The scan arrives with the program scanner; until then the hidden
-    // button has nothing to run.
+    if (scan_dialog == nullptr)
+        scan_dialog = new scanning_progress_fm_c(this);
+    const quick_launch_list_t games_before = games_list() != nullptr ? *games_list() : quick_launch_list_t();
+    const quick_launch_list_t programs_before =
+        programs_list() != nullptr ? *programs_list() : quick_launch_list_t();
+
+    // The scanner adds its finds to the page's lists directly.
+    if (scan_dialog->start_and_run() == 1) {
+        games->set_items(games_list() != nullptr ? *games_list() : quick_launch_list_t());
+        programs->set_items(programs_list() != nullptr ? *programs_list() : quick_launch_list_t());
+        return;
+    }
+    if (games_list() != nullptr && !games_list()->isSharedWith(games_before))
+        *games_list() = games_before;
+    if (programs_list() != nullptr && !programs_list()->isSharedWith(programs_before))
+        *programs_list() = programs_before;
+    games->set_items(games_before);
+    programs->set_items(programs_before);
 }
 
 void quick_launch_settings_fm_c::retranslate_texts()

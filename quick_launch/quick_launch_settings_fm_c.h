@@ -18,6 +18,7 @@ class quick_launch_settings_fm_c;
 
 class item_list_fm_c;
 class quick_launch_settings_c;
+class scanning_progress_fm_c;
 
 class quick_launch_settings_fm_c : public QWidget, public form_base_c, public reset_to_default_fm_client_i
 {
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<Ui::quick_launch_settings_fm_c> ui;
     quick_launch_settings_c *page;
     info_badge_i *info_badge = nullptr;
+    scanning_progress_fm_c *scan_dialog = nullptr;
     reset_popup_i *reset_popup = nullptr;
     item_list_fm_c *games = nullptr;
     item_list_fm_c *programs = nullptr;

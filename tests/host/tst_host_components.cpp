@@ -63,7 +63,7 @@ void tst_host_components::create_component_data()
     QTest::newRow("reset popup, badge id") << int(component_reset_popup) << &iid_info_badge_i << false;
     QTest::newRow("info badge") << int(component_info_badge) << &iid_info_badge_i << true;
     QTest::newRow("info badge, frame id") << int(component_info_badge) << &iid_popup_frame_i << false;
-    QTest::newRow("progress") << int(component_progress) << &iid_progress_i << false;
+    QTest::newRow("progress") << int(component_progress) << &iid_progress_i << true;
 }
 
 void tst_host_components::create_component()

@@ -2,6 +2,8 @@
 // written under host/resources/graphics/.
 #include "drawing.h"
 
+#include <cmath>
+
 #include <QtMath>
 
 namespace {
@@ -121,6 +123,67 @@ QImage heading_fade()
     return image;
 }
 
+// Icons of the demo's made-up games and programs: a glossy tile in the
+// title's own colour with a simple emblem, 48 x 48 like a desktop icon.
+QImage demo_icon(QColor base, int emblem)
+{
+    QImage image = new_canvas(48, 48);
+    QPainter painter(&image);
+    smooth(painter);
+    QLinearGradient tile(0, 0, 0, 48);
+    tile.setColorAt(0, base.lighter(150));
+    tile.setColorAt(1, base.darker(160));
+    painter.setPen(QPen(base.darker(220), 1));
+    painter.setBrush(tile);
+    painter.drawRoundedRect(QRectF(2.5, 2.5, 43, 43), 9, 9);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 225));
+    QPainterPath path;
+    switch (emblem) {
+    case 0: // star
+        for (int i = 0; i < 10; ++i) {
+            const qreal angle = -M_PI / 2 + i * M_PI / 5;
+            const qreal radius = i % 2 ? 7.5 : 17;
+            const QPointF point(24 + radius * std::cos(angle), 25 + radius * std::sin(angle));
+            i == 0 ? path.moveTo(point) : path.lineTo(point);
+        }
+        path.closeSubpath();
+        break;
+    case 1: // anchor-like wave
+        path.addEllipse(QPointF(24, 13), 4, 4);
+        path.addRect(QRectF(22.5, 15, 3, 20));
+        path.addRect(QRectF(15, 19, 18, 3));
+        path.moveTo(10, 28);
+        path.quadTo(24, 46, 38, 28);
+        path.lineTo(34, 28);
+        path.quadTo(24, 40, 14, 28);
+        path.closeSubpath();
+        break;
+    case 2: // chequered flag
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 5; ++column)
+                if ((row + column) % 2 == 0)
+                    path.addRect(QRectF(11 + column * 5.5, 12 + row * 5.5, 5.5, 5.5));
+        path.addRect(QRectF(9, 12, 2, 25));
+        break;
+    case 3: // speech bubble
+        path.addRoundedRect(QRectF(9, 11, 30, 20), 6, 6);
+        path.moveTo(16, 30);
+        path.lineTo(14, 38);
+        path.lineTo(23, 30);
+        path.closeSubpath();
+        break;
+    default: // record dot in a frame
+        path.addRoundedRect(QRectF(10, 14, 28, 20), 3, 3);
+        path.addEllipse(QPointF(24, 24), 6, 6);
+        path.setFillRule(Qt::OddEvenFill);
+        break;
+    }
+    painter.drawPath(path.simplified());
+    return image;
+}
+
 } // namespace
 
 image_list host_images()
@@ -152,5 +215,18 @@ image_list host_images()
 
     images.append({QStringLiteral("image_editor/Profile_Image_Background.png"), scan_strip_background()});
     images.append({QStringLiteral("profile/Gradient-right.png"), heading_fade()});
+
+    const struct
+    {
+        const char *name;
+        QColor colour;
+    } demo_icons[] = {{"starfall", QColor(0x5b, 0x3f, 0xc4)},    {"iron_tide", QColor(0x1f, 0x6f, 0x8b)},
+                      {"pixel_racer", QColor(0xc4, 0x4a, 0x2c)}, {"voice_chat", QColor(0x2e, 0x9e, 0x5b)},
+                      {"capture", QColor(0x9a, 0x2b, 0x4f)},     {"aurora", QColor(0x23, 0x8f, 0x9e)},
+                      {"citadel", QColor(0x7a, 0x6a, 0x3c)},     {"orbit", QColor(0x3c, 0x4a, 0x9a)}};
+    int emblem = 0;
+    for (const auto &icon : demo_icons)
+        images.append({QStringLiteral("demo/%1.png").arg(QLatin1String(icon.name)),
+                       demo_icon(icon.colour, emblem++ % 5)});
     return images;
 }

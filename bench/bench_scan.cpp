@@ -1,0 +1,207 @@
+// A scan of 200 Steam applications that the service does not know, each
+// fetched by the real downloader from a local server, against the floor of
+// running the downloader with the same jobs alone. What remains per id is the
+// scanner's own work: the duplicate test, the answer file, the JSON, the
+// progress call. Also prints the share of a bare process start, and the
+// longest stall of the GUI event loop during the scan next to that of an idle
+// loop, since the lookup must stay off the GUI thread.
+//
+// Usage: bench_scan [ids, default 200]
+
+#include "common/global_func_c.h"
+#include "common/platform.h"
+#include "scanner/program_scanner_tool_c.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+const double goal = 1.3;
+
+// Answers every request with "unknown application", on its own thread so that
+// the GUI loop measures the scanner alone.
+class server_thread_c : public QThread
+{
+public:
+    std::atomic<quint16> port{0};
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [&server] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    const QByteArray body = "{\"success\": 2}";
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        server.listen(QHostAddress::LocalHost);
+        port = server.serverPort();
+        exec();
+    }
+};
+
+class client_c final : public program_scanner_tool_client_i
+{
+public:
+    QEventLoop loop;
+    std::atomic<int> steps{0};
+
+    void *query_interface(const interface_id_t *) override { return nullptr; }
+    void release() override {}
+    void on_scan_progress(int) override { ++steps; }
+    void on_scan_finished() override { loop.quit(); }
+    void on_scan_cancelled() override { loop.quit(); }
+};
+
+class scanner_c : public program_scanner_tool_c
+{
+public:
+    using program_scanner_tool_c::program_scanner_tool_c;
+    // Measured the same on machines without a network interface.
+    bool is_network_available() const override { return true; }
+};
+
+// Records the longest gap between the ticks of a 1 ms timer.
+class stall_meter_c
+{
+public:
+    stall_meter_c()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longest = qMax(m_longest, m_clock.restart()); });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_clock.start();
+        m_timer.start();
+    }
+    qint64 stop()
+    {
+        m_timer.stop();
+        return m_longest;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};
+
+// Runs the downloader as often as the scan does. With a job it fetches the
+// same answers into the same file the scan uses; without one it ends as soon
+// as it has read its settings, which is the cost of a process start.
+qint64 time_downloader(const QString &downloader, int runs, bool with_job)
+{
+    const QString answer_file = global_func_c::shared()->icon_directory() + "steam_web_page.txt";
+    QSettings job(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader"));
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < runs; ++i) {
+        job.setValue("dest_file", with_job ? answer_file : QString());
+        job.setValue(
+            "url",
+            with_job ? QStringLiteral("https://appinfo.mirvek.net/info?apps=%1&prettyprint=1").arg(900000 + i)
+                     : QString());
+        job.sync();
+        QProcess process;
+        process.setProgram(downloader);
+        process.start(QIODevice::ReadWrite);
+        process.waitForFinished(30000);
+    }
+    const qint64 elapsed = timer.nsecsElapsed();
+    QFile::remove(answer_file);
+    return elapsed;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Everything the scan reads or writes stays in a directory of its own,
+    // including the downloader's settings, which the child process inherits.
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
+    qputenv("VORLA_REGISTRY_ROOT", (dir.path() + "/registry").toUtf8());
+    qputenv("WINEPREFIX", (dir.path() + "/wine").toUtf8());
+    QApplication app(argc, argv);
+    const int ids = argc > 1 ? qMax(1, atoi(argv[1])) : 200;
+    global_func_c::shared()->initialise();
+    QTextStream out(stdout);
+    const QString downloader = global_func_c::application_directory() + "web_loader/web_engine.exe";
+    if (!QFileInfo::exists(downloader)) {
+        out << "bench_scan: " << downloader << " is not built\n";
+        return 1;
+    }
+
+    server_thread_c server;
+    server.start();
+    while (server.port == 0)
+        QThread::msleep(1);
+    qputenv("VORLA_WEB_BASE", "http://127.0.0.1:" + QByteArray::number(server.port));
+
+    QDir().mkpath(global_func_c::shared()->icon_directory());
+    const qint64 start_floor = time_downloader(downloader, ids, false);
+    const qint64 floor = time_downloader(downloader, ids, true);
+
+    {
+        QSettings key(platform::native_settings_path("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam"),
+                      QSettings::IniFormat);
+        key.setValue("SteamPath", "C:/Program Files (x86)/Steam");
+        for (int i = 0; i < ids; ++i)
+            key.setValue(QStringLiteral("Apps/%1/Installed").arg(900000 + i), 1);
+    }
+    stall_meter_c meter;
+    meter.start();
+    QTimer::singleShot(200, &app, &QCoreApplication::quit);
+    app.exec();
+    const qint64 idle_stall = meter.stop();
+
+    client_c client;
+    scanner_c scanner(&client);
+    quick_launch_list_t games;
+    quick_launch_list_t programs;
+    QElapsedTimer timer;
+    meter.start();
+    timer.start();
+    scanner.start_scan(&games, &programs);
+    client.loop.exec();
+    const qint64 scan = timer.nsecsElapsed();
+    const qint64 scan_stall = meter.stop();
+
+    server.quit();
+    server.wait();
+    if (client.steps != ids) {
+        out << "bench_scan: " << client.steps << " of " << ids << " ids looked up\n";
+        return 1;
+    }
+    const double ratio = double(scan) / double(floor);
+    out << "scan of " << ids << " Steam ids: " << scan / 1e6 / ids
+        << " ms per id, floor (the downloader's runs alone): " << floor / 1e6 / ids
+        << " ms, ratio: " << QString::number(ratio, 'f', 2) << " (goal <= " << goal << ")\n";
+    out << "process start: " << start_floor / 1e6 / ids << " ms per id, "
+        << QString::number(100.0 * double(start_floor) / double(scan), 'f', 0) << " % of the scan\n";
+    out << "longest GUI stall during the scan: " << scan_stall << " ms (idle loop: " << idle_stall
+        << " ms)\n";
+    return 0;
+}

@@ -1,0 +1,100 @@
+// Showing 1000 quick-launch entries (item_list_fm_c::set_items into an empty
+// list) against the floor of building the same 1000 rows (item_fm_c with
+// set_row) into a plain vertical layout. What remains is the list's own work:
+// copying the entries, the duplicate-id check, the spacer and numbering the
+// rows. Best of several interleaved rounds.
+//
+// Usage: bench_set_items [entries, default 1000] [rounds, default 7]
+
+#include "common/global_func_c.h"
+#include "quick_launch/item_fm_c.h"
+#include "quick_launch/item_list_fm_c.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+namespace {
+const double goal = 1.3;
+
+quick_launch_list_t make_list(int entries)
+{
+    quick_launch_list_t list;
+    for (int i = 0; i < entries; ++i) {
+        quick_launch_item_t item;
+        item.ID = 100000 + i;
+        item.Order = i;
+        item.Game_Name = QStringLiteral("Game number %1").arg(i);
+        item.Game_Path = QStringLiteral("C:/Program Files/Games/Game %1/bin/game.exe").arg(i);
+        list.append(item);
+    }
+    return list;
+}
+
+qint64 time_list(const quick_launch_list_t &list, int &rows)
+{
+    QWidget holder;
+    auto *view = new item_list_fm_c(nullptr, &holder);
+    QElapsedTimer timer;
+    timer.start();
+    view->set_items(list);
+    const qint64 elapsed = timer.nsecsElapsed();
+    rows = view->rows().size();
+    return elapsed;
+}
+
+qint64 time_floor(const quick_launch_list_t &list, int &rows)
+{
+    // Rows are polished by the style sheets of the widgets they go into, so the
+    // floor's column carries the list's.
+    QWidget column;
+    column.setStyleSheet(item_list_fm_c(nullptr, nullptr).styleSheet());
+    auto *layout = new QVBoxLayout(&column);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < list.size(); ++i) {
+        const quick_launch_item_t &item = list.at(i);
+        auto *row = new item_fm_c(nullptr, nullptr);
+        row->set_row(item.ID, i, item.Game_Name, item.Game_Path);
+        layout->addWidget(row);
+    }
+    const qint64 elapsed = timer.nsecsElapsed();
+    rows = layout->count();
+    return elapsed;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int entries = argc > 1 ? qMax(1, atoi(argv[1])) : 1000;
+    const int rounds = argc > 2 ? qMax(1, atoi(argv[2])) : 7;
+    global_func_c::shared()->initialise();
+    QTextStream out(stdout);
+    const quick_launch_list_t list = make_list(entries);
+
+    int list_rows = 0;
+    int floor_rows = 0;
+    time_list(list, list_rows);
+    time_floor(list, floor_rows);
+    qint64 best_list = std::numeric_limits<qint64>::max();
+    qint64 best_floor = std::numeric_limits<qint64>::max();
+    for (int round = 0; round < rounds; ++round) {
+        best_floor = std::min(best_floor, time_floor(list, floor_rows));
+        best_list = std::min(best_list, time_list(list, list_rows));
+    }
+    if (list_rows != entries || floor_rows != entries) {
+        out << "bench_set_items: " << list_rows << " and " << floor_rows << " rows of " << entries << '\n';
+        return 1;
+    }
+    const double ratio = double(best_list) / double(best_floor);
+    out << "set_items (" << entries << " entries): " << best_list / 1e6
+        << " ms, floor (the same rows in a plain layout): " << best_floor / 1e6
+        << " ms, ratio: " << QString::number(ratio, 'f', 2) << " (goal <= " << goal << ")\n";
+    return 0;
+}

@@ -1,0 +1,55 @@
+// Stands in for the public application-information web service on this
+// machine: a local HTTP server answering "/info?apps=<id>" with the JSON shape
+// the module reads. Programs started by the host reach it through
+// VORLA_WEB_BASE, which the downloader uses in place of the service's address.
+#ifndef VORLA_HOST_APP_INFO_SERVICE_C_H
+#define VORLA_HOST_APP_INFO_SERVICE_C_H
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+class QTcpServer;
+class QTcpSocket;
+
+class app_info_service_c : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct app_t
+    {
+        QString type; // "game", "Game", "dlc", "tool", ...
+        QString name;
+        QString client_icon;
+    };
+
+    explicit app_info_service_c(QObject *parent = nullptr);
+    ~app_info_service_c() override;
+
+    void add_app(const QString &id, const app_t &app) { m_apps.insert(id, app); }
+    // Listens on 127.0.0.1 at a free port and points VORLA_WEB_BASE of this
+    // process, and so of the programs it starts, at it.
+    bool start();
+    QString base() const;
+    int requests() const { return m_requests; }
+    // Makes each answer wait, as a distant service would; 0 answers at once.
+    void set_delay_ms(int delay) { m_delay_ms = delay; }
+
+    // The body for a request target, e.g. "/info?apps=570&prettyprint=1": the
+    // known application under "apps", or "success" 2 for an unknown one.
+    QByteArray answer(const QString &target) const;
+
+signals:
+    void request_answered(const QString &target);
+
+private:
+    void read(QTcpSocket *socket);
+
+    QTcpServer *m_server;
+    QMap<QString, app_t> m_apps;
+    int m_requests = 0;
+    int m_delay_ms = 0;
+};
+
+#endif

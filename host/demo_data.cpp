@@ -1,0 +1,150 @@
+#include "host/demo_data.h"
+
+#include "common/global_func_c.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+struct demo_entry_t
+{
+    int id;
+    const char *name;
+    const char *file;
+    const char *icon;
+};
+
+// IDs stay below the module's random ones in practice, and the icons are
+// named after them, as the module names an entry's icon.
+const demo_entry_t demo_games[] = {
+    {4101, "Starfall Odyssey", "Starfall Odyssey/starfall.exe", "starfall"},
+    {4102, "Iron Tide: Naval Command", "Iron Tide/IronTide.exe", "iron_tide"},
+    {4103, "Pixel Racer Turbo", "Pixel Racer/racer.exe", "pixel_racer"},
+};
+const demo_entry_t demo_programs[] = {
+    {4201, "Voice Chat", "Voice Chat/voicechat.exe", "voice_chat"},
+    {4202, "Screen Capture Studio", "Capture Studio/capture.exe", "capture"},
+};
+
+template <size_t count>
+void write_list(const QString &file_name, const demo_entry_t (&entries)[count], const QString &folder)
+{
+    const QString icons = global_func_c::shared()->icon_directory();
+    QFile::remove(icons + file_name);
+    QSettings settings(icons + file_name, QSettings::IniFormat);
+    for (size_t i = 0; i < count; ++i) {
+        const demo_entry_t &entry = entries[i];
+        settings.beginGroup(QString::number(i));
+        settings.setValue(QStringLiteral("ID"), entry.id);
+        settings.setValue(QStringLiteral("Game_Name"), QString::fromUtf8(entry.name));
+        settings.setValue(QStringLiteral("Game_Path"),
+                          QString(folder + QLatin1Char('/') + QLatin1String(entry.file)));
+        settings.setValue(QStringLiteral("Order"), static_cast<int>(i));
+        settings.setValue(QStringLiteral("Scaned_Name"), QString());
+        settings.setValue(QStringLiteral("Game_Type"), 0);
+        settings.setValue(QStringLiteral("Platform_ID"), 0);
+        settings.setValue(QStringLiteral("IS_DLC"), false);
+        settings.endGroup();
+        QImage(QStringLiteral(":/graphics/demo/%1.png").arg(QLatin1String(entry.icon)))
+            .save(icons + QString::number(entry.id) + QStringLiteral(".png"));
+    }
+}
+
+void make_executable(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.exists() && file.open(QIODevice::WriteOnly))
+        file.write("MZ"); // enough to look like a Windows program to a file browser
+}
+
+} // namespace
+
+namespace demo_data {
+
+QString games_folder()
+{
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Demo Games");
+    for (const demo_entry_t &entry : demo_games)
+        make_executable(folder + QLatin1Char('/') + QLatin1String(entry.file));
+    for (const demo_entry_t &entry : demo_programs)
+        make_executable(folder + QLatin1Char('/') + QLatin1String(entry.file));
+    make_executable(folder + QStringLiteral("/Moonlit Harbor/harbor.exe"));
+    return folder;
+}
+
+bool seed_quick_launch(bool force)
+{
+    const QString icons = global_func_c::shared()->icon_directory();
+    const QString games_file = icons + QStringLiteral("games_info.ini");
+    const QString programs_file = icons + QStringLiteral("programs_info.ini");
+    if (!force && (QFile::exists(games_file) || QFile::exists(programs_file)))
+        return false;
+    if (!QDir().mkpath(icons))
+        return false;
+    const QString folder = games_folder();
+    write_list(QStringLiteral("games_info.ini"), demo_games, folder);
+    write_list(QStringLiteral("programs_info.ini"), demo_programs, folder);
+    return true;
+}
+
+QList<steam_app_t> steam_apps()
+{
+    // Real answers spell the type in either case, and a library holds more than games.
+    return {
+        {QStringLiteral("1000010"), QStringLiteral("game"), QStringLiteral("Aurora Frontier"),
+         QStringLiteral("3f2a9c1b")},
+        {QStringLiteral("1000020"), QStringLiteral("Game"), QStringLiteral("Glass Citadel"),
+         QStringLiteral("8d41e07a")},
+        {QStringLiteral("1000030"), QStringLiteral("dlc"), QStringLiteral("Aurora Frontier - Soundtrack"),
+         QString()},
+        {QStringLiteral("1000040"), QStringLiteral("tool"), QStringLiteral("Level Forge SDK"), QString()},
+        {QStringLiteral("1000050"), QStringLiteral("game"), QStringLiteral("Quiet Orbit"),
+         QStringLiteral("c07de55f")},
+    };
+}
+
+QStringList seed_scan_environment()
+{
+    const QString root =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/demo_scan");
+    const QString drive_c = root + QStringLiteral("/wine/drive_c");
+    make_executable(drive_c + QStringLiteral("/Riot Games/League of Legends/lol.launcher.exe"));
+    for (const char *game : {"Moonlit Harbor", "Skyline Drift"})
+        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Origin Games/") + QLatin1String(game));
+    make_executable(drive_c + QStringLiteral("/Program Files (x86)/Overwatch/Overwatch Launcher.exe"));
+    // The launcher's own folder is never offered as a game.
+    for (const char *folder : {"Ubisoft Game Launcher", "Tidebreaker Legends"})
+        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Ubisoft/") + QLatin1String(folder));
+
+    const QString steam = root + QStringLiteral("/Steam");
+    QDir().mkpath(steam + QStringLiteral("/steam/games"));
+    const QString registry = root + QStringLiteral("/registry");
+    const QString key_file = registry + QStringLiteral("/HKEY_CURRENT_USER/SOFTWARE/Valve/Steam.ini");
+    QFile::remove(key_file);
+    QSettings key(key_file, QSettings::IniFormat);
+    key.setValue(QStringLiteral("SteamPath"), steam);
+    QStringList ids;
+    const char *const icons[] = {"aurora", "citadel", "orbit"};
+    int icon = 0;
+    for (const steam_app_t &app : steam_apps()) {
+        key.setValue(QStringLiteral("Apps/%1/Installed").arg(app.id), 1);
+        ids.append(app.id);
+        if (!app.client_icon.isEmpty())
+            QImage(QStringLiteral(":/graphics/demo/%1.png").arg(QLatin1String(icons[icon++ % 3])))
+                .save(steam + QStringLiteral("/steam/games/") + app.client_icon + QStringLiteral(".ico"),
+                      "ICO");
+    }
+    key.sync();
+
+    qputenv("WINEPREFIX", QFile::encodeName(root + QStringLiteral("/wine")));
+    qputenv("VORLA_REGISTRY_ROOT", QFile::encodeName(registry));
+    return ids;
+}
+
+} // namespace demo_data

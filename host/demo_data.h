@@ -1,0 +1,42 @@
+// Demo content for the stand-in control centre: quick-launch lists with icons,
+// and a folder of made-up game executables to pick in the module's file
+// browser. The files are written where the module reads them, as the module
+// itself would have saved them.
+#ifndef VORLA_HOST_DEMO_DATA_H
+#define VORLA_HOST_DEMO_DATA_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace demo_data {
+
+// Writes the games and programs item files and their icons into the module's
+// icon directory. Without force, item files that already exist are kept: by
+// then they are the user's lists. Returns whether the lists were written.
+bool seed_quick_launch(bool force);
+
+// The folder of made-up executables, created and filled when missing.
+QString games_folder();
+
+// A made-up installation for the game scanner under the user data home:
+// launchers in a Wine-style drive C, a registry file with the Steam key and
+// its applications, and the Steam client's icon files. Points this process's
+// WINEPREFIX and VORLA_REGISTRY_ROOT at it, so the module finds it.
+// Returns the Steam application ids, for the stand-in web service.
+QStringList seed_scan_environment();
+
+// Name, type and icon of a made-up Steam application, as the web service
+// describes it; empty for an unknown id.
+struct steam_app_t
+{
+    QString id;
+    QString type;
+    QString name;
+    QString client_icon;
+};
+QList<steam_app_t> steam_apps();
+
+} // namespace demo_data
+
+#endif

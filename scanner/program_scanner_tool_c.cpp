@@ -1,0 +1,434 @@
+#include "scanner/program_scanner_tool_c.h"
+
+#include "common/clog.h"
+#include "common/global_func_c.h"
+#include "common/platform.h"
+#include "module/custom_event_c.h"
+#include "quick_launch/item_store.h"
+#include "scanner/steam_app_info.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QNetworkInterface>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSettings>
+#include <QThread>
+#include <QTime>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <functional>
+
+// What a Steam lookup shares between the scanner and its worker. The scanner
+// can be deleted while the worker runs; it then clears scanner and client
+// under the mutex, so the worker never reaches either afterwards.
+struct steam_lookup_t
+{
+    std::atomic<bool> cancel_flag{false};
+    // The scanner is gone: nobody waits for the current download any more.
+    std::atomic<bool> detached{false};
+
+    // Set before the worker starts, then the worker's alone.
+    QStringList app_ids;
+    QString steam_path;
+    QString downloader;
+    QSet<int> taken_ids;
+    // Platform_ID of the Steam entries (Game_Type 1) already in the lists.
+    QSet<int> steam_ids;
+    int games_count = 0;
+
+    // Complete before the end event is posted; read by the scanner after it.
+    quick_launch_list_t new_items;
+
+    QMutex mutex;
+    QObject *scanner = nullptr;
+    program_scanner_tool_client_i *client = nullptr;
+
+    void report_progress(int step)
+    {
+        QMutexLocker locker(&mutex);
+        if (client != nullptr)
+            client->on_scan_progress(step);
+    }
+
+    void post_end(int type)
+    {
+        QMutexLocker locker(&mutex);
+        if (scanner != nullptr)
+            post_custom_event(scanner, type, 0);
+    }
+};
+
+namespace {
+const QString steam_key = QStringLiteral("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam");
+// Our own service answers in the shape of the public Steam application info.
+const QString service_host = QStringLiteral("appinfo.mirvek.net");
+const QString answer_file_name = QStringLiteral("steam_web_page.txt");
+const QString downloader_file = QStringLiteral("web_loader/web_engine.exe");
+const QString dest_file_key = QStringLiteral("dest_file");
+const QString url_key = QStringLiteral("url");
+
+const int download_limit_ms = 30000;
+// How often a waiting worker looks whether its scanner is still there.
+const int download_poll_ms = 50;
+// Answers are a few kilobytes; anything near this is not an answer.
+const qint64 maximum_answer_size = 32 * 1024 * 1024;
+constexpr int max_seeded_tries = 4000;
+
+const QString league_name = QStringLiteral("League of Legends");
+// The first that exists wins: the Garena build, the Riot build, the Tencent build.
+const QString league_paths[] = {
+    QStringLiteral("C://Program Files (x86)//GarenaLoLTW//LoLTWLauncher.exe"),
+    QStringLiteral("C://Riot Games//League of Legends//lol.launcher.exe"),
+    QStringLiteral("C://Program Files//腾讯游戏//英雄联盟//TCLS//Client.exe"),
+};
+const QString origin_directory = QStringLiteral("C://Program Files (x86)//Origin Games//");
+const QString ubisoft_directory = QStringLiteral("C://Program Files (x86)//Ubisoft//");
+// The launcher of the launchers, not a game.
+const QString ubisoft_launcher = QStringLiteral("Ubisoft Game Launcher");
+
+struct launcher_t
+{
+    QString name;
+    QString path;
+};
+const launcher_t fixed_launchers[] = {
+    {QStringLiteral("StarCraft II"),
+     QStringLiteral("C://Program Files (x86)//StarCraft II//StarCraft II Launcher.exe")},
+    {QStringLiteral("Diablo III"),
+     QStringLiteral("C://Program Files (x86)//Diablo III//Diablo III Launcher.exe")},
+    {QStringLiteral("Heroes of the Storm"),
+     QStringLiteral("C://Program Files (x86)//Heroes of the Storm//Heroes of the Storm Launcher.exe")},
+    {QStringLiteral("Overwatch"),
+     QStringLiteral("C://Program Files (x86)//Overwatch//Overwatch Launcher.exe")},
+};
+
+bool any_item(const quick_launch_list_t *list, const std::function<bool(const quick_launch_item_t &)> &test)
+{
+    return list != nullptr && std::any_of(list->cbegin(), list->cend(), test);
+}
+
+int seeded_draw()
+{
+    QRandomGenerator generator(static_cast<quint32>(QTime::currentTime().msec()));
+    return static_cast<int>(generator.generate() & 0x7fffffffu);
+}
+
+// Draws seeded from the clock's milliseconds repeat within one millisecond, so
+// a taken number is drawn again until the clock moves on. The clock seeds only
+// a thousand different draws; when all are taken an unseeded one ends the search.
+int draw_free_id(const std::function<bool(int)> &taken)
+{
+    int id = seeded_draw();
+    for (int tries = 1; taken(id); ++tries)
+        id = tries < max_seeded_tries ? seeded_draw()
+                                      : static_cast<int>(QRandomGenerator::global()->bounded(INT_MAX));
+    return id;
+}
+
+void run_downloader(const steam_lookup_t &lookup)
+{
+    QProcess process;
+    process.setProgram(lookup.downloader);
+    process.start(QIODevice::ReadWrite);
+    QElapsedTimer waited;
+    waited.start();
+    // Waiting in slices lets a worker whose scanner is gone stop at once
+    // instead of holding the application's exit for the whole limit.
+    while (!process.waitForFinished(download_poll_ms) && process.state() != QProcess::NotRunning &&
+           waited.elapsed() < download_limit_ms && !lookup.detached) {
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(download_poll_ms);
+    }
+}
+
+void read_answer(const QString &answer_file, const QString &app_id, QList<steam_app_record> &records)
+{
+    QFile file(answer_file);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const steam_app_answer_t answer = read_steam_app_answer(file.read(maximum_answer_size), app_id);
+    if (!answer.json_error.isEmpty())
+        write_log(QStringLiteral("scan game file: web page json error, %1").arg(answer.json_error), true);
+    else if (answer.has_record)
+        records.append(answer.record);
+}
+} // namespace
+
+program_scanner_tool_c::program_scanner_tool_c(program_scanner_tool_client_i *client) : m_client(client) {}
+
+program_scanner_tool_c::~program_scanner_tool_c()
+{
+    detach_lookup();
+}
+
+void program_scanner_tool_c::start_scan(quick_launch_list_t *games, quick_launch_list_t *programs)
+{
+    // A scan started before the last one ended replaces it; the old one ends quietly.
+    detach_lookup();
+    QCoreApplication::removePostedEvents(this, custom_event_1000);
+    QCoreApplication::removePostedEvents(this, custom_event_1001);
+    m_games = games;
+    m_programs = programs;
+
+    QString league;
+    for (const QString &path : league_paths) {
+        if (QFileInfo::exists(platform::local_path(path))) {
+            league = path;
+            break;
+        }
+    }
+    // Added even without a path: the completion drops it with the other missing files.
+    if (!has_scanned_entry(league))
+        add_found_entry(m_games, league_name, league);
+    add_directory_entries(origin_directory, QString());
+    for (const launcher_t &launcher : fixed_launchers)
+        if (!has_scanned_entry(launcher.path))
+            add_found_entry(m_games, launcher.name, launcher.path);
+    add_directory_entries(ubisoft_directory, ubisoft_launcher);
+
+    const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
+    m_steam_path = steam.steam_path;
+    m_steam_app_ids = steam.app_ids;
+    if (!m_steam_app_ids.isEmpty() && is_network_available()) {
+        auto lookup = std::make_shared<steam_lookup_t>();
+        lookup->app_ids = m_steam_app_ids;
+        lookup->steam_path = m_steam_path;
+        lookup->downloader = global_func_c::application_directory() + downloader_file;
+        for (const quick_launch_list_t *list : {games, programs}) {
+            if (list == nullptr)
+                continue;
+            for (const quick_launch_item_t &item : *list) {
+                lookup->taken_ids.insert(item.ID);
+                if (item.Game_Type == 1)
+                    lookup->steam_ids.insert(item.Platform_ID);
+            }
+        }
+        lookup->games_count = games != nullptr ? games->size() : 0;
+        lookup->scanner = this;
+        lookup->client = m_client;
+        m_lookup = lookup;
+        QtConcurrent::run(&program_scanner_tool_c::run_steam_lookup, lookup);
+        return;
+    }
+    prune_and_make_icons(games);
+    prune_and_make_icons(programs);
+    if (m_client != nullptr)
+        m_client->on_scan_finished();
+}
+
+int program_scanner_tool_c::steam_app_count()
+{
+    const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
+    m_steam_path = steam.steam_path;
+    return steam.app_ids.size();
+}
+
+void program_scanner_tool_c::add_directory_entries(const QString &directory, const QString &skipped)
+{
+    const QStringList names =
+        QDir(platform::local_path(directory)).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QString &name : names) {
+        const QString path = directory + name;
+        if (name != skipped && !has_scanned_entry(path))
+            add_found_entry(m_games, name, path);
+    }
+}
+
+void program_scanner_tool_c::cancel()
+{
+    if (m_lookup)
+        m_lookup->cancel_flag = true;
+}
+
+void program_scanner_tool_c::add_found_entry(quick_launch_list_t *list, const QString &name,
+                                             const QString &path)
+{
+    if (list == nullptr)
+        return;
+    quick_launch_item_t item;
+    item.ID = new_item_id();
+    item.Order = list->size();
+    item.Game_Name = name;
+    item.Game_Path = path;
+    item.Scaned_Name = path;
+    list->append(item);
+}
+
+int program_scanner_tool_c::new_item_id() const
+{
+    return draw_free_id([this](int id) {
+        const auto same = [id](const quick_launch_item_t &item) { return item.ID == id; };
+        return any_item(m_games, same) || any_item(m_programs, same);
+    });
+}
+
+bool program_scanner_tool_c::has_platform_entry(int type, int platform_id) const
+{
+    const auto same = [=](const quick_launch_item_t &item) {
+        return item.Game_Type == type && item.Platform_ID == platform_id;
+    };
+    return any_item(m_games, same) || any_item(m_programs, same);
+}
+
+bool program_scanner_tool_c::has_scanned_entry(const QString &text) const
+{
+    if (text.isEmpty())
+        return false;
+    const auto same = [&](const quick_launch_item_t &item) { return item.Scaned_Name == text; };
+    return any_item(m_games, same) || any_item(m_programs, same);
+}
+
+bool program_scanner_tool_c::is_network_available() const
+{
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    return std::any_of(interfaces.cbegin(), interfaces.cend(), [](const QNetworkInterface &interface) {
+        const QNetworkInterface::InterfaceFlags flags = interface.flags();
+        return flags.testFlag(QNetworkInterface::IsUp) && !flags.testFlag(QNetworkInterface::IsLoopBack) &&
+               !interface.addressEntries().isEmpty();
+    });
+}
+
+void program_scanner_tool_c::prune_and_make_icons(quick_launch_list_t *list)
+{
+    if (list == nullptr)
+        return;
+    QDir().mkpath(global_func_c::shared()->icon_directory());
+    quick_launch_list_t kept;
+    kept.reserve(list->size());
+    for (const quick_launch_item_t &item : qAsConst(*list)) {
+        // Steam entries point at the Steam client, not at a file of their own.
+        if (item.Game_Type != 1) {
+            if (!QFileInfo::exists(platform::local_path(item.Game_Path)))
+                continue;
+            const QString icon = icon_file(item.ID);
+            if (!QFileInfo::exists(icon))
+                save_file_icon(item.Game_Path, icon);
+        }
+        kept.append(item);
+    }
+    *list = kept;
+}
+
+void program_scanner_tool_c::save_file_icon(const QString &source, const QString &png_path)
+{
+    const QString path = platform::local_path(source);
+    QImage picture = platform::largest_picture(path);
+    // The file-icon provider and pixmaps work on the GUI thread only.
+    const auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (picture.isNull() && application != nullptr && QThread::currentThread() == application->thread()) {
+        const QIcon icon = platform::file_icon(path);
+        QSize chosen(1, 1);
+        for (const QSize &size : icon.availableSizes(QIcon::Normal))
+            if (size.width() > chosen.width() && size.height() > chosen.height())
+                chosen = size;
+        picture = icon.pixmap(chosen).toImage();
+    }
+    if (!picture.isNull())
+        picture.save(png_path);
+}
+
+void program_scanner_tool_c::customEvent(QEvent *event)
+{
+    const int type = event != nullptr ? static_cast<int>(event->type()) : 0;
+    if (type != custom_event_1000 && type != custom_event_1001)
+        return;
+    const std::shared_ptr<steam_lookup_t> lookup = std::move(m_lookup);
+    // The worker has finished with its items once it posted the end; they join
+    // the list here so that the lists are only ever touched on this thread.
+    if (lookup && m_games != nullptr)
+        m_games->append(lookup->new_items);
+    if (type == custom_event_1000) {
+        prune_and_make_icons(m_games);
+        prune_and_make_icons(m_programs);
+        if (m_client != nullptr)
+            m_client->on_scan_finished();
+    } else if (m_client != nullptr) {
+        m_client->on_scan_cancelled();
+    }
+}
+
+void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup_t> &lookup)
+{
+    const QString directory = global_func_c::shared()->icon_directory();
+    QDir().mkpath(directory);
+    const QString answer_file = directory + answer_file_name;
+    const QString request = "https://" + service_host + "/info?apps=%1&prettyprint=1";
+    QSettings job(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader"));
+
+    QList<steam_app_record> records;
+    for (int i = 0; i < lookup->app_ids.size(); ++i) {
+        const QString app_id = lookup->app_ids.at(i);
+        if (lookup->steam_ids.contains(app_id.toInt()))
+            continue;
+        // Otherwise a failed download would hand over the previous application's answer.
+        QFile::remove(answer_file);
+        job.setValue(dest_file_key, answer_file);
+        job.setValue(url_key, request.arg(app_id));
+        job.sync();
+        run_downloader(*lookup);
+        lookup->report_progress(i + 1);
+        if (QFileInfo::exists(answer_file))
+            read_answer(answer_file, app_id, records);
+        else
+            write_log(QStringLiteral("scan game file: dest file not exist, %1").arg(answer_file), true);
+        // Also after a failed download, so that a cancel never waits out a run of failures.
+        if (lookup->cancel_flag)
+            break;
+    }
+    QFile::remove(answer_file);
+    job.setValue(dest_file_key, QString());
+    job.setValue(url_key, QString());
+    job.sync();
+
+    for (const steam_app_record &record : qAsConst(records)) {
+        quick_launch_item_t item;
+        item.ID = draw_free_id([&](int id) { return lookup->taken_ids.contains(id); });
+        lookup->taken_ids.insert(item.ID);
+        if (!record.not_a_game)
+            save_file_icon(lookup->steam_path + "/steam/games/" + record.client_icon + ".ico",
+                           icon_file(item.ID));
+        // Hidden entries take no place in the order.
+        item.Order = record.not_a_game ? -1 : lookup->games_count + lookup->new_items.size();
+        item.Game_Type = 1;
+        item.Platform_ID = record.app_id.toInt();
+        item.IS_DLC = record.not_a_game;
+        item.Game_Name = record.name;
+        item.Game_Path = lookup->steam_path;
+        item.Scaned_Name = record.name;
+        lookup->new_items.append(item);
+        if (lookup->cancel_flag)
+            break;
+    }
+    if (!lookup->cancel_flag) {
+        lookup->post_end(custom_event_1000);
+        return;
+    }
+    for (const quick_launch_item_t &item : qAsConst(lookup->new_items))
+        QFile::remove(icon_file(item.ID));
+    lookup->post_end(custom_event_1001);
+}
+
+void program_scanner_tool_c::detach_lookup()
+{
+    if (!m_lookup)
+        return;
+    m_lookup->cancel_flag = true;
+    m_lookup->detached = true;
+    {
+        QMutexLocker locker(&m_lookup->mutex);
+        m_lookup->scanner = nullptr;
+        m_lookup->client = nullptr;
+    }
+    m_lookup.reset();
+}

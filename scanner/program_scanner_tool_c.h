@@ -1,0 +1,78 @@
+// Finds installed games and appends them to the quick-launch lists: fixed
+// launcher places first, then the Steam client's applications, each looked up
+// through the downloader on a worker of the global thread pool. At the end,
+// entries whose files are gone are dropped and the others get their icons.
+#ifndef VORLA_PROGRAM_SCANNER_TOOL_C_H
+#define VORLA_PROGRAM_SCANNER_TOOL_C_H
+
+#include "module/module_interfaces.h"
+#include "quick_launch/quick_launch_item_t.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+struct steam_lookup_t;
+
+// Lives on the GUI thread; the client, not owned, hears progress on the worker
+// and the end (finished or cancelled) on the GUI thread, never both for one
+// scan. The lists belong to the caller: they must outlive the scan and stay
+// untouched until the end is reported, because the results are appended then.
+// Entries keep their Windows paths ("C://...") as found, so that the item
+// files read the same everywhere; only looking at a file maps the path
+// (platform::local_path).
+class program_scanner_tool_c : public QObject
+{
+public:
+    explicit program_scanner_tool_c(program_scanner_tool_client_i *client);
+    // Does not wait for a running lookup: it stops after its current download,
+    // deletes the icons it made and reports nothing more.
+    ~program_scanner_tool_c() override;
+
+    // Scans into both lists. Without Steam applications or without a network
+    // the scan ends, and on_scan_finished is called, before this returns.
+    void start_scan(quick_launch_list_t *games, quick_launch_list_t *programs);
+    // Reads the Steam key: keeps the Steam path, returns the number of ids.
+    int steam_app_count();
+    // Ends a running Steam lookup after its current download; nothing otherwise.
+    void cancel();
+
+    // Appends a launcher entry (Game_Type 0) with a fresh ID; a null list: nothing.
+    void add_found_entry(quick_launch_list_t *list, const QString &name, const QString &path);
+    // An ID that no entry of either list has.
+    int new_item_id() const;
+    // Some entry of either list has this Game_Type and Platform_ID.
+    bool has_platform_entry(int type, int platform_id) const;
+    // Some entry of either list has Scaned_Name text; never for an empty text.
+    bool has_scanned_entry(const QString &text) const;
+    // A network interface is up, not a loopback one, and has an address.
+    // Virtual so that tests and benchmarks can stand in for the machine's.
+    virtual bool is_network_available() const;
+    // Drops the non-Steam entries whose path is gone and makes the missing
+    // icons of the others. Order values stay as they are.
+    void prune_and_make_icons(quick_launch_list_t *list);
+    // Saves the largest size of the file's icon as a PNG; failures are silent.
+    // Off the GUI thread only picture files (".ico", ".png") can be converted.
+    static void save_file_icon(const QString &source, const QString &png_path);
+
+protected:
+    // The worker's end of a lookup: 1000 finished, 1001 cancelled.
+    void customEvent(QEvent *event) override;
+
+private:
+    static void run_steam_lookup(const std::shared_ptr<steam_lookup_t> &lookup);
+    void add_directory_entries(const QString &directory, const QString &skipped);
+    // Leaves a running lookup to end on its own without reporting.
+    void detach_lookup();
+
+    quick_launch_list_t *m_games = nullptr;
+    quick_launch_list_t *m_programs = nullptr;
+    program_scanner_tool_client_i *m_client = nullptr;
+    QStringList m_steam_app_ids;
+    QString m_steam_path;
+    // Shared with the worker while a lookup runs.
+    std::shared_ptr<steam_lookup_t> m_lookup;
+};
+
+#endif

@@ -1,0 +1,40 @@
+#include "scanner/steam_app_info.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QVariant>
+
+namespace {
+// As text, the way the service's values were always read: the number 1 reads "1".
+QString text_of(const QJsonObject &object, const QString &key)
+{
+    return object.value(key).toVariant().toString();
+}
+} // namespace
+
+steam_app_answer_t read_steam_app_answer(const QByteArray &answer, const QString &app_id)
+{
+    steam_app_answer_t result;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(answer, &error);
+    if (error.error != QJsonParseError::NoError) {
+        result.json_error = error.errorString();
+        return result;
+    }
+    const QJsonObject top = document.object();
+    if (text_of(top, QStringLiteral("success")) != QLatin1String("1"))
+        return result;
+    const QJsonObject common = top.value(QStringLiteral("apps"))
+                                   .toObject()
+                                   .value(app_id)
+                                   .toObject()
+                                   .value(QStringLiteral("common"))
+                                   .toObject();
+    result.has_record = true;
+    result.record.name = text_of(common, QStringLiteral("name"));
+    result.record.app_id = app_id;
+    result.record.client_icon = text_of(common, QStringLiteral("clienticon"));
+    // Real answers say "game" and "Game".
+    result.record.not_a_game = text_of(common, QStringLiteral("type")).toLower() != QLatin1String("game");
+    return result;
+}

@@ -1,0 +1,33 @@
+// Reading one answer of the Steam application-information service, kept apart
+// from the scanner so that it can be tested and fuzzed on plain bytes.
+#ifndef VORLA_STEAM_APP_INFO_H
+#define VORLA_STEAM_APP_INFO_H
+
+#include <QByteArray>
+#include <QString>
+
+// One Steam application as the service describes it.
+struct steam_app_record
+{
+    QString name;
+    QString app_id;
+    QString client_icon;
+    // The answer's "type", lower-cased, is not "game" (DLC, tool, missing...).
+    bool not_a_game = false;
+};
+
+struct steam_app_answer_t
+{
+    // Empty when the answer is JSON; otherwise the parser's message.
+    QString json_error;
+    // The answer's "success", read as text, is "1"; only then record is filled.
+    bool has_record = false;
+    steam_app_record record;
+};
+
+// Reads the answer for application app_id: a JSON object whose "success" is 1
+// and whose "apps" -> app_id -> "common" holds "type", "name" and "clienticon".
+// Missing parts read as empty; values of other JSON types read as their text.
+steam_app_answer_t read_steam_app_answer(const QByteArray &answer, const QString &app_id);
+
+#endif

@@ -1,0 +1,146 @@
+// The scan dialog and the settings form's scan flow, with the stand-in host's
+// components, the real scanner and downloader, and a local service that
+// answers slowly enough to cancel in the middle.
+#include "common/global_func_c.h"
+#include "host/control_centre_c.h"
+#include "module/module_host.h"
+#include "pages/quick_launch_settings_c.h"
+#include "quick_launch/item_list_fm_c.h"
+#include "quick_launch/quick_launch_settings_fm_c.h"
+#include "scanner/scanning_progress_fm_c.h"
+#include "tests/scanner/local_http_server.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+namespace {
+
+QString text_of(QWidget *dialog, const char *name)
+{
+    auto *label = dialog->findChild<QLabel *>(QLatin1String(name));
+    if (label != nullptr)
+        return label->text();
+    return dialog->findChild<QPushButton *>(QLatin1String(name))->text();
+}
+
+void write_steam_key(const QString &root, int applications)
+{
+    const QString file = root + QStringLiteral("/HKEY_CURRENT_USER/SOFTWARE/Valve/Steam.ini");
+    QFile::remove(file);
+    QSettings key(file, QSettings::IniFormat);
+    key.setValue(QStringLiteral("SteamPath"), QString(root + QStringLiteral("/Steam")));
+    for (int id = 1; id <= applications; ++id)
+        key.setValue(QStringLiteral("Apps/%1/Installed").arg(700 + id), 1);
+}
+
+QString json_answer(int id)
+{
+    return QStringLiteral(R"({"success": 1, "apps": {"%1": {"common": {"type": "game", "name": "G%1"}}}})")
+        .arg(id);
+}
+
+} // namespace
+
+class tst_scanning_dialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        qputenv("HOME", dir.path().toUtf8());
+        qputenv("WINEPREFIX", (dir.path() + "/wine").toUtf8());
+        qputenv("VORLA_REGISTRY_ROOT", dir.path().toUtf8());
+        QMap<QString, local_http_server_c::answer_s> answers;
+        for (int id = 701; id <= 710; ++id)
+            answers.insert(QStringLiteral("/info?apps=%1&prettyprint=1").arg(id),
+                           {200, json_answer(id).toUtf8(), 1500, {}});
+        server = std::make_unique<local_http_server_c>(answers);
+        QVERIFY(server->is_listening());
+        qputenv("VORLA_WEB_BASE", server->base().toUtf8());
+
+        global_func_c::shared()->initialise();
+        host = std::make_unique<control_centre_c>();
+        set_module_host(host->host_face());
+        main_window.show();
+    }
+    void cleanupTestCase()
+    {
+        set_module_host(nullptr);
+        host.reset();
+    }
+
+    void scan_without_steam_finishes_at_once()
+    {
+        write_steam_key(dir.path(), 0);
+        scanning_progress_fm_c dialog(nullptr);
+        QCOMPARE(dialog.start_and_run(), 1);
+        QCOMPARE(text_of(&dialog, "lb_progress"), QStringLiteral("100%"));
+        QCOMPARE(text_of(&dialog, "btn_cancel"), host_text(554));
+        QVERIFY(host->calls().contains(QStringLiteral("notify_modal_dialog(0, 1, 0)")));
+    }
+
+    void cancel_restores_lists_and_cursor()
+    {
+        write_steam_key(dir.path(), 10);
+        quick_launch_settings_c page(nullptr);
+        quick_launch_item_t kept;
+        kept.ID = 5;
+        kept.Order = 0;
+        kept.Game_Name = QStringLiteral("kept");
+        kept.Game_Path = dir.path(); // exists, so the scan keeps it
+        *page.get_games() << kept;
+        const quick_launch_list_t before = *page.get_games();
+        QWidget holder;
+        auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
+
+        QString percent;
+        bool waiting = false;
+        QTimer::singleShot(200, [&] {
+            auto *dialog = main_window.findChild<scanning_progress_fm_c *>();
+            QVERIFY(dialog != nullptr);
+            // The first download is held by the server: the bar is where it is told to be.
+            dialog->on_scan_progress(3);
+            QCoreApplication::sendPostedEvents(dialog);
+            percent = text_of(dialog, "lb_progress");
+            dialog->findChild<QPushButton *>(QStringLiteral("btn_cancel"))->click();
+            waiting = QApplication::overrideCursor() != nullptr &&
+                      QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        });
+        QMetaObject::invokeMethod(form, "on_btn_scan_clicked");
+
+        QCOMPARE(percent, QStringLiteral("30%"));
+        QVERIFY(waiting);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(page.get_games()->size(), before.size());
+        QCOMPARE(page.get_games()->first().Game_Name, QStringLiteral("kept"));
+        QVERIFY(page.get_programs()->isEmpty());
+        QCOMPARE(form->games_list_form()->rows().size(), 1);
+    }
+
+    void language_change_refits_the_button()
+    {
+        scanning_progress_fm_c dialog(nullptr);
+        dialog.show();
+        host->set_language(1);
+        auto *button = dialog.findChild<QPushButton *>(QStringLiteral("btn_cancel"));
+        QCOMPARE(text_of(&dialog, "lb_head"), QString(host_text(551) + QStringLiteral("...")));
+        QCOMPARE(button->text(), host_text(1));
+        QVERIFY(button->width() >= 92);
+        QCOMPARE(button->geometry().right() + 1,
+                 dialog.findChild<QWidget *>(QStringLiteral("widget_2"))->width());
+        host->set_language(0);
+    }
+
+private:
+    QTemporaryDir dir;
+    std::unique_ptr<local_http_server_c> server;
+    std::unique_ptr<control_centre_c> host;
+    QMainWindow main_window;
+};
+
+QTEST_MAIN(tst_scanning_dialog)
+#include "tst_scanning_dialog.moc"
