@@ -467,7 +467,8 @@ int main(int argc, char *argv[])
     if (language != host.language())
         host.set_language(language);
     window.load_module(module_path);
-    if (seed_scan)
+    // The tour shows the page as the module leaves it first and offers the scan later.
+    if (parser.isSet(options.seed_scan))
         window.set_scan_offered(true);
     if (parser.isSet(options.simulate_pairing))
         host.client_store()->add_pairing_request(parser.value(options.simulate_pairing),

@@ -1,34 +1,28 @@
 #include "quick_launch/item_list_fm_c.h"
 
-#include "common/platform.h"
 #include "module/custom_event_c.h"
 #include "module/module_host.h"
 #include "quick_launch/add_edit_game_fm_c.h"
 #include "quick_launch/fit_button.h"
 #include "quick_launch/item_store.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
+#include "scanner/program_scanner_tool_c.h"
 
 #include "ui_item_list_fm_c.h"
 
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QFile>
-#include <QIcon>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
-#include <QRandomGenerator>
-#include <QTime>
 #include <QVBoxLayout>
-
-#include <climits>
 
 namespace {
 // Drop gaps are measured with this pitch, although rows (36 px) and their
 // spacing (1 px) repeat every 37 px; it is how the gaps have always felt.
 constexpr int drop_pitch = 35;
 const QPoint plus_image_position(19, 6);
-constexpr int max_seeded_tries = 4000;
 
 int index_of_id(const quick_launch_list_t &list, int id)
 {
@@ -41,26 +35,6 @@ int index_of_id(const quick_launch_list_t &list, int id)
 bool has_id(const quick_launch_list_t *list, int id)
 {
     return list != nullptr && index_of_id(*list, id) >= 0;
-}
-
-int random_id()
-{
-    // Seeded from the clock's milliseconds only, so two lists made within
-    // one millisecond draw the same first number; the collision loop below
-    // takes care of that.
-    QRandomGenerator generator(static_cast<quint32>(QTime::currentTime().msec()));
-    return static_cast<int>(generator.generate() & 0x7fffffffu);
-}
-
-void save_icon_picture(const QIcon &icon, const QString &file)
-{
-    if (icon.isNull())
-        return;
-    QSize chosen(1, 1);
-    for (const QSize &size : icon.availableSizes(QIcon::Normal))
-        if (size.width() > chosen.width() && size.height() > chosen.height())
-            chosen = size;
-    icon.pixmap(chosen).save(file);
 }
 
 } // namespace
@@ -168,14 +142,8 @@ int item_list_fm_c::new_item_id() const
 {
     const quick_launch_list_t *games = form != nullptr ? form->games_list() : nullptr;
     const quick_launch_list_t *programs = form != nullptr ? form->programs_list() : nullptr;
-    auto taken = [&](int id) { return has_id(&list_items, id) || has_id(games, id) || has_id(programs, id); };
-    int id = random_id();
-    // The clock seeds only a thousand different draws; when lists hold all of
-    // them (a damaged or hostile file can) an unseeded draw ends the search.
-    for (int tries = 1; taken(id); ++tries)
-        id = tries < max_seeded_tries ? random_id()
-                                      : static_cast<int>(QRandomGenerator::global()->bounded(INT_MAX));
-    return id;
+    return draw_item_id(
+        [&](int id) { return has_id(&list_items, id) || has_id(games, id) || has_id(programs, id); });
 }
 
 int item_list_fm_c::run_item_dialog(const QString &old_name, const QString &old_path, int id,
@@ -199,7 +167,7 @@ int item_list_fm_c::run_item_dialog(const QString &old_name, const QString &old_
     const QString icon = icon_file(id);
     if ((!old_name.isEmpty() && old_name != new_name) || (!old_path.isEmpty() && old_path != new_path))
         QFile::remove(icon);
-    save_icon_picture(platform::file_icon(platform::local_path(new_path)), icon);
+    program_scanner_tool_c::save_file_icon(new_path, icon);
     return result;
 }
 

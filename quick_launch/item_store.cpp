@@ -7,9 +7,13 @@
 #include <QHash>
 #include <QSettings>
 
+#include <QRandomGenerator>
+#include <QTime>
 #include <new>
 #include <set>
 #include <tuple>
+
+#include <climits>
 
 namespace {
 QString item_path(const QString &file_name)
@@ -162,4 +166,25 @@ void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_
         if (QFile::exists(icon))
             QFile::remove(icon);
     }
+}
+
+namespace {
+// A thousand seeds give a thousand first draws; a few milliseconds of retries
+// are enough to tell that the clock's draws are used up.
+constexpr int max_seeded_tries = 4000;
+
+int seeded_draw()
+{
+    QRandomGenerator generator(static_cast<quint32>(QTime::currentTime().msec()));
+    return static_cast<int>(generator.generate() & 0x7fffffffu);
+}
+} // namespace
+
+int draw_item_id(const std::function<bool(int)> &taken)
+{
+    int id = seeded_draw();
+    for (int tries = 1; taken(id); ++tries)
+        id = tries < max_seeded_tries ? seeded_draw()
+                                      : static_cast<int>(QRandomGenerator::global()->bounded(INT_MAX));
+    return id;
 }

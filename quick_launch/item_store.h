@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // File names of the games list and the programs list in the icon directory.
 inline const QString games_file_name = QStringLiteral("games_info.ini");
 inline const QString programs_file_name = QStringLiteral("programs_info.ini");
@@ -34,5 +36,10 @@ bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b);
 // hold (matched by ID, Game_Type and Platform_ID). Without the file every
 // entry counts as unsaved.
 void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_name);
+
+// A new entry ID for which taken() is false. Draws are seeded from the clock's
+// milliseconds, as entries have always been numbered; should every such draw
+// be taken, an unseeded draw ends the search.
+int draw_item_id(const std::function<bool(int)> &taken);
 
 #endif

@@ -15,16 +15,13 @@
 #include <QMutex>
 #include <QNetworkInterface>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QSettings>
 #include <QThread>
-#include <QTime>
 #include <QtConcurrent>
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <functional>
 
 // What a Steam lookup shares between the scanner and its worker. The scanner
@@ -81,7 +78,6 @@ const int download_limit_ms = 30000;
 const int download_poll_ms = 50;
 // Answers are a few kilobytes; anything near this is not an answer.
 const qint64 maximum_answer_size = 32 * 1024 * 1024;
-constexpr int max_seeded_tries = 4000;
 
 const QString league_name = QStringLiteral("League of Legends");
 // The first that exists wins: the Garena build, the Riot build, the Tencent build.
@@ -114,24 +110,6 @@ const launcher_t fixed_launchers[] = {
 bool any_item(const quick_launch_list_t *list, const std::function<bool(const quick_launch_item_t &)> &test)
 {
     return list != nullptr && std::any_of(list->cbegin(), list->cend(), test);
-}
-
-int seeded_draw()
-{
-    QRandomGenerator generator(static_cast<quint32>(QTime::currentTime().msec()));
-    return static_cast<int>(generator.generate() & 0x7fffffffu);
-}
-
-// Draws seeded from the clock's milliseconds repeat within one millisecond, so
-// a taken number is drawn again until the clock moves on. The clock seeds only
-// a thousand different draws; when all are taken an unseeded one ends the search.
-int draw_free_id(const std::function<bool(int)> &taken)
-{
-    int id = seeded_draw();
-    for (int tries = 1; taken(id); ++tries)
-        id = tries < max_seeded_tries ? seeded_draw()
-                                      : static_cast<int>(QRandomGenerator::global()->bounded(INT_MAX));
-    return id;
 }
 
 void run_downloader(const steam_lookup_t &lookup)
@@ -267,7 +245,7 @@ void program_scanner_tool_c::add_found_entry(quick_launch_list_t *list, const QS
 
 int program_scanner_tool_c::new_item_id() const
 {
-    return draw_free_id([this](int id) {
+    return draw_item_id([this](int id) {
         const auto same = [id](const quick_launch_item_t &item) { return item.ID == id; };
         return any_item(m_games, same) || any_item(m_programs, same);
     });
@@ -393,7 +371,7 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
 
     for (const steam_app_record &record : qAsConst(records)) {
         quick_launch_item_t item;
-        item.ID = draw_free_id([&](int id) { return lookup->taken_ids.contains(id); });
+        item.ID = draw_item_id([&](int id) { return lookup->taken_ids.contains(id); });
         lookup->taken_ids.insert(item.ID);
         if (!record.not_a_game)
             save_file_icon(lookup->steam_path + "/steam/games/" + record.client_icon + ".ico",
