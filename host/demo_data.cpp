@@ -54,12 +54,22 @@ void write_list(const QString &file_name, const demo_entry_t (&entries)[count], 
     }
 }
 
-void make_executable(const QString &path)
+// A made-up program. With an icon it holds just that picture: the desktop
+// here cannot read icons out of Windows programs, but takes a file that is a
+// picture as its own icon, so adding it by hand shows a real icon.
+void make_executable(const QString &path, const char *icon = nullptr)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.exists() && file.open(QIODevice::WriteOnly))
+    if (file.exists() || !file.open(QIODevice::WriteOnly))
+        return;
+    if (icon != nullptr) {
+        QFile picture(QStringLiteral(":/graphics/demo/%1.png").arg(QLatin1String(icon)));
+        if (picture.open(QIODevice::ReadOnly))
+            file.write(picture.readAll());
+    } else {
         file.write("MZ"); // enough to look like a Windows program to a file browser
+    }
 }
 
 } // namespace
@@ -74,7 +84,7 @@ QString games_folder()
         make_executable(folder + QLatin1Char('/') + QLatin1String(entry.file));
     for (const demo_entry_t &entry : demo_programs)
         make_executable(folder + QLatin1Char('/') + QLatin1String(entry.file));
-    make_executable(folder + QStringLiteral("/Moonlit Harbor/harbor.exe"));
+    make_executable(folder + QStringLiteral("/Moonlit Harbor/harbor.exe"), "harbor");
     return folder;
 }
 

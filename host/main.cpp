@@ -256,7 +256,8 @@ void add_quick_launch_steps(tour_c &tour, main_window_c &window, control_centre_
             QWidget *area = holder->findChild<QWidget *>(QStringLiteral("wg_scroll_area"));
             QWidget *list =
                 area->parentWidget()->parentWidget()->parentWidget()->parentWidget()->parentWidget();
-            const QPoint press = area->mapTo(list, QPoint(160, 18));
+            // Near the row's lower edge, so that the dragged picture leaves the drop line in sight.
+            const QPoint press = area->mapTo(list, QPoint(160, 32));
             QTimer::singleShot(0, list, [list, press] {
                 QMouseEvent down(QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton,
                                  Qt::NoModifier);

@@ -16,7 +16,7 @@ QStringList names_for_pattern(const QString &pattern)
     if (pattern == QLatin1String("demo/%1.png"))
         return {QStringLiteral("starfall"),   QStringLiteral("iron_tide"), QStringLiteral("pixel_racer"),
                 QStringLiteral("voice_chat"), QStringLiteral("capture"),   QStringLiteral("aurora"),
-                QStringLiteral("citadel"),    QStringLiteral("orbit")};
+                QStringLiteral("citadel"),    QStringLiteral("orbit"),     QStringLiteral("harbor")};
     QStringList frames;
     if (pattern == QLatin1String("common/progress/%1.png"))
         for (int n = 0; n <= 10; ++n)

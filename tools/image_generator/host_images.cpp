@@ -223,7 +223,8 @@ image_list host_images()
     } demo_icons[] = {{"starfall", QColor(0x5b, 0x3f, 0xc4)},    {"iron_tide", QColor(0x1f, 0x6f, 0x8b)},
                       {"pixel_racer", QColor(0xc4, 0x4a, 0x2c)}, {"voice_chat", QColor(0x2e, 0x9e, 0x5b)},
                       {"capture", QColor(0x9a, 0x2b, 0x4f)},     {"aurora", QColor(0x23, 0x8f, 0x9e)},
-                      {"citadel", QColor(0x7a, 0x6a, 0x3c)},     {"orbit", QColor(0x3c, 0x4a, 0x9a)}};
+                      {"citadel", QColor(0x7a, 0x6a, 0x3c)},     {"orbit", QColor(0x3c, 0x4a, 0x9a)},
+                      {"harbor", QColor(0x1d, 0x4e, 0x6e)}};
     int emblem = 0;
     for (const auto &icon : demo_icons)
         images.append({QStringLiteral("demo/%1.png").arg(QLatin1String(icon.name)),
