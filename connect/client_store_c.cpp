@@ -4,6 +4,8 @@
 
 #include <QDataStream>
 
+#include <new>
+
 client_store_c::client_store_c() : client_store_c(default_path()) {}
 
 client_store_c::client_store_c(const QString &path) : settings(path, QSettings::IniFormat) {}
@@ -15,27 +17,44 @@ QString client_store_c::default_path()
 
 QStringList client_store_c::groups() const
 {
-    return settings.childGroups();
+    // The store decodes the whole file on first use (see value()); a file it
+    // cannot decode lists no clients.
+    try {
+        return settings.childGroups();
+    } catch (const std::bad_alloc &) {
+        return QStringList();
+    }
+}
+
+QVariant client_store_c::value(const QString &key, const QVariant &fallback) const
+{
+    // A damaged file can hold a serialised value that claims gigabytes; the
+    // store throws while decoding it, and the value then counts as missing.
+    try {
+        return settings.value(key, fallback);
+    } catch (const std::bad_alloc &) {
+        return fallback;
+    }
 }
 
 QString client_store_c::server_name() const
 {
-    return settings.value(QStringLiteral("Server"), default_server_name()).toString();
+    return value(QStringLiteral("Server"), default_server_name()).toString();
 }
 
 QString client_store_c::text(const QString &group, const QString &key) const
 {
-    return settings.value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString();
+    return value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString();
 }
 
 bool client_store_c::connected(const QString &group, bool when_missing) const
 {
-    return settings.value(group + QStringLiteral("/CONNECTED"), when_missing).toBool();
+    return value(group + QStringLiteral("/CONNECTED"), when_missing).toBool();
 }
 
 int client_store_c::friend_state(const QString &group) const
 {
-    return settings.value(group + QStringLiteral("/Friend"), 0).toInt();
+    return value(group + QStringLiteral("/Friend"), 0).toInt();
 }
 
 QByteArray client_command_block(qint32 command, const QString &argument)

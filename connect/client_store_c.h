@@ -51,6 +51,8 @@ public:
     int friend_state(const QString &group) const;
 
 private:
+    QVariant value(const QString &key, const QVariant &fallback) const;
+
     QSettings settings;
 };
 
