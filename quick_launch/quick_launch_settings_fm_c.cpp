@@ -131,7 +131,11 @@ void quick_launch_settings_fm_c::on_btn_scan_clicked()
         programs_list() != nullptr ? *programs_list() : quick_launch_list_t();
 
     // The scanner adds its finds to the page's lists directly.
-    if (scan_dialog->start_and_run() == 1) {
+    QPointer<quick_launch_settings_fm_c> self(this);
+    const int result = scan_dialog->start_and_run();
+    if (self == nullptr)
+        return; // the page went away while the dialog ran
+    if (result == 1) {
         games->set_items(games_list() != nullptr ? *games_list() : quick_launch_list_t());
         programs->set_items(programs_list() != nullptr ? *programs_list() : quick_launch_list_t());
         return;

@@ -8,6 +8,7 @@
 #include "module/host_interfaces.h"
 #include "quick_launch/quick_launch_item_t.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -64,7 +65,8 @@ private:
     std::unique_ptr<Ui::quick_launch_settings_fm_c> ui;
     quick_launch_settings_c *page;
     info_badge_i *info_badge = nullptr;
-    scanning_progress_fm_c *scan_dialog = nullptr;
+    // Shown as a child of the main window, which may delete it first.
+    QPointer<scanning_progress_fm_c> scan_dialog;
     reset_popup_i *reset_popup = nullptr;
     item_list_fm_c *games = nullptr;
     item_list_fm_c *programs = nullptr;
