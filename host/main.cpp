@@ -297,6 +297,21 @@ void add_quick_launch_steps(tour_c &tour, main_window_c &window, control_centre_
         tour.add_screenshot(QStringLiteral("15_row_dropped.png"));
     }
 
+    tour.add_step(QStringLiteral("press the reset button"), [&window] {
+        auto *reset = window.page_container()->findChild<QPushButton *>(QStringLiteral("btn_reset"));
+        if (reset == nullptr)
+            return QStringLiteral("no reset button");
+        QTimer::singleShot(0, reset, &QPushButton::click);
+        return QString();
+    });
+    tour.add_screenshot(QStringLiteral("16_reset_question.png"));
+    tour.add_step(QStringLiteral("keep the lists"), [] {
+        QWidget *question = modal_with("btn_cancel");
+        if (question == nullptr)
+            return QStringLiteral("the reset question is not open");
+        question->findChild<QPushButton *>(QStringLiteral("btn_cancel"))->click();
+        return QString();
+    });
     tour.add_step(QStringLiteral("save the lists"), [&host] {
         return host.save_quick_launch_lists() == 1 ? QString() : QStringLiteral("no kernel wrote the lists");
     });
@@ -306,7 +321,7 @@ void add_quick_launch_steps(tour_c &tour, main_window_c &window, control_centre_
         return window.load_module(path) ? QString() : QStringLiteral("the module did not load again");
     });
     tour.add_step(QStringLiteral("open the quick launch page"), open_tab(1));
-    tour.add_screenshot(QStringLiteral("16_lists_after_restart.png"));
+    tour.add_screenshot(QStringLiteral("17_lists_after_restart.png"));
 }
 
 // Runs the event loop until done() holds or timeout_ms pass; tells whether it held.
@@ -334,7 +349,7 @@ void add_scan_steps(tour_c &tour, main_window_c &window, app_info_service_c &ser
         window.set_scan_offered(true);
         return QString();
     });
-    tour.add_screenshot(QStringLiteral("17_scan_offered.png"));
+    tour.add_screenshot(QStringLiteral("18_scan_offered.png"));
     tour.add_step(QStringLiteral("press SCAN"), [&window] {
         auto *scan = window.page_container()->findChild<QPushButton *>(QStringLiteral("btn_scan"));
         if (scan == nullptr || !scan->isVisible())
@@ -348,10 +363,10 @@ void add_scan_steps(tour_c &tour, main_window_c &window, app_info_service_c &ser
         // The dialog closes itself once the scan is done; its last picture is taken then.
         QDialog *dialog = scan_dialog_of(window);
         QObject::connect(dialog, &QDialog::finished, &tour,
-                         [&tour, dialog] { tour.save_shot(QStringLiteral("19_scan_finished.png"), dialog); });
+                         [&tour, dialog] { tour.save_shot(QStringLiteral("20_scan_finished.png"), dialog); });
         return QString();
     });
-    tour.add_screenshot(QStringLiteral("18_scan_running.png"));
+    tour.add_screenshot(QStringLiteral("19_scan_running.png"));
     tour.add_step(QStringLiteral("wait for the scan to end"), [&window] {
         return wait_until([&] { return !scan_dialog_of(window)->isVisible(); }, 60000)
                    ? QString()
@@ -366,7 +381,7 @@ void add_scan_steps(tour_c &tour, main_window_c &window, app_info_service_c &ser
         area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
         return QString();
     });
-    tour.add_screenshot(QStringLiteral("20_after_scan.png"));
+    tour.add_screenshot(QStringLiteral("21_after_scan.png"));
 }
 
 // Later walkthroughs append their steps here.

@@ -58,12 +58,16 @@ QDialog *make_dialog(QWidget *parent)
     return dialog;
 }
 
-// Just below the anchor and centred on it, kept on the anchor's screen.
+// Just below the anchor and centred on it, kept inside the anchor's window
+// (an anchor at the window's edge would push it half outside) and on its screen.
 void place_near(QDialog *dialog, const QWidget *anchor)
 {
     dialog->adjustSize();
     const QSize size = dialog->size();
     QPoint at = anchor->mapToGlobal(QPoint((anchor->width() - size.width()) / 2, anchor->height() + 4));
+    const QWidget *window = anchor->window();
+    const QRect frame(window->mapToGlobal(QPoint(0, 0)), window->size());
+    at.setX(qBound(frame.left(), at.x(), qMax(frame.left(), frame.right() - size.width())));
     const QScreen *screen = QGuiApplication::screenAt(anchor->mapToGlobal(anchor->rect().center()));
     if (screen != nullptr) {
         const QRect room = screen->availableGeometry();
