@@ -8,7 +8,8 @@
 
 client_store_c::client_store_c() : client_store_c(default_path()) {}
 
-client_store_c::client_store_c(const QString &path) : settings(path, QSettings::IniFormat) {}
+client_store_c::client_store_c(const QString &path) : file(path), settings(file.path(), QSettings::IniFormat)
+{}
 
 QString client_store_c::default_path()
 {

@@ -4,6 +4,8 @@
 #ifndef VORLA_CLIENT_STORE_C_H
 #define VORLA_CLIENT_STORE_C_H
 
+#include "common/settings_file_c.h"
+
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
@@ -53,6 +55,7 @@ public:
 private:
     QVariant value(const QString &key, const QVariant &fallback) const;
 
+    settings_file_c file;
     QSettings settings;
 };
 

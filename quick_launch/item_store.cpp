@@ -1,19 +1,19 @@
 #include "quick_launch/item_store.h"
 
 #include "common/global_func_c.h"
+#include "common/settings_file_c.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QSettings>
-
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTime>
+
+#include <climits>
 #include <new>
 #include <set>
 #include <tuple>
-
-#include <climits>
 
 namespace {
 QString item_path(const QString &file_name)
@@ -51,7 +51,8 @@ QStringList group_names(const quick_launch_list_t &list)
 }
 void read_groups(quick_launch_list_t &list, const QString &path)
 {
-    QSettings settings(path, QSettings::IniFormat);
+    const settings_file_c file(path);
+    QSettings settings(file.path(), QSettings::IniFormat);
     const QStringList groups = settings.childGroups();
     const QString missing_text = QStringLiteral("N/A");
     for (const QString &group : groups) {
@@ -123,7 +124,9 @@ void write_item_file(const quick_launch_list_t &list, const QString &file_name)
     QDir().mkpath(global_func_c::shared()->icon_directory());
     const QString path = item_path(file_name);
     // Setting keys makes the store parse the old file first; one it cannot
-    // parse (see read_item_file) is dropped, as its content goes anyway.
+    // parse safely (see read_item_file) is dropped, as its content goes anyway.
+    if (settings_file_c(path).holds_serialised_values())
+        QFile::remove(path);
     try {
         write_groups(list, path);
     } catch (const std::bad_alloc &) {

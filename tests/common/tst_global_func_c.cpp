@@ -1,5 +1,7 @@
 #include "common/global_func_c.h"
+#include "common/settings_file_c.h"
 
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -105,6 +107,42 @@ private slots:
                               paths.share_memory_key_prefix()}),
                  (QStringList{root, user, user + "log/vorla_connect/", language + "en.qm", language + ".qm",
                               "VORLAVC"}));
+    }
+
+    // Serialised values reach the settings store as text, whatever they claim;
+    // the first claims a Qt Gui type with a huge count.
+    void settings_file_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("read_as");
+        QTest::newRow("plain file is read itself") << QByteArray("[a]\nName=x\n") << QByteArray("x");
+        QTest::newRow("serialised value") << QByteArray("[a]\nName=@Variant(\\0\\0\\0\\x42\\x7f\\xff)\n")
+                                          << QByteArray("@Variant(\0\0\0\x42\x7f\xff)");
+        QTest::newRow("already escaped text")
+            << QByteArray("[a]\nName=@@Variant(x)\n") << QByteArray("@Variant(x)");
+        QTest::newRow("inside a text value")
+            << QByteArray("[a]\nName=@String(@Variant(\\0x))\n") << QByteArray("@Variant(");
+        QTest::newRow("in a list") << QByteArray("[a]\nName=a, @Variant(\\0\\0\\0\\t\\x7f)\n")
+                                   << QByteArray("a, @Variant(\0\0\0\t\x7f)");
+    }
+    void settings_file()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, read_as);
+        QTemporaryDir dir;
+        QFile file(dir.filePath("store.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+
+        const settings_file_c store(file.fileName());
+        QCOMPARE(store.holds_serialised_values(), content.contains("@Variant("));
+        QSettings settings(store.path(), QSettings::IniFormat);
+        const QVariant name = settings.value("a/Name");
+        const QString text =
+            name.type() == QVariant::StringList ? name.toStringList().join(", ") : name.toString();
+        // Decoded, the values would be other types or nothing at all.
+        QVERIFY2(text.startsWith(QString::fromLatin1(read_as)), qPrintable(text));
     }
 };
 
