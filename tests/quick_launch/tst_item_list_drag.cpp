@@ -5,6 +5,7 @@
 #include "pages/quick_launch_settings_c.h"
 #include "quick_launch/item_list_fm_c.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
+#include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -25,14 +26,6 @@ quick_launch_list_t entries(int count)
         list << item;
     }
     return list;
-}
-
-QList<int> ids(const quick_launch_list_t &list)
-{
-    QList<int> result;
-    for (const quick_launch_item_t &item : list)
-        result << item.ID;
-    return result;
 }
 
 // Sends one drag event to target at y and tells whether it was accepted.

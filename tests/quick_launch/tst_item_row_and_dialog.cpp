@@ -5,6 +5,7 @@
 #include "quick_launch/add_edit_game_fm_c.h"
 #include "quick_launch/item_fm_c.h"
 #include "quick_launch/item_store.h"
+#include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -38,16 +39,6 @@ protected:
 QImage shown(QWidget *widget)
 {
     return widget->grab().toImage();
-}
-
-// Runs step once the next modal window is up, as a user would act on it.
-void when_modal(std::function<void(QWidget *)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QWidget *modal = QApplication::activeModalWidget();
-        QVERIFY(modal != nullptr);
-        step(modal);
-    });
 }
 
 } // namespace

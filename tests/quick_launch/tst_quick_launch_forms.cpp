@@ -5,6 +5,7 @@
 #include "quick_launch/item_list_fm_c.h"
 #include "quick_launch/item_store.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
+#include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -36,14 +37,6 @@ quick_launch_list_t entries(std::initializer_list<int> ids)
     return list;
 }
 
-QList<int> ids(const quick_launch_list_t &list)
-{
-    QList<int> result;
-    for (const quick_launch_item_t &item : list)
-        result << item.ID;
-    return result;
-}
-
 QString shown(item_list_fm_c *list)
 {
     QStringList rows;
@@ -60,16 +53,6 @@ bool touch(const QString &file)
 {
     QFile touched(file);
     return touched.open(QIODevice::WriteOnly);
-}
-
-// Answers the next modal window once it is up, as a user would.
-void when_modal(std::function<void(QWidget *)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QWidget *modal = QApplication::activeModalWidget();
-        QVERIFY(modal != nullptr);
-        step(modal);
-    });
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+// Small helpers the quick-launch tests share.
+#ifndef VORLA_QUICK_LAUNCH_TEST_SUPPORT_H
+#define VORLA_QUICK_LAUNCH_TEST_SUPPORT_H
+
+#include "quick_launch/quick_launch_item_t.h"
+
+#include <QApplication>
+#include <QList>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+// The IDs of the entries, in list order.
+inline QList<int> ids(const quick_launch_list_t &list)
+{
+    QList<int> result;
+    for (const quick_launch_item_t &item : list)
+        result << item.ID;
+    return result;
+}
+
+// Runs step once the next modal window is up, as a user would act on it.
+inline void when_modal(std::function<void(QWidget *)> step)
+{
+    QTimer::singleShot(0, [step] {
+        QWidget *modal = QApplication::activeModalWidget();
+        QVERIFY(modal != nullptr);
+        step(modal);
+    });
+}
+
+#endif
