@@ -17,9 +17,7 @@ function(vorla_add_test name)
         add_test(NAME ${name} COMMAND ${name})
         set(platform offscreen)
     endif()
-    # allocator_may_return_null: a hostile size fails as in a release build (the
-    # allocation returns null and Qt throws bad_alloc) instead of aborting.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=${platform};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/share;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/config;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0:allocator_may_return_null=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        ENVIRONMENT "QT_QPA_PLATFORM=${platform};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/share;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/config;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         TIMEOUT 300)
 endfunction()

@@ -2,53 +2,198 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QSettings>
+#include <QVector>
 
 namespace {
-const QByteArray serialised = QByteArrayLiteral("@Variant(");
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool is_break(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+struct line_t
+{
+    int start = 0;
+    int end = 0;
+    int equals = -1; // the first '=' outside quotes
+};
+
+// The next logical line from `pos` up to `end`, split as the store splits
+// them: quotes keep a line open across breaks, a backslash hides the next
+// character (a CR LF pair as one), and a ';' outside quotes ends the line, or
+// makes a comment of it when it comes first. An empty result ends the text.
+line_t next_line(const QByteArray &text, int &pos, int end)
+{
+    line_t line;
+    line.start = pos;
+    while (line.start < end && (is_blank(text.at(line.start)) || is_break(text.at(line.start))))
+        ++line.start;
+    bool quoted = false;
+    int i = line.start;
+    while (i < end) {
+        const char c = text.at(i++);
+        if (c == '=') {
+            if (!quoted && line.equals < 0)
+                line.equals = i - 1;
+        } else if (is_break(c)) {
+            if (i == line.start + 1)
+                ++line.start;
+            else if (!quoted) {
+                --i;
+                break;
+            }
+        } else if (c == '\\') {
+            if (i < end) {
+                const char hidden = text.at(i++);
+                if (i < end && is_break(hidden) && is_break(text.at(i)) && text.at(i) != hidden)
+                    ++i;
+            }
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ';') {
+            if (i == line.start + 1) {
+                while (i < end && !is_break(text.at(i)))
+                    ++i;
+                line.start = i;
+            } else if (!quoted) {
+                --i;
+                break;
+            }
+        }
+    }
+    pos = i;
+    line.end = i;
+    return line;
+}
+
+// Where the store starts reading the value in [from, to) and each element
+// after an unquoted comma: past the blanks. Inside a value, quotes and
+// backslashes count afresh from its start.
+void value_starts(const QByteArray &text, int from, int to, QVector<int> &starts)
+{
+    const auto past_blanks = [&](int i) {
+        while (i < to && is_blank(text.at(i)))
+            ++i;
+        return i;
+    };
+    int i = past_blanks(from);
+    starts.append(i);
+    bool quoted = false;
+    while (i < to) {
+        const char c = text.at(i++);
+        if (c == '\\') {
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            i = past_blanks(i);
+            starts.append(i);
+        }
+    }
+}
 } // namespace
 
-settings_file_c::settings_file_c(const QString &path) : original(path)
+settings_file_c::settings_file_c(const QString &path)
+    : copy(QDir::tempPath() + QStringLiteral("/vorla_settings_XXXXXX.ini"))
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > max_size)
         return;
-    const QByteArray text = file.readAll();
-    if (!text.contains(serialised))
+    const QByteArray text = plain_text(file.readAll());
+    // A copy that cannot be written whole reads as empty, never as the
+    // unmarked text.
+    if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
         return;
-    // A copy that cannot be written reads as empty or short, never as the
-    // serialised values themselves.
-    copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/vorla_settings_XXXXXX.ini"));
-    if (copy->open())
-        copy->write(plain_text(text));
-    copy->close();
+    copy.close();
+    store = std::make_unique<QSettings>(copy.fileName(), QSettings::IniFormat);
 }
 
 settings_file_c::~settings_file_c() = default;
 
-QString settings_file_c::path() const
+QStringList settings_file_c::child_groups() const
 {
-    return copy != nullptr ? copy->fileName() : original;
+    return store != nullptr ? store->childGroups() : QStringList();
+}
+
+QVariant settings_file_c::value(const QString &key, const QVariant &fallback) const
+{
+    const QVariant read = store != nullptr ? store->value(key) : QVariant();
+    return read.isValid() ? unmarked(read) : fallback;
 }
 
 QByteArray settings_file_c::plain_text(const QByteArray &text)
 {
-    QByteArray result;
-    result.reserve(text.size() + 16);
-    int from = 0;
-    for (int at = text.indexOf(serialised); at >= 0; at = text.indexOf(serialised, at + 1)) {
-        // The store decodes a value, or a list element, that starts with the
-        // prefix; inside other text (an "@String(...)", an escaped "@@...")
-        // it is text already.
-        int before = at - 1;
-        while (before >= 0 && (text.at(before) == ' ' || text.at(before) == '\t'))
-            --before;
-        if (before < 0 || text.at(before) == '=' || text.at(before) == ',' || text.at(before) == '"') {
-            result.append(text.constData() + from, at - from);
-            result.append('@');
-            from = at;
+    // The store first cuts the text into sections at lines starting with '['
+    // (after a UTF-8 byte order mark), then reads each section's lines on
+    // their own, the first section from the very start of the text.
+    QVector<QPair<int, int>> sections;
+    int section_start = 0;
+    int pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (line_t line = next_line(text, pos, text.size()); line.end > line.start;
+         line = next_line(text, pos, text.size())) {
+        if (text.at(line.start) == '[') {
+            sections.append({section_start, line.start});
+            section_start = pos;
         }
+    }
+    sections.append({section_start, text.size()});
+
+    QVector<int> starts;
+    for (const auto &section : qAsConst(sections)) {
+        pos = section.first;
+        for (line_t line = next_line(text, pos, section.second); line.end > line.start;
+             line = next_line(text, pos, section.second)) {
+            if (line.equals >= 0)
+                value_starts(text, line.equals + 1, line.end, starts);
+        }
+    }
+
+    QByteArray result;
+    result.reserve(text.size() + 2 * starts.size());
+    int from = 0;
+    for (const int at : qAsConst(starts)) {
+        result.append(text.constData() + from, at - from);
+        result.append("@@", 2);
+        from = at;
     }
     result.append(text.constData() + from, text.size() - from);
     return result;
+}
+
+QVariant settings_file_c::unmarked(const QVariant &read)
+{
+    const auto without_mark = [](QString text) {
+        if (text.startsWith(QLatin1Char('@')))
+            text.remove(0, 1);
+        return text;
+    };
+    if (read.type() == QVariant::StringList) {
+        // The store itself writes list elements as plain text, "@@" for a leading '@'.
+        QStringList list = read.toStringList();
+        for (QString &element : list) {
+            element = without_mark(element);
+            if (element.startsWith(QLatin1String("@@")))
+                element.remove(0, 1);
+        }
+        return list;
+    }
+    const QString text = without_mark(read.toString());
+    if (!text.startsWith(QLatin1Char('@')))
+        return text;
+    if (text.startsWith(QLatin1String("@@")))
+        return text.mid(1);
+    if (text.endsWith(QLatin1Char(')'))) {
+        if (text.startsWith(QLatin1String("@String(")))
+            return text.mid(8, text.size() - 9);
+        if (text.startsWith(QLatin1String("@ByteArray(")))
+            return text.midRef(11, text.size() - 12).toLatin1();
+        if (text == QLatin1String("@Invalid()"))
+            return QVariant();
+    }
+    // Any other serialised Qt type stays the text it is.
+    return text;
 }

@@ -1,37 +1,51 @@
-// The settings store decodes serialised values ("@Variant(...)") with Qt's
-// type loaders while it parses a file, and some of those loaders do not
-// survive the sizes a damaged file can claim. None of the files the module
-// reads holds such values (its keys are texts, numbers and flags), so readers
-// open a private copy in which they are plain text instead.
+// The settings store turns values that start with '@' into Qt types while it
+// parses a file ("@Variant(...)" through Qt's data-stream loaders), and some
+// of those loaders do not survive the sizes a damaged file can claim. Escapes
+// and quotes are undone before that check, so no search of the raw text can
+// find every such value. None of the files the module reads holds Qt types
+// (its keys are texts, numbers and flags): readers open a private copy in
+// which every value is marked as text, and take the mark off again here.
 #ifndef VORLA_SETTINGS_FILE_C_H
 #define VORLA_SETTINGS_FILE_C_H
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <QVariant>
 
 #include <memory>
 
-class QTemporaryFile;
+class QSettings;
 
 class settings_file_c
 {
 public:
+    // A missing, unreadable or oversized file reads as empty.
     explicit settings_file_c(const QString &path);
     ~settings_file_c();
     settings_file_c(const settings_file_c &) = delete;
     settings_file_c &operator=(const settings_file_c &) = delete;
 
-    // What to open with QSettings: the file itself, or the copy when the file
-    // holds serialised values.
-    QString path() const;
-    bool holds_serialised_values() const { return copy != nullptr; }
+    QStringList child_groups() const;
+    // The value as text (or a text list for unquoted commas); `fallback` when
+    // the key is missing.
+    QVariant value(const QString &key, const QVariant &fallback = QVariant()) const;
 
-    // The text with each serialised value escaped as Qt escapes a text that
-    // starts with '@'; the prefix inside other text stays as it is.
+    // Files above this size are not settings the module wrote or expects.
+    static constexpr qint64 max_size = 64 * 1024 * 1024;
+
+    // The text with "@@" in front of every value and every list element, so
+    // the store reads each as text starting with '@'.
     static QByteArray plain_text(const QByteArray &text);
+    // What the store read from a marked copy, with the mark taken off and
+    // the text forms the store writes itself ("@@", "@String(...)",
+    // "@ByteArray(...)", "@Invalid()") read as the store reads them.
+    static QVariant unmarked(const QVariant &read);
 
 private:
-    QString original;
-    std::unique_ptr<QTemporaryFile> copy;
+    QTemporaryFile copy;
+    std::unique_ptr<QSettings> store;
 };
 
 #endif

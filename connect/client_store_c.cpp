@@ -4,12 +4,9 @@
 
 #include <QDataStream>
 
-#include <new>
-
 client_store_c::client_store_c() : client_store_c(default_path()) {}
 
-client_store_c::client_store_c(const QString &path) : file(path), settings(file.path(), QSettings::IniFormat)
-{}
+client_store_c::client_store_c(const QString &path) : file(path) {}
 
 QString client_store_c::default_path()
 {
@@ -18,44 +15,27 @@ QString client_store_c::default_path()
 
 QStringList client_store_c::groups() const
 {
-    // The store decodes the whole file on first use (see value()); a file it
-    // cannot decode lists no clients.
-    try {
-        return settings.childGroups();
-    } catch (const std::bad_alloc &) {
-        return QStringList();
-    }
-}
-
-QVariant client_store_c::value(const QString &key, const QVariant &fallback) const
-{
-    // A damaged file can hold a serialised value that claims gigabytes; the
-    // store throws while decoding it, and the value then counts as missing.
-    try {
-        return settings.value(key, fallback);
-    } catch (const std::bad_alloc &) {
-        return fallback;
-    }
+    return file.child_groups();
 }
 
 QString client_store_c::server_name() const
 {
-    return value(QStringLiteral("Server"), default_server_name()).toString();
+    return file.value(QStringLiteral("Server"), default_server_name()).toString();
 }
 
 QString client_store_c::text(const QString &group, const QString &key) const
 {
-    return value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString();
+    return file.value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString();
 }
 
 bool client_store_c::connected(const QString &group, bool when_missing) const
 {
-    return value(group + QStringLiteral("/CONNECTED"), when_missing).toBool();
+    return file.value(group + QStringLiteral("/CONNECTED"), when_missing).toBool();
 }
 
 int client_store_c::friend_state(const QString &group) const
 {
-    return value(group + QStringLiteral("/Friend"), 0).toInt();
+    return file.value(group + QStringLiteral("/Friend"), 0).toInt();
 }
 
 QByteArray client_command_block(qint32 command, const QString &argument)

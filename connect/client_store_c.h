@@ -7,7 +7,6 @@
 #include "common/settings_file_c.h"
 
 #include <QByteArray>
-#include <QSettings>
 #include <QString>
 #include <QStringList>
 
@@ -53,10 +52,7 @@ public:
     int friend_state(const QString &group) const;
 
 private:
-    QVariant value(const QString &key, const QVariant &fallback) const;
-
     settings_file_c file;
-    QSettings settings;
 };
 
 // The bytes of a client command block: a Qt data stream of version 16,

@@ -16,14 +16,6 @@
 #include <cstdlib>
 #include <memory>
 
-// A damaged file may claim gigabytes for one value. The reader survives that
-// as a release build does: the allocation returns null, Qt throws bad_alloc
-// and the reader catches it; aborting at the allocation would hide that path.
-extern "C" __attribute__((visibility("default"))) const char *__asan_default_options()
-{
-    return "allocator_may_return_null=1";
-}
-
 namespace {
 void discard_message(QtMsgType, const QMessageLogContext &, const QString &) {}
 

@@ -7,11 +7,12 @@
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QTime>
 
 #include <climits>
-#include <new>
 #include <set>
 #include <tuple>
 
@@ -52,27 +53,25 @@ QStringList group_names(const quick_launch_list_t &list)
 void read_groups(quick_launch_list_t &list, const QString &path)
 {
     const settings_file_c file(path);
-    QSettings settings(file.path(), QSettings::IniFormat);
-    const QStringList groups = settings.childGroups();
     const QString missing_text = QStringLiteral("N/A");
-    for (const QString &group : groups) {
-        settings.beginGroup(group);
+    for (const QString &group : file.child_groups()) {
+        const auto value = [&](const char *key, const QVariant &fallback) {
+            return file.value(group + QLatin1Char('/') + QLatin1String(key), fallback);
+        };
         bool id_ok = false;
         bool order_ok = false;
         quick_launch_item_t item;
-        item.ID = settings.value(QStringLiteral("ID"), QStringLiteral("-1")).toString().toInt(&id_ok, 10);
-        item.Order =
-            settings.value(QStringLiteral("Order"), QStringLiteral("-1")).toString().toInt(&order_ok, 10);
-        if (id_ok && order_ok) {
-            item.Game_Type = settings.value(QStringLiteral("Game_Type"), QStringLiteral("0")).toInt();
-            item.Platform_ID = settings.value(QStringLiteral("Platform_ID"), QStringLiteral("0")).toInt();
-            item.IS_DLC = settings.value(QStringLiteral("IS_DLC"), false).toBool();
-            item.Game_Name = settings.value(QStringLiteral("Game_Name"), missing_text).toString();
-            item.Game_Path = settings.value(QStringLiteral("Game_Path"), missing_text).toString();
-            item.Scaned_Name = settings.value(QStringLiteral("Scaned_Name"), missing_text).toString();
-            list.append(item);
-        }
-        settings.endGroup();
+        item.ID = value("ID", QStringLiteral("-1")).toString().toInt(&id_ok, 10);
+        item.Order = value("Order", QStringLiteral("-1")).toString().toInt(&order_ok, 10);
+        if (!id_ok || !order_ok)
+            continue;
+        item.Game_Type = value("Game_Type", QStringLiteral("0")).toInt();
+        item.Platform_ID = value("Platform_ID", QStringLiteral("0")).toInt();
+        item.IS_DLC = value("IS_DLC", false).toBool();
+        item.Game_Name = value("Game_Name", missing_text).toString();
+        item.Game_Path = value("Game_Path", missing_text).toString();
+        item.Scaned_Name = value("Scaned_Name", missing_text).toString();
+        list.append(item);
     }
 }
 void write_groups(const quick_launch_list_t &list, const QString &path)
@@ -105,40 +104,28 @@ QString icon_file(int id)
 void read_item_file(quick_launch_list_t &list, const QString &file_name)
 {
     const QString path = item_path(file_name);
-    if (!QFile::exists(path))
-        return;
-    quick_launch_list_t read;
-    // The store turns "@Variant(...)" values into Qt types and trusts the
-    // element counts inside them; a damaged file can ask for gigabytes. Such a
-    // file reads as no entries instead of taking the host down.
-    try {
-        read_groups(read, path);
-    } catch (const std::bad_alloc &) {
-        return;
-    }
-    list.append(read);
+    if (QFile::exists(path))
+        read_groups(list, path);
 }
 
 void write_item_file(const quick_launch_list_t &list, const QString &file_name)
 {
     QDir().mkpath(global_func_c::shared()->icon_directory());
-    const QString path = item_path(file_name);
-    // Setting keys makes the store parse the old file first; one it cannot
-    // parse safely (see read_item_file) is dropped, as its content goes anyway.
-    if (settings_file_c(path).holds_serialised_values())
-        QFile::remove(path);
-    try {
-        write_groups(list, path);
-    } catch (const std::bad_alloc &) {
-        QFile::remove(path);
-        write_groups(list, path);
-    }
-    // The store writes nothing when it has nothing to change, but an empty
-    // list saved for the first time must still leave its file behind.
-    if (!QFile::exists(path)) {
-        QFile empty(path);
-        empty.open(QIODevice::WriteOnly);
-    }
+    // The store merges new keys into the file it finds and parses that file
+    // first, which a damaged file may not survive (see settings_file_c). The
+    // lists go to a fresh file whose text then replaces the old one in one
+    // step; an empty list still leaves its (empty) file behind.
+    QTemporaryFile fresh(QDir::tempPath() + QStringLiteral("/vorla_items_XXXXXX.ini"));
+    if (!fresh.open())
+        return;
+    fresh.close();
+    write_groups(list, fresh.fileName());
+    QFile written(fresh.fileName());
+    if (!written.open(QIODevice::ReadOnly))
+        return;
+    QSaveFile target(item_path(file_name));
+    if (target.open(QIODevice::WriteOnly) && target.write(written.readAll()) >= 0)
+        target.commit();
 }
 
 bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b)

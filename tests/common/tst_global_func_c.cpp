@@ -1,7 +1,6 @@
 #include "common/global_func_c.h"
 #include "common/settings_file_c.h"
 
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -109,40 +108,52 @@ private slots:
                               "VORLAVC"}));
     }
 
-    // Serialised values reach the settings store as text, whatever they claim;
-    // the first claims a Qt Gui type with a huge count.
+    // Every spelling of a serialised value reaches the reader as the text it
+    // is; decoded, it would be another type or nothing at all. The store's own
+    // text forms still read as the store wrote them.
     void settings_file_data()
     {
+        const QByteArray bomb("\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)");
+        const char decoded[] = "@Variant(\0\0\0\t\x7f\xff\xff\xff)";
+        const QString bomb_text = QString::fromLatin1(decoded, sizeof(decoded) - 1);
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("read_as");
-        QTest::newRow("plain file is read itself") << QByteArray("[a]\nName=x\n") << QByteArray("x");
-        QTest::newRow("serialised value") << QByteArray("[a]\nName=@Variant(\\0\\0\\0\\x42\\x7f\\xff)\n")
-                                          << QByteArray("@Variant(\0\0\0\x42\x7f\xff)");
-        QTest::newRow("already escaped text")
-            << QByteArray("[a]\nName=@@Variant(x)\n") << QByteArray("@Variant(x)");
-        QTest::newRow("inside a text value")
-            << QByteArray("[a]\nName=@String(@Variant(\\0x))\n") << QByteArray("@Variant(");
-        QTest::newRow("in a list") << QByteArray("[a]\nName=a, @Variant(\\0\\0\\0\\t\\x7f)\n")
-                                   << QByteArray("a, @Variant(\0\0\0\t\x7f)");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("plain") << QByteArray("[a]\nName=x\n") << "a/Name" << QVariant("x");
+        QTest::newRow("empty") << QByteArray("[a]\nName=\n") << "a/Name" << QVariant("");
+        QTest::newRow("serialised") << "[a]\nName=@Variant(" + bomb << "a/Name" << QVariant(bomb_text);
+        QTest::newRow("quoted") << "[a]\nName= @Var\"iant(" + bomb + "\""
+                                << "a/Name" << QVariant(bomb_text);
+        QTest::newRow("escaped") << "[a]\nName=\\x40Variant(" + bomb << "a/Name" << QVariant(bomb_text);
+        QTest::newRow("continued") << "[a]\nName=\\\n@Variant(" + bomb << "a/Name" << QVariant(bomb_text);
+        QTest::newRow("list") << "[a]\nName=b ,\t@Variant(" + bomb << "a/Name"
+                              << QVariant(QStringList{"b", bomb_text});
+        QTest::newRow("quoted list") << "[a]\nName=\"b,c\",\"@Variant(" + bomb + "\""
+                                     << "a/Name" << QVariant(QStringList{"b,c", bomb_text});
+        QTest::newRow("after a comment")
+            << ";x=1\n[a]\nName=@Variant(" + bomb << "a/Name" << QVariant(bomb_text);
+        QTest::newRow("byte order mark")
+            << "\xEF\xBB\xBF\nName=@Variant(" + bomb << "Name" << QVariant(bomb_text);
+        QTest::newRow("header left alone")
+            << QByteArray("\xEF\xBB\xBF[a=b]\nName=x\n") << "a=b/Name" << QVariant("x");
+        QTest::newRow("leading @") << QByteArray("[a]\nName=@@x\n") << "a/Name" << QVariant("@x");
+        QTest::newRow("text with NUL") << QByteArray("[a]\nName=@String(a\\0b)\n") << "a/Name"
+                                       << QVariant(QString::fromLatin1("a\0b", 3));
+        QTest::newRow("invalid") << QByteArray("[a]\nName=@Invalid()\n") << "a/Name" << QVariant();
+        QTest::newRow("missing") << QByteArray("[a]\nName=x\n") << "a/Other" << QVariant("fallback");
     }
     void settings_file()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QByteArray, read_as);
+        QFETCH(QString, key);
+        QFETCH(QVariant, expected);
         QTemporaryDir dir;
         QFile file(dir.filePath("store.ini"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
 
-        const settings_file_c store(file.fileName());
-        QCOMPARE(store.holds_serialised_values(), content.contains("@Variant("));
-        QSettings settings(store.path(), QSettings::IniFormat);
-        const QVariant name = settings.value("a/Name");
-        const QString text =
-            name.type() == QVariant::StringList ? name.toStringList().join(", ") : name.toString();
-        // Decoded, the values would be other types or nothing at all.
-        QVERIFY2(text.startsWith(QString::fromLatin1(read_as)), qPrintable(text));
+        QCOMPARE(settings_file_c(file.fileName()).value(key, "fallback"), expected);
     }
 };
 

@@ -257,10 +257,11 @@ void tst_mobile_app_fm_c::hostile_store()
         "Server=" + huge + "\n[L]\nID=" + huge + "\nName=" + huge + "\nFriend=1\n",
         // Duplicate groups merge, the later value winning.
         "[D]\nID=D\nFriend=1\nCONNECTED=true\n[E]\nFriend=0\n[D]\nName=Twice\nFriend=0\n", many,
-        // Serialised values that claim gigabytes.
+        // Serialised values that claim gigabytes, also spelled with a quote
+        // and an escape (a text, a list and a polygon).
         "Server=@Variant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\n[V]\nID=V\nFriend=1\n"
-        "Name=@Variant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\nCONNECTED=@Variant("
-        "\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n"};
+        "Name=@Var\"iant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\"\nCONNECTED=\\x40Variant("
+        "\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\nModel=x,@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n"};
     for (const QByteArray &store : stores) {
         write_store(store);
         const auto form = loaded_form(nullptr, false);
