@@ -119,6 +119,17 @@ QStringList settings_file_c::child_groups() const
     return store != nullptr ? store->childGroups() : QStringList();
 }
 
+QStringList settings_file_c::all_keys() const
+{
+    return store != nullptr ? store->allKeys() : QStringList();
+}
+
+bool settings_file_c::parses() const
+{
+    // Sections are parsed when first used; list them before asking.
+    return store != nullptr && (store->childGroups(), store->status() == QSettings::NoError);
+}
+
 QVariant settings_file_c::value(const QString &key, const QVariant &fallback) const
 {
     const QVariant read = store != nullptr ? store->value(key) : QVariant();

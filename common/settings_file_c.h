@@ -28,6 +28,9 @@ public:
     settings_file_c &operator=(const settings_file_c &) = delete;
 
     QStringList child_groups() const;
+    QStringList all_keys() const;
+    // False when the store found lines it could not read (or no file).
+    bool parses() const;
     // The value as text (or a text list for unquoted commas); `fallback` when
     // the key is missing.
     QVariant value(const QString &key, const QVariant &fallback = QVariant()) const;

@@ -1,6 +1,7 @@
 #include "host/client_store_keeper_c.h"
 
 #include "common/global_func_c.h"
+#include "common/settings_file_c.h"
 #include "host/shared_block.h"
 
 #include <QDir>
@@ -247,21 +248,17 @@ bool client_store_keeper_c::clear()
 
 QStringList client_store_keeper_c::client_ids() const
 {
-    return QSettings(m_path, QSettings::IniFormat).childGroups();
+    return settings_file_c(m_path).child_groups();
 }
 
 QString client_store_keeper_c::client_name(const QString &client_id) const
 {
-    return QSettings(m_path, QSettings::IniFormat)
-        .value(client_id + QStringLiteral("/Name"), client_id)
-        .toString();
+    return settings_file_c(m_path).value(client_id + QStringLiteral("/Name"), client_id).toString();
 }
 
 bool client_store_keeper_c::is_connected(const QString &client_id) const
 {
-    return QSettings(m_path, QSettings::IniFormat)
-        .value(client_id + QLatin1Char('/') + connected_key)
-        .toBool();
+    return settings_file_c(m_path).value(client_id + QLatin1Char('/') + connected_key).toBool();
 }
 
 bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, bool announce)
@@ -276,16 +273,22 @@ bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, boo
     if (!scratch.isValid())
         return fail(scratch.errorString());
     const QString copy = scratch.filePath(QStringLiteral("APP_Clients"));
-    if (exists() && !QFile::copy(m_path, copy))
-        return fail(QStringLiteral("cannot copy ") + m_path);
 
     QString note;
     {
         QSettings settings(copy, QSettings::IniFormat);
-        // Reading first tells a file that does not parse from an empty one.
-        settings.childGroups();
-        if (settings.status() != QSettings::NoError)
-            return fail(QStringLiteral("the file does not parse"));
+        // The old values reach the copy as the module reads them: a damaged
+        // file must not make the store decode serialised values here either.
+        if (exists()) {
+            const settings_file_c current(m_path);
+            if (!current.parses())
+                return fail(QStringLiteral("the file does not parse"));
+            for (const QString &key : current.all_keys()) {
+                const QVariant value = current.value(key);
+                if (value.isValid())
+                    settings.setValue(key, value);
+            }
+        }
         if (!edit(settings, &note)) {
             emit logged(QStringLiteral("APP_Clients: %1: %2; nothing changed").arg(what, note));
             return false;
