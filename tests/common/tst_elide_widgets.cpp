@@ -57,6 +57,7 @@ private slots:
         QScopedPointer<QWidget> elided(make(true, long_text)), plain(make(false, long_text));
         QCOMPARE(elided->property("elide_mode").value<Qt::TextElideMode>(), Qt::ElideNone);
         QCOMPARE(image(elided.data()), image(plain.data()));
+        QCOMPARE(elided->minimumSizeHint(), plain->minimumSizeHint());
     }
 
     void label_shows_start_and_ellipsis_until_wide_enough()

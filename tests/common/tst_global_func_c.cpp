@@ -43,20 +43,23 @@ class tst_global_func_c : public QObject
     Q_OBJECT
 
 private slots:
-    void read_catalogue_data()
+    // The tables read from the file, and the paths built on them.
+    void catalogue_and_paths_data()
     {
         const QByteArray compressed = qCompress(catalogue);
         const QString none = QStringLiteral("|  ");
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("expected");
         QTest::newRow("compressed") << compressed << "0=Default:zh 1=English:en 2=Deutsch: | VORLA_HUB VC";
+        QTest::newRow("no alias 1") << qCompress(QByteArray(catalogue).replace("type=\"1\"", "type=\"3\""))
+                                    << "0=Default:zh 1=English:en 2=Deutsch: |  VC";
         QTest::newRow("not compressed") << catalogue << none;
         QTest::newRow("truncated") << compressed.left(compressed.size() / 2) << none;
         QTest::newRow("not XML") << qCompress("settings") << none;
         QTest::newRow("absurd length") << QByteArray(compressed).replace(0, 4, "\x7f\xff\xff\xff") << none;
         QTest::newRow("missing") << QByteArray("missing") << none;
     }
-    void read_catalogue()
+    void catalogue_and_paths()
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, expected);
@@ -75,37 +78,25 @@ private slots:
         qInstallMessageHandler(previous);
         QCOMPARE(tables(reader), expected);
         QCOMPARE(s_messages.filter(path + " not exist").size(), file == "missing" ? 1 : 0);
-    }
 
-    void path_rules_data()
-    {
-        QTest::addColumn<QByteArray>("xml");
-        QTest::addColumn<QString>("alias_1");
-        QTest::newRow("alias 1") << catalogue << QStringLiteral("VORLA_HUB");
-        QTest::newRow("no alias 1") << QByteArray(catalogue).replace("type=\"1\"", "type=\"3\"") << QString();
-    }
-    void path_rules()
-    {
-        QFETCH(QByteArray, xml);
-        QFETCH(QString, alias_1);
-        global_func_c paths;
-        paths.parse_catalogue(qCompress(xml));
         // The user root is the parent of the application-data location, whether
         // that folder exists yet or not.
         QStandardPaths::setTestModeEnabled(true);
         const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         const QString root = QFileInfo(location).absolutePath() + "/MIRVEK/";
         QDir(location).removeRecursively();
-        QCOMPARE(paths.user_root(), root);
+        QCOMPARE(reader.user_root(), root);
         QVERIFY(QDir().mkpath(location));
-
-        const QString user = root + alias_1 + "/";
-        const QString language = QCoreApplication::applicationDirPath() + "/data/VC/language/";
-        QCOMPARE((QStringList{paths.user_root(), paths.user_data_directory(), paths.log_directory(),
-                              paths.translation_file(1), paths.translation_file(2),
-                              paths.share_memory_key_prefix()}),
-                 (QStringList{root, user, user + "log/vorla_connect/", language + "en.qm", language + ".qm",
-                              "VORLAVC"}));
+        // Products 1 and 4 name the user's folder and the module's own.
+        const QString user = root + reader.alias_name(1) + "/";
+        const QString product = reader.alias_name(4);
+        const QString language = QCoreApplication::applicationDirPath() + "/data/" + product + "/language/";
+        QCOMPARE(
+            (QStringList{reader.user_root(), reader.user_data_directory(), reader.log_directory(),
+                         reader.translation_file(1), reader.translation_file(2),
+                         reader.share_memory_key_prefix()}),
+            (QStringList{root, user, user + "log/vorla_connect/", language + reader.language_file(1) + ".qm",
+                         language + ".qm", "VORLA" + product}));
     }
 
     // Every spelling of a serialised value reaches the reader as the text it

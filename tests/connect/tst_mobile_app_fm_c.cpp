@@ -14,7 +14,6 @@
 #include <memory>
 
 namespace {
-
 // One client group of "APP_Clients"; an empty value leaves the key out.
 QByteArray group(const QByteArray &id, const char *friend_state, const char *connected = "",
                  const char *name = "", const char *model = "")
@@ -56,39 +55,16 @@ QStringList rows_of(const mobile_app_fm_c &form)
 }
 
 const QString placeholder = QStringLiteral("|1|N/A|N/A|-|-");
-
 } // namespace
 
 class tst_mobile_app_fm_c : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<control_centre_c> host;
+    QStringList journal;
+    recording_client_c client{&journal};
+    vorla_connect_kernel_c kernel;
 
-private slots:
-    void initTestCase()
-    {
-        global_func_c::shared()->initialise();
-        // The user root is found by going up from this directory, which only works
-        // once it exists; otherwise the file's path changes with the first mkpath.
-        QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-        QVERIFY(QDir().mkpath(QFileInfo(client_store_c::default_path()).absolutePath()));
-        host = std::make_unique<control_centre_c>();
-        set_module_host(host->host_face());
-        kernel.adopt_pages(&client, nullptr, new recording_page_c(8, &journal),
-                           new recording_page_c(9, &journal));
-    }
-    void init()
-    {
-        QFile::remove(client_store_c::default_path());
-        journal.clear();
-    }
-    void list_and_actions_data();
-    void list_and_actions();
-    void row_without_owner_ignores_clicks();
-    void nothing_is_sent_without_a_client();
-    void pc_name_sent_on_focus_loss();
-    void hostile_store();
-
-private:
     // A form on the kernel, filled by its first timer tick.
     std::unique_ptr<mobile_app_fm_c> loaded_form(QWidget *parent = nullptr, bool shown = true)
     {
@@ -112,170 +88,169 @@ private:
         return blocks;
     }
 
-    std::unique_ptr<control_centre_c> host;
-    QStringList journal;
-    recording_client_c client{&journal};
-    vorla_connect_kernel_c kernel;
-};
-
-// Each row loads the list, then takes one action: "remove <id>", "add <id>
-// [paired]", "switch <id>" or "reload"; a command 0 means nothing is sent.
-void tst_mobile_app_fm_c::list_and_actions_data()
-{
-    QTest::addColumn<QByteArray>("store");
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<int>("command");
-
-    const QByteArray abc =
-        group("A", "1", "true", "Pixel", "P7") + group("B", "2", "true") + group("C", "0", "true", "Galaxy");
-    const QByteArray pending = group("P", "2", "true", "Phone", "M1");
-    const QStringList none{placeholder};
-    auto row = [](const char *tag, const QByteArray &store, const char *action, const QStringList &rows,
-                  int command = 0) {
-        QTest::newRow(tag) << store << QString::fromLatin1(action) << rows << command;
-    };
-    row("pending group takes no number", abc, "", {"A|1|Pixel|P7|paired|auto", "C|2|Galaxy|N/A|-|-"});
-    row("no file", {}, "", none);
-    row("reload reads afresh", abc, "reload", {"N|1|New|N/A|paired|auto"});
-    // A removed row leaves and the command goes out at once, before the file changes.
-    row("remove last phone", group("abc", "1", "true"), "remove abc", none, 3);
-    // A pairing decision adds its row without a reload.
-    row("add replaces placeholder", pending, "add P paired", {"P|1|Phone|M1|paired|auto"});
-    row("add appends", group("A", "1") + pending, "add P", {"A|1|N/A|N/A|-|auto", "P|2|Phone|M1|-|-"});
-    // The paired state only changes with the next reload.
-    row("switch on", group("A", "0"), "switch A", {"A|1|N/A|N/A|-|auto"}, 1);
-    row("switch off", group("A", "1", "true"), "switch A", {"A|1|N/A|N/A|paired|-"}, 2);
-}
-
-void tst_mobile_app_fm_c::list_and_actions()
-{
-    QFETCH(QByteArray, store);
-    QFETCH(QString, action);
-    QFETCH(QStringList, rows);
-    QFETCH(int, command);
-    if (!store.isEmpty())
-        write_store(store);
-    const auto form = loaded_form();
-
-    const QString verb = action.section(QLatin1Char(' '), 0, 0), id = action.section(QLatin1Char(' '), 1, 1);
-    mobile_device_fm_c *target = nullptr;
-    for (mobile_device_fm_c *row : form->device_rows())
-        target = !id.isEmpty() && row->client_id() == id ? row : target;
-    if (verb == QLatin1String("reload")) {
-        write_store(group("N", "1", "true", "New"));
-        form->reload_clients();
-    } else if (verb == QLatin1String("add")) {
-        form->add_client_row(id, action.endsWith(QLatin1String("paired")));
-    } else if (target != nullptr) {
-        QTest::mouseClick(verb == QLatin1String("remove") ? child<QWidget>(target, "btn_remove")
-                                                          : child<QWidget>(target, "cb_auto_pair"),
-                          Qt::LeftButton);
-    }
-
-    QCOMPARE(rows_of(*form), rows);
-    QCOMPARE(sent_blocks(), command == 0 ? QList<QByteArray>() : QList{client_command_block(command, id)});
-    QCOMPARE(child<QLineEdit>(form.get(), "edit_server_name")->text(), QStringLiteral("YOUR VORLA"));
-    // The placeholder names no phone, so nothing on it may act.
-    const mobile_device_fm_c *first = form->device_rows().constFirst();
-    QCOMPARE(child<QCheckBox>(first, "cb_auto_pair")->isEnabled(), !first->client_id().isEmpty());
-    QCOMPARE(child<QPushButton>(first, "btn_remove")->isEnabled(), !first->client_id().isEmpty());
-}
-
-void tst_mobile_app_fm_c::row_without_owner_ignores_clicks()
-{
-    mobile_device_fm_c row(nullptr);
-    row.set_info(QStringLiteral("abc"), 4, QStringLiteral("Name"), QStringLiteral("Model"), true, false);
-    QTest::mouseClick(child<QCheckBox>(&row, "cb_auto_pair"), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>(&row, "btn_remove"), Qt::LeftButton);
-    QTest::mouseClick(child<QCheckBox>(&row, "cb_pair"), Qt::LeftButton); // display only
-    QVERIFY(row.is_paired());
-    QCOMPARE(journal, QStringList());
-}
-
-// Before the host initialised the kernel the display still follows the user.
-void tst_mobile_app_fm_c::nothing_is_sent_without_a_client()
-{
-    write_store(group("A", "1", "true") + group("C", "0"));
-    vorla_connect_kernel_c bare_kernel;
-    mobile_app_fm_c form(&bare_kernel);
-    QTRY_COMPARE(form.device_rows().size(), 2);
-    form.remove_client(QStringLiteral("A"));
-    form.set_auto_pair(QStringLiteral("C"), true);
-    QCOMPARE(form.device_rows().size(), 1);
-    QCOMPARE(bare_kernel.key_pool().size(), 0);
-}
-
-// Every loss of focus sends the name, changed or not; the phones need one to show.
-void tst_mobile_app_fm_c::pc_name_sent_on_focus_loss()
-{
-    write_store("Server=Office\n");
-    QWidget window;
-    QLineEdit other(&window);
-    const auto form = loaded_form(&window);
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    auto *edit = child<QLineEdit>(form.get(), "edit_server_name");
-
-    const struct
+private slots:
+    void initTestCase()
     {
-        const char *typed; // nullptr: left as it is
-        Qt::Key key;       // 0: the focus moves elsewhere
-        const char *sent;
-    } steps[] = {{"", Qt::Key_Enter, "YOUR VORLA"},
-                 {"abcdefghijklmnopqrstuvwxyz0123", Qt::Key_Return, "abcdefghijklmnopqrstuvwx"},
-                 {nullptr, Qt::Key(0), "abcdefghijklmnopqrstuvwx"}};
-    QList<QByteArray> expected;
-    for (const auto &step : steps) {
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
-        if (step.typed != nullptr) {
-            edit->clear();
-            QTest::keyClicks(edit, QLatin1String(step.typed));
-        }
-        if (step.key != 0)
-            QTest::keyClick(edit, step.key);
-        else
-            other.setFocus();
-        QTRY_VERIFY(!edit->hasFocus());
-        QCOMPARE(edit->text(), QLatin1String(step.sent));
-        expected << client_command_block(4, QLatin1String(step.sent));
-        QCOMPARE(sent_blocks(), expected);
+        global_func_c::shared()->initialise();
+        // The user root is found by going up from this directory, which only works
+        // once it exists; otherwise the file's path changes with the first mkpath.
+        QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+        QVERIFY(QDir().mkpath(QFileInfo(client_store_c::default_path()).absolutePath()));
+        host = std::make_unique<control_centre_c>();
+        set_module_host(host->host_face());
+        kernel.adopt_pages(&client, nullptr, new recording_page_c(8, &journal),
+                           new recording_page_c(9, &journal));
     }
-}
+    void init()
+    {
+        QFile::remove(client_store_c::default_path());
+        journal.clear();
+    }
 
-void tst_mobile_app_fm_c::hostile_store()
-{
-    const QByteArray huge(100000, 'x');
-    QByteArray many; // enough rows to renumber at scale; every third is pending
-    for (int i = 0; i < 300; ++i)
-        many += group("g" + QByteArray::number(i), i % 3 == 2 ? "2" : "0");
-    const QByteArray stores[] = {
-        "=\n[\n]]]\n[]\nFriend\n==x==\n\x01\x02\n[A]\nFriend=1\nCONNECTED=maybe\n[B\nID\n",
-        "Server=\xff\xfe\xc3\n[\xff\xc0]\nID=\xc3\x28\nName=\xed\xa0\x80\nModel=\xf8\x88\x80\x80\x80\nFriend="
-        "\x80\n",
-        "Server=" + huge + "\n[L]\nID=" + huge + "\nName=" + huge + "\nFriend=1\n",
-        // Duplicate groups merge, the later value winning.
-        "[D]\nID=D\nFriend=1\nCONNECTED=true\n[E]\nFriend=0\n[D]\nName=Twice\nFriend=0\n", many,
-        // Serialised values that claim gigabytes, also spelled with a quote
-        // and an escape (a text, a list and a polygon).
-        "Server=@Variant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\n[V]\nID=V\nFriend=1\n"
-        "Name=@Var\"iant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\"\nCONNECTED=\\x40Variant("
-        "\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\nModel=x,@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n"};
-    for (const QByteArray &store : stores) {
-        write_store(store);
-        const auto form = loaded_form(nullptr, false);
-        const QList<mobile_device_fm_c *> &rows = form->device_rows();
-        QVERIFY(store != many || rows.size() == 200);
-        QVERIFY(child<QLineEdit>(form.get(), "edit_server_name")->text().size() <= 24);
-        // The rules still hold: numbers count up, removals renumber, the last brings the placeholder.
-        for (int round = 0; round < (rows.size() <= 3 ? 4 : 2); ++round) {
-            QCOMPARE(rows_of(*form).filter(QStringLiteral("misnumbered")), QStringList());
-            form->remove_client(rows.constFirst()->client_id());
-        }
-        QVERIFY(rows.size() > 1 || rows.constFirst()->client_id().isEmpty());
+    // Each row loads the list, then takes one action: "remove <id>", "add <id>
+    // [paired]" or "switch <id>"; a command 0 means nothing is sent.
+    void list_and_actions_data()
+    {
+        QTest::addColumn<QByteArray>("store");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("command");
+        const QByteArray pending = group("P", "2", "true", "Phone", "M1");
+        const auto row = [](const char *tag, const QByteArray &store, const char *action,
+                            const QStringList &rows, int command = 0) {
+            QTest::newRow(tag) << store << QString::fromLatin1(action) << rows << command;
+        };
+        row("pending group takes no number",
+            group("A", "1", "true", "Pixel", "P7") + group("B", "2", "true") +
+                group("C", "0", "true", "Galaxy"),
+            "", {"A|1|Pixel|P7|paired|auto", "C|2|Galaxy|N/A|-|-"});
+        row("no file", {}, "", {placeholder});
+        // A removed row leaves and the command goes out at once, before the file changes.
+        row("remove last phone", group("abc", "1", "true"), "remove abc", {placeholder}, 3);
+        // A pairing decision adds its row without a reload.
+        row("add replaces placeholder", pending, "add P paired", {"P|1|Phone|M1|paired|auto"});
+        row("add appends", group("A", "1") + pending, "add P", {"A|1|N/A|N/A|-|auto", "P|2|Phone|M1|-|-"});
+        // The paired state only changes with the next reload.
+        row("switch on", group("A", "0"), "switch A", {"A|1|N/A|N/A|-|auto"}, 1);
+        row("switch off", group("A", "1", "true"), "switch A", {"A|1|N/A|N/A|paired|-"}, 2);
     }
-}
+    void list_and_actions()
+    {
+        QFETCH(QByteArray, store);
+        QFETCH(QString, action);
+        QFETCH(QStringList, rows);
+        QFETCH(int, command);
+        if (!store.isEmpty())
+            write_store(store);
+        const auto form = loaded_form();
+        const QString verb = action.section(' ', 0, 0), id = action.section(' ', 1, 1);
+        mobile_device_fm_c *target = nullptr;
+        for (mobile_device_fm_c *row : form->device_rows())
+            target = !id.isEmpty() && row->client_id() == id ? row : target;
+        if (verb == QLatin1String("add"))
+            form->add_client_row(id, action.endsWith(QLatin1String("paired")));
+        else if (target != nullptr)
+            QTest::mouseClick(
+                child<QWidget>(target, verb == QLatin1String("remove") ? "btn_remove" : "cb_auto_pair"),
+                Qt::LeftButton);
+
+        QCOMPARE(rows_of(*form), rows);
+        QCOMPARE(sent_blocks(),
+                 command == 0 ? QList<QByteArray>() : QList{client_command_block(command, id)});
+        QCOMPARE(child<QLineEdit>(form.get(), "edit_server_name")->text(), QStringLiteral("YOUR VORLA"));
+        // The placeholder names no phone, so nothing on it may act.
+        const mobile_device_fm_c *first = form->device_rows().constFirst();
+        QCOMPARE(child<QCheckBox>(first, "cb_auto_pair")->isEnabled(), !first->client_id().isEmpty());
+        QCOMPARE(child<QPushButton>(first, "btn_remove")->isEnabled(), !first->client_id().isEmpty());
+    }
+
+    void row_without_owner_ignores_clicks()
+    {
+        mobile_device_fm_c row(nullptr);
+        row.set_info(QStringLiteral("abc"), 4, QStringLiteral("Name"), QStringLiteral("Model"), true, false);
+        for (const char *name : {"cb_auto_pair", "btn_remove", "cb_pair"}) // the last is display only
+            QTest::mouseClick(child<QWidget>(&row, name), Qt::LeftButton);
+        QVERIFY(row.is_paired() && journal.isEmpty());
+    }
+
+    // Before the host initialised the kernel the display still follows the user.
+    void nothing_is_sent_without_a_client()
+    {
+        write_store(group("A", "1", "true") + group("C", "0"));
+        vorla_connect_kernel_c bare_kernel;
+        mobile_app_fm_c form(&bare_kernel);
+        QTRY_COMPARE(form.device_rows().size(), 2);
+        form.remove_client(QStringLiteral("A"));
+        form.set_auto_pair(QStringLiteral("C"), true);
+        QCOMPARE(form.device_rows().size(), 1);
+        QCOMPARE(bare_kernel.key_pool().size(), 0);
+    }
+
+    // Every loss of focus sends the name, changed or not; the phones need one to show.
+    void pc_name_sent_on_focus_loss()
+    {
+        write_store("Server=Office\n");
+        QWidget window;
+        QLineEdit other(&window);
+        const auto form = loaded_form(&window);
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *edit = child<QLineEdit>(form.get(), "edit_server_name");
+        // typed text (null: left as it is), the key that ends the edit (0: the focus moves), the text sent
+        const std::tuple<const char *, Qt::Key, const char *> steps[] = {
+            {"", Qt::Key_Enter, "YOUR VORLA"},
+            {"abcdefghijklmnopqrstuvwxyz0123", Qt::Key_Return, "abcdefghijklmnopqrstuvwx"},
+            {nullptr, Qt::Key(0), "abcdefghijklmnopqrstuvwx"}};
+        QList<QByteArray> expected;
+        for (const auto &[typed, key, sent] : steps) {
+            edit->setFocus();
+            QTRY_VERIFY(edit->hasFocus());
+            if (typed != nullptr) {
+                edit->clear();
+                QTest::keyClicks(edit, QLatin1String(typed));
+            }
+            key != 0 ? QTest::keyClick(edit, key) : other.setFocus();
+            QTRY_VERIFY(!edit->hasFocus());
+            QCOMPARE(edit->text(), QLatin1String(sent));
+            expected << client_command_block(4, QLatin1String(sent));
+            QCOMPARE(sent_blocks(), expected);
+        }
+    }
+
+    void hostile_store()
+    {
+        const QByteArray huge(100000, 'x');
+        QByteArray many; // enough rows to renumber at scale; every third is pending
+        for (int i = 0; i < 300; ++i)
+            many += group("g" + QByteArray::number(i), i % 3 == 2 ? "2" : "0");
+        const QByteArray stores[] = {
+            "=\n[\n]]]\n[]\nFriend\n==x==\n\x01\x02\n[A]\nFriend=1\nCONNECTED=maybe\n[B\nID\n",
+            "Server=\xff\xfe\xc3\n[\xff\xc0]\nID=\xc3\x28\nName=\xed\xa0\x80\nModel="
+            "\xf8\x88\x80\x80\x80\nFriend="
+            "\x80\n",
+            "Server=" + huge + "\n[L]\nID=" + huge + "\nName=" + huge + "\nFriend=1\n",
+            // Duplicate groups merge, the later value winning.
+            "[D]\nID=D\nFriend=1\nCONNECTED=true\n[E]\nFriend=0\n[D]\nName=Twice\nFriend=0\n", many,
+            // Serialised values that claim gigabytes, also spelled with a quote
+            // and an escape (a text, a list and a polygon).
+            "Server=@Variant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\n[V]\nID=V\nFriend=1\n"
+            "Name=@Var\"iant(\\0\\0\\0\\n\\x7f\\xff\\xff\\xff)\"\nCONNECTED=\\x40Variant("
+            "\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\nModel=x,@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n"};
+        for (const QByteArray &store : stores) {
+            write_store(store);
+            const auto form = loaded_form(nullptr, false);
+            const QList<mobile_device_fm_c *> &rows = form->device_rows();
+            QVERIFY(store != many || rows.size() == 200);
+            QVERIFY(child<QLineEdit>(form.get(), "edit_server_name")->text().size() <= 24);
+            // The rules still hold: numbers count up, removals renumber, the last brings the placeholder.
+            for (int round = 0; round < (rows.size() <= 3 ? 4 : 2); ++round) {
+                QCOMPARE(rows_of(*form).filter(QStringLiteral("misnumbered")), QStringList());
+                form->remove_client(rows.constFirst()->client_id());
+            }
+            QVERIFY(rows.size() > 1 || rows.constFirst()->client_id().isEmpty());
+        }
+    }
+};
 
 QTEST_MAIN(tst_mobile_app_fm_c)
 #include "tst_mobile_app_fm_c.moc"

@@ -11,34 +11,27 @@
 #include "module/module_host.h"
 #include "module/vorla_connect_kernel_c.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
 class tst_phone_end_to_end : public QObject
 {
     Q_OBJECT
+    QTemporaryDir log_dir;
+    std::unique_ptr<control_centre_c> host;
+    std::unique_ptr<main_window_c> window;
+    client_store_keeper_c *store = nullptr;
+    QTimer poll;
+    QStringList notes;
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void pairing_answer_data();
-    void pairing_answer();
-    void remove_and_rename();
-
-private:
     mobile_app_fm_c *form() const { return window->page_container()->findChild<mobile_app_fm_c *>(); }
     // The listed phones as "id paired auto", each flag 0 or 1.
     QStringList rows() const
     {
         QStringList shown;
-        for (const mobile_device_fm_c *row :
-             form() != nullptr ? form()->device_rows() : QList<mobile_device_fm_c *>())
+        for (const mobile_device_fm_c *row : form() ? form()->device_rows() : QList<mobile_device_fm_c *>())
             shown << QStringLiteral("%1 %2 %3")
                          .arg(row->client_id())
                          .arg(row->is_paired())
@@ -46,101 +39,92 @@ private:
         return shown;
     }
 
-    QTemporaryDir log_dir;
-    std::unique_ptr<control_centre_c> host;
-    std::unique_ptr<main_window_c> window;
-    client_store_keeper_c *store = nullptr;
-    QTimer poll;
-    QStringList notes;
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+        global_func_c::shared()->initialise();
+        module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("end_to_end"));
+    }
+    void init()
+    {
+        QFile::remove(client_store_keeper_c::default_path());
+        host = std::make_unique<control_centre_c>();
+        set_module_host(host->host_face());
+        host->keep_client_store(client_store_keeper_c::default_path());
+        store = host->client_store();
+        connect(host.get(), &control_centre_c::note_logged, this,
+                [this](const QString &l) { notes.append(l); });
+        QVERIFY(store->seed_demo_phones());
+        window = std::make_unique<main_window_c>(*host);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // The host owns the kernel from here and releases it with the window.
+        QVERIFY(host->run_kernel(new vorla_connect_kernel_c));
+        QTRY_COMPARE(rows().size(), 3);
+        notes.clear();
+    }
+    void cleanup()
+    {
+        poll.stop();
+        poll.disconnect(); // its answer captured the finished test's locals
+        window.reset();
+        set_module_host(nullptr);
+        host.reset();
+    }
+
+    void pairing_answer_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("yes") << "btn_yes" << true;
+        QTest::newRow("no") << "btn_no" << false;
+    }
+    void pairing_answer()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, accepted);
+        QString asked_by;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                asked_by = dialog->findChild<QLabel *>(QStringLiteral("lb_dev_name"))->text();
+                poll.stop();
+                dialog->findChild<QPushButton *>(button)->click();
+            }
+        });
+        poll.start(5);
+        QStringList expected = rows();
+        const QString id = store->add_pairing_request(QStringLiteral("Test phone"), QStringLiteral("T-1"));
+        QTRY_COMPARE(asked_by, QStringLiteral("Test phone"));
+
+        // The request itself is announced with 27 only; 26 follows the applied answer.
+        QTRY_VERIFY(notes.contains("Host event 26"));
+        QCOMPARE(notes.filter("Host event").first(), QStringLiteral("Host event 27"));
+        QCOMPARE(host->calls().filter("message 12").size(), 1);
+        // After the reload the rows are in file order.
+        expected.insert(store->client_ids().indexOf(id), QStringLiteral("%1 %2 %2").arg(id).arg(accepted));
+        QTRY_COMPARE(rows(), expected);
+    }
+
+    void remove_and_rename()
+    {
+        const QString trusted = rows().first().section(' ', 0, 0);
+        QVERIFY(rows().first().endsWith(" 1 1"));
+        form()->remove_client(trusted);
+        QTRY_VERIFY(!store->client_ids().contains(trusted));
+        QTRY_COMPARE(rows().size(), 2);
+        QVERIFY(rows().filter(trusted).isEmpty());
+
+        auto *name = form()->findChild<QLineEdit *>(QStringLiteral("edit_server_name"));
+        QCOMPARE(name->text(), QStringLiteral("GAMING RIG"));
+        form()->send_client_command(4, QStringLiteral("LIVING ROOM PC"));
+        QTRY_COMPARE(QSettings(store->file_path(), QSettings::IniFormat).value("Server").toString(),
+                     QStringLiteral("LIVING ROOM PC"));
+        // The field shows what the file says after the reload, not what was typed.
+        name->setText(QStringLiteral("typed"));
+        QTRY_COMPARE(name->text(), QStringLiteral("LIVING ROOM PC"));
+    }
 };
-
-void tst_phone_end_to_end::initTestCase()
-{
-    QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-    global_func_c::shared()->initialise();
-    module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("end_to_end"));
-}
-
-void tst_phone_end_to_end::init()
-{
-    QFile::remove(client_store_keeper_c::default_path());
-    host = std::make_unique<control_centre_c>();
-    set_module_host(host->host_face());
-    host->keep_client_store(client_store_keeper_c::default_path());
-    store = host->client_store();
-    connect(host.get(), &control_centre_c::note_logged, this, [this](const QString &l) { notes.append(l); });
-    QVERIFY(store->seed_demo_phones());
-    window = std::make_unique<main_window_c>(*host);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    // The host owns the kernel from here and releases it with the window.
-    QVERIFY(host->run_kernel(new vorla_connect_kernel_c));
-    QTRY_COMPARE(rows().size(), 3);
-    notes.clear();
-}
-
-void tst_phone_end_to_end::cleanup()
-{
-    poll.stop();
-    poll.disconnect(); // its answer captured the finished test's locals
-    window.reset();
-    set_module_host(nullptr);
-    host.reset();
-}
-
-void tst_phone_end_to_end::pairing_answer_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("yes") << "btn_yes" << true;
-    QTest::newRow("no") << "btn_no" << false;
-}
-
-void tst_phone_end_to_end::pairing_answer()
-{
-    QFETCH(QString, button);
-    QFETCH(bool, accepted);
-    QString asked_by;
-    connect(&poll, &QTimer::timeout, this, [&] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            asked_by = dialog->findChild<QLabel *>(QStringLiteral("lb_dev_name"))->text();
-            poll.stop();
-            dialog->findChild<QPushButton *>(button)->click();
-        }
-    });
-    poll.start(5);
-    const QStringList before = rows();
-    const QString id = store->add_pairing_request(QStringLiteral("Test phone"), QStringLiteral("T-1"));
-    QTRY_COMPARE(asked_by, QStringLiteral("Test phone"));
-
-    // The request itself is announced with 27 only; 26 follows the applied answer.
-    QTRY_VERIFY(notes.contains("Host event 26"));
-    QCOMPARE(notes.filter("Host event").first(), QStringLiteral("Host event 27"));
-    QCOMPARE(host->calls().filter("message 12").size(), 1);
-    // After the reload the rows are in file order.
-    QStringList expected = before;
-    expected.insert(store->client_ids().indexOf(id), QStringLiteral("%1 %2 %2").arg(id).arg(accepted));
-    QTRY_COMPARE(rows(), expected);
-}
-
-void tst_phone_end_to_end::remove_and_rename()
-{
-    const QString trusted = rows().first().section(' ', 0, 0);
-    QVERIFY(rows().first().endsWith(" 1 1"));
-    form()->remove_client(trusted);
-    QTRY_VERIFY(!store->client_ids().contains(trusted));
-    QTRY_COMPARE(rows().size(), 2);
-    QVERIFY(rows().filter(trusted).isEmpty());
-
-    auto *name = form()->findChild<QLineEdit *>(QStringLiteral("edit_server_name"));
-    QCOMPARE(name->text(), QStringLiteral("GAMING RIG"));
-    form()->send_client_command(4, QStringLiteral("LIVING ROOM PC"));
-    QTRY_COMPARE(QSettings(store->file_path(), QSettings::IniFormat).value("Server").toString(),
-                 QStringLiteral("LIVING ROOM PC"));
-    // The field shows what the file says after the reload, not what was typed.
-    name->setText(QStringLiteral("typed"));
-    QTRY_COMPARE(name->text(), QStringLiteral("LIVING ROOM PC"));
-}
 
 QTEST_MAIN(tst_phone_end_to_end)
 #include "tst_phone_end_to_end.moc"

@@ -35,13 +35,136 @@ class tst_client_store_keeper_c : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void commands_data();
-    void commands();
-    void left_alone_data();
-    void left_alone();
-    void phones_and_seeding();
-    void host_applies_blocks_and_reports();
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        path = dir->filePath(QStringLiteral("setting/APP_Clients"));
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(start_file);
+    }
+
+    void commands_data()
+    {
+        // No groups: the file must stay as it was, byte for byte. A null value: the key is gone.
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("groups");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        const QStringList all{"a", "b", "c"};
+        const QString name = QString::fromUtf8("Rig \u00e9 / [x]");
+        QTest::newRow("accept request") << block(1, "a") << all << "a/Friend" << QStringLiteral("1");
+        QTest::newRow("auto-pair off") << block(2, "b") << all << "b/Friend" << QStringLiteral("0");
+        QTest::newRow("remove") << block(3, "b") << QStringList{"a", "c"} << "b/ID" << QString();
+        QTest::newRow("rename") << block(4, name) << all << "Server" << name;
+        QTest::newRow("request ended") << block(5, "a") << QStringList{"b", "c"} << "a/ID" << QString();
+
+        const auto left_alone = [](const char *tag, const QByteArray &bytes) {
+            QTest::newRow(tag) << bytes << QStringList() << QString() << QString();
+        };
+        left_alone("empty block", QByteArray());
+        left_alone("truncated string", block(3, "abc").left(9));
+        left_alone("bytes left over", block(3, "b") + "x");
+        left_alone("odd byte count", QByteArray::fromHex("0000000300000003006100"));
+        left_alone("unknown command", block(9, "b"));
+        left_alone("accept unknown id", block(1, "zz"));
+        left_alone("remove unknown id", block(3, "zz"));
+        left_alone("end of a trusted phone", block(5, "b"));
+        left_alone("empty PC name", block(4, ""));
+    }
+
+    void commands()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, groups);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QDateTime written = QFileInfo(path).lastModified();
+        client_store_keeper_c keeper(path);
+        QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
+        QCOMPARE(keeper.apply_block(bytes), !groups.isEmpty());
+        QCOMPARE(changed.count(), groups.isEmpty() ? 0 : 1);
+        QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
+        if (groups.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray(start_file));
+            QCOMPARE(QFileInfo(path).lastModified(), written);
+            return;
+        }
+
+        const QSettings after(path, QSettings::IniFormat);
+        QCOMPARE(after.status(), QSettings::NoError);
+        QCOMPARE(after.childGroups(), groups);
+        QCOMPARE(after.value(key).toString(), value);
+        QCOMPARE(after.contains(key), !value.isNull());
+        // What the command did not name stays as it was.
+        QCOMPARE(after.value("c/Name").toString(), QStringLiteral("Gamma"));
+        QCOMPARE(after.value("b/CONNECTED").toBool(), groups.contains("b"));
+        if (key != "Server")
+            QCOMPARE(after.value("Server").toString(), QStringLiteral("OLD NAME"));
+    }
+
+    void phones_and_seeding()
+    {
+        client_store_keeper_c keeper(path);
+        QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
+        const QString id = keeper.add_pairing_request(QStringLiteral("New = phone"), QStringLiteral("X1"));
+        QCOMPARE(keeper.client_ids().size(), 4);
+        QCOMPARE(keeper.client_name(id), QStringLiteral("New = phone"));
+        QVERIFY(keeper.add_pairing_request("Other", "X2") != id);
+        QVERIFY(keeper.set_connected(id, false));
+        QVERIFY(!keeper.set_connected(id, false));
+        QVERIFY(!keeper.set_connected("zz", true));
+        QCOMPARE(changed.count(), 1); // requests are announced as such, not as changes
+        QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
+
+        // A user's own list is never overwritten.
+        QVERIFY(!keeper.seed_demo_phones());
+        QVERIFY(keeper.clear());
+        QVERIFY(keeper.seed_demo_phones());
+        QCOMPARE(keeper.client_ids().size(), 3);
+    }
+
+    // Through the host with the real module: the block the kernel leaves in shared
+    // memory changes the file, and the kernel hears of it with event 26 afterwards.
+    void host_applies_blocks_and_reports()
+    {
+        control_centre_c host;
+        main_window_c window(host);
+        QStringList notes;
+        connect(&host, &control_centre_c::note_logged, this, [&notes](const QString &l) { notes.append(l); });
+        host.keep_client_store(path);
+        QVERIFY(window.load_module(QStringLiteral(VORLA_MODULE_FILE)));
+        product_kernel_i *kernel = host.kernels().value(0);
+        QVERIFY(kernel != nullptr);
+
+        const auto send = [&](const QByteArray &bytes) {
+            QBuffer buffer;
+            buffer.setData(bytes);
+            QString key = kernel->share_data(&buffer);
+            notes.clear();
+            kernel->post_message(12, &key);
+            // Not at once: the kernel may be in the middle of sending.
+            QVERIFY(!notes.contains("Host event 26"));
+        };
+        send(block(3, "c"));
+        QTRY_VERIFY(notes.contains("Host event 26"));
+        QVERIFY(!QSettings(path, QSettings::IniFormat).childGroups().contains("c"));
+
+        send(block(3, "c").left(6));
+        QVERIFY(!notes.filter("refused").isEmpty());
+        QTest::qWait(50);
+        QVERIFY(!notes.contains("Host event 26"));
+
+        // A phone asking to pair is reported as such.
+        QVERIFY(!host.client_store()->add_pairing_request("P", "M").isEmpty());
+        notes.clear();
+        QTRY_VERIFY(notes.contains("Host event 27"));
+        QVERIFY(!notes.contains("Host event 26"));
+        host.unload_module();
+    }
 
 private:
     QStringList directory_entries() const
@@ -52,145 +175,6 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
     QString path;
 };
-
-void tst_client_store_keeper_c::init()
-{
-    dir = std::make_unique<QTemporaryDir>();
-    path = dir->filePath(QStringLiteral("setting/APP_Clients"));
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(start_file);
-}
-
-void tst_client_store_keeper_c::commands_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("groups");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("value");
-    const QStringList all{"a", "b", "c"};
-    QTest::newRow("accept request") << block(1, "a") << all << "a/Friend" << QVariant(1);
-    QTest::newRow("auto-pair off") << block(2, "b") << all << "b/Friend" << QVariant(0);
-    QTest::newRow("remove") << block(3, "b") << QStringList{"a", "c"} << "b/ID" << QVariant();
-    QTest::newRow("rename") << block(4, QString::fromUtf8("Rig \u00e9 / [x]")) << all << "Server"
-                            << QVariant(QString::fromUtf8("Rig \u00e9 / [x]"));
-    QTest::newRow("request ended") << block(5, "a") << QStringList{"b", "c"} << "a/ID" << QVariant();
-}
-
-void tst_client_store_keeper_c::commands()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, groups);
-    QFETCH(QString, key);
-    QFETCH(QVariant, value);
-
-    client_store_keeper_c keeper(path);
-    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
-    QVERIFY(keeper.apply_block(bytes));
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
-
-    const QSettings after(path, QSettings::IniFormat);
-    QCOMPARE(after.status(), QSettings::NoError);
-    QCOMPARE(after.childGroups(), groups);
-    QCOMPARE(after.value(key).toString(), value.toString());
-    QCOMPARE(after.contains(key), value.isValid());
-    // What the command did not name stays as it was.
-    QCOMPARE(after.value("c/Name").toString(), QStringLiteral("Gamma"));
-    QCOMPARE(after.value("b/CONNECTED").toBool(), groups.contains("b"));
-    if (key != "Server")
-        QCOMPARE(after.value("Server").toString(), QStringLiteral("OLD NAME"));
-}
-
-void tst_client_store_keeper_c::left_alone_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("empty block") << QByteArray();
-    QTest::newRow("truncated string") << block(3, "abc").left(9);
-    QTest::newRow("bytes left over") << block(3, "b") + "x";
-    QTest::newRow("unknown command") << block(9, "b");
-    QTest::newRow("accept unknown id") << block(1, "zz");
-    QTest::newRow("remove unknown id") << block(3, "zz");
-    QTest::newRow("end of a trusted phone") << block(5, "b");
-    QTest::newRow("null id") << block(1, QString());
-    QTest::newRow("empty PC name") << block(4, "");
-}
-
-void tst_client_store_keeper_c::left_alone()
-{
-    QFETCH(QByteArray, bytes);
-    const QDateTime written = QFileInfo(path).lastModified();
-    client_store_keeper_c keeper(path);
-    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
-    QVERIFY(!keeper.apply_block(bytes));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray(start_file));
-    QCOMPARE(QFileInfo(path).lastModified(), written);
-    QCOMPARE(changed.count(), 0);
-    QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
-}
-
-void tst_client_store_keeper_c::phones_and_seeding()
-{
-    client_store_keeper_c keeper(path);
-    QSignalSpy changed(&keeper, &client_store_keeper_c::store_changed);
-    const QString id = keeper.add_pairing_request(QStringLiteral("New = phone"), QStringLiteral("X1"));
-    QCOMPARE(keeper.client_ids().size(), 4);
-    QCOMPARE(keeper.client_name(id), QStringLiteral("New = phone"));
-    QVERIFY(keeper.add_pairing_request("Other", "X2") != id);
-    QVERIFY(keeper.set_connected(id, false));
-    QVERIFY(!keeper.set_connected(id, false));
-    QVERIFY(!keeper.set_connected("zz", true));
-    QCOMPARE(changed.count(), 1); // requests are announced as such, not as changes
-    QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
-
-    // A user's own list is never overwritten.
-    QVERIFY(!keeper.seed_demo_phones());
-    QVERIFY(keeper.clear());
-    QVERIFY(keeper.seed_demo_phones());
-    QCOMPARE(keeper.client_ids().size(), 3);
-}
-
-// Through the host with the real module: the block the kernel leaves in shared
-// memory changes the file, and the kernel hears of it with event 26 afterwards.
-void tst_client_store_keeper_c::host_applies_blocks_and_reports()
-{
-    control_centre_c host;
-    main_window_c window(host);
-    QStringList notes;
-    connect(&host, &control_centre_c::note_logged, this, [&notes](const QString &l) { notes.append(l); });
-    host.keep_client_store(path);
-    QVERIFY(window.load_module(QStringLiteral(VORLA_MODULE_FILE)));
-    product_kernel_i *kernel = host.kernels().value(0);
-    QVERIFY(kernel != nullptr);
-
-    const auto send = [&](const QByteArray &bytes) {
-        QBuffer buffer;
-        buffer.setData(bytes);
-        QString key = kernel->share_data(&buffer);
-        notes.clear();
-        kernel->post_message(12, &key);
-        // Not at once: the kernel may be in the middle of sending.
-        QVERIFY(!notes.contains("Host event 26"));
-    };
-    send(block(3, "c"));
-    QTRY_VERIFY(notes.contains("Host event 26"));
-    QVERIFY(!QSettings(path, QSettings::IniFormat).childGroups().contains("c"));
-
-    send(block(3, "c").left(6));
-    QVERIFY(!notes.filter("refused").isEmpty());
-    QTest::qWait(50);
-    QVERIFY(!notes.contains("Host event 26"));
-
-    // A phone asking to pair is reported as such.
-    QVERIFY(!host.client_store()->add_pairing_request("P", "M").isEmpty());
-    notes.clear();
-    QTRY_VERIFY(notes.contains("Host event 27"));
-    QVERIFY(!notes.contains("Host event 26"));
-    host.unload_module();
-}
 
 QTEST_MAIN(tst_client_store_keeper_c)
 #include "tst_client_store_keeper_c.moc"

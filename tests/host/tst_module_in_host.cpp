@@ -18,19 +18,132 @@ class tst_module_in_host : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void tabs_open_their_pages_data();
-    void tabs_open_their_pages();
-    void tabs_follow_the_language_data();
-    void tabs_follow_the_language();
-    void unloading_releases_the_kernel_first();
-    void closing_the_window_releases_the_kernel();
-    void tour_leaves_its_files();
+    void init()
+    {
+        // A fresh file per test, so that the module's static state starts anew each time.
+        static int copy = 0;
+        const QString path = copies.filePath(QStringLiteral("libvorla_connect_%1.so").arg(++copy));
+        QVERIFY(QFile::copy(QStringLiteral(VORLA_MODULE_FILE), path));
+        host = std::make_unique<control_centre_c>();
+        window = std::make_unique<main_window_c>(*host);
+        journal.clear();
+        const auto log = [this](const QString &line) { journal.append(line); };
+        connect(host.get(), &control_centre_c::note_logged, this, log);
+        connect(host.get(), &control_centre_c::call_logged, this, log);
+        QVERIFY(window->load_module(path));
+        QCOMPARE(host->kernels().size(), 1);
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        host.reset();
+    }
+
+    void tabs_open_pages_and_follow_the_language()
+    {
+        const QList<QPushButton *> buttons = window->tab_buttons();
+        QCOMPARE(buttons.size(), 2);
+        // Start, then each click: the page at index is open, with its button checked.
+        // A click on the checked tab must not leave it unchecked.
+        const QList<int> opened{0, 1, 1, 0};
+        QPointer<QWidget> before;
+        for (int step = 0; step < opened.size(); ++step) {
+            QPushButton *button = buttons.at(opened[step]);
+            const bool switching = step > 0 && !button->isChecked();
+            if (step > 0)
+                button->click();
+            const QList<QWidget *> forms = shown_forms();
+            QCOMPARE(forms.size(), 1);
+            QVERIFY(button->isChecked());
+            QVERIFY(!buttons.at(1 - opened[step])->isChecked());
+            // Another page brings its own form; the same page keeps the one it has.
+            if (step > 0)
+                QCOMPARE(before.isNull() || before != forms.at(0), switching);
+            before = forms.at(0);
+        }
+        QCOMPARE(host->kernel_client()->get_active_kernel(), host->kernels().first());
+
+        // At start, then in Chinese and back in English; a switch also fits the widths.
+        for (int language : {0, 1, 0}) {
+            const bool switched = language != host->language();
+            if (switched)
+                host->set_language(language);
+            for (int index = 0; index < 2; ++index) {
+                QPushButton *button = buttons.at(index);
+                const QString text = host->text_provider()->get_text(358 + index, 0);
+                QCOMPARE(button->text(), text);
+                QCOMPARE(button->font().family(), main_window_c::tab_font(language).family());
+                if (switched)
+                    QCOMPARE(button->width(), QFontMetrics(button->font()).horizontalAdvance(text) + 48);
+            }
+            if (language == 1)
+                QCOMPARE(buttons.at(1)->text(), QString::fromUtf8("快速启动设置"));
+        }
+    }
+
+    void unloading_releases_the_kernel_first()
+    {
+        window->tab_buttons().at(1)->click();
+        journal.clear();
+        host->unload_module();
+
+        const QString all = journal.join(QLatin1Char('\n'));
+        const int released = journal.indexOf(QStringLiteral("Kernel released"));
+        const int unregistered = journal.indexOf(QStringLiteral("unregister_kernel_factory(266)"));
+        QVERIFY2(released >= 0 && released < unregistered, qPrintable(all));
+        // The pages and the module took all their registrations back themselves.
+        QVERIFY2(journal.filter(QStringLiteral("Dropping")).isEmpty(), qPrintable(all));
+        QVERIFY(host->listeners().isEmpty());
+        QCOMPARE(host->kernel_client()->get_active_kernel(), nullptr);
+        QVERIFY(window->tab_buttons().isEmpty());
+        QVERIFY(shown_forms().isEmpty());
+    }
+
+    void closing_the_window_releases_the_kernel()
+    {
+        // The forms live in the window's container; the kernel must not outlive it.
+        window->tab_buttons().at(1)->click();
+        window.reset();
+        QVERIFY(host->kernels().isEmpty());
+        host->unload_module();
+        QVERIFY(host->listeners().isEmpty());
+    }
+
+    void tour_leaves_its_files()
+    {
+        // The module's style sheets name pictures that only the host carries.
+        QVERIFY(!QPixmap(QStringLiteral(":/graphics/common/progress/0.png")).isNull());
+
+        QTemporaryDir dir;
+        tour_c tour(*window, dir.filePath(QStringLiteral("out")));
+        tour.add_step(QStringLiteral("switch"), [&] {
+            host->set_language(3);
+            return QString();
+        });
+        tour.add_screenshot(QStringLiteral("a.png"));
+        tour.add_log_dump(QStringLiteral("log.txt"));
+        QSignalSpy finished(&tour, &tour_c::finished);
+        tour.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toInt(), 0);
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("out/a.png"))).size(), window->size());
+        QFile log(dir.filePath(QStringLiteral("out/log.txt")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains(QLatin1String("Language 3 (Deutsch)")));
+    }
 
 private:
     // Direct children of the page container that are not hidden: the shown forms.
-    QList<QWidget *> shown_forms() const;
+    QList<QWidget *> shown_forms() const
+    {
+        QList<QWidget *> shown;
+        for (QWidget *child :
+             window->page_container()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (!child->isHidden())
+                shown.append(child);
+        return shown;
+    }
 
     QTemporaryDir copies;
     std::unique_ptr<control_centre_c> host;
@@ -38,156 +151,6 @@ private:
     // Host notes and module calls in one sequence.
     QStringList journal;
 };
-
-void tst_module_in_host::init()
-{
-    // A fresh file per test, so that the module's static state starts anew each time.
-    static int copy = 0;
-    const QString path = copies.filePath(QStringLiteral("libvorla_connect_%1.so").arg(++copy));
-    QVERIFY(QFile::copy(QStringLiteral(VORLA_MODULE_FILE), path));
-    host = std::make_unique<control_centre_c>();
-    window = std::make_unique<main_window_c>(*host);
-    journal.clear();
-    connect(host.get(), &control_centre_c::note_logged, this,
-            [this](const QString &l) { journal.append(l); });
-    connect(host.get(), &control_centre_c::call_logged, this,
-            [this](const QString &l) { journal.append(l); });
-    QVERIFY(window->load_module(path));
-    QCOMPARE(host->kernels().size(), 1);
-}
-
-void tst_module_in_host::cleanup()
-{
-    window.reset();
-    host.reset();
-}
-
-QList<QWidget *> tst_module_in_host::shown_forms() const
-{
-    QList<QWidget *> shown;
-    const auto children =
-        window->page_container()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget *child : children) {
-        if (!child->isHidden())
-            shown.append(child);
-    }
-    return shown;
-}
-
-void tst_module_in_host::tabs_open_their_pages_data()
-{
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::newRow("at start") << QList<int>{};
-    QTest::newRow("quick launch and back") << QList<int>{1, 0};
-    // A click on the checked tab must not leave it unchecked.
-    QTest::newRow("quick launch again") << QList<int>{1, 1};
-}
-
-void tst_module_in_host::tabs_open_their_pages()
-{
-    QFETCH(QList<int>, clicks);
-
-    const QList<QPushButton *> buttons = window->tab_buttons();
-    QCOMPARE(buttons.size(), 2);
-    QCOMPARE(buttons.at(0)->text(), host->text_provider()->get_text(358, 0));
-    QCOMPARE(buttons.at(1)->text(), host->text_provider()->get_text(359, 0));
-
-    // Start, then each click: the page at index is open, with its button checked.
-    QList<int> opened{0};
-    opened += clicks;
-    QPointer<QWidget> before;
-    for (int step = 0; step < opened.size(); ++step) {
-        const int index = opened.at(step);
-        const bool switching = step > 0 && !buttons.at(index)->isChecked();
-        if (step > 0)
-            buttons.at(index)->click();
-        const QList<QWidget *> forms = shown_forms();
-        QCOMPARE(forms.size(), 1);
-        QVERIFY(buttons.at(index)->isChecked());
-        QVERIFY(!buttons.at(1 - index)->isChecked());
-        // Another page brings its own form; the same page keeps the one it has.
-        if (step > 0)
-            QCOMPARE(before.isNull() || before != forms.at(0), switching);
-        before = forms.at(0);
-    }
-    QCOMPARE(host->kernel_client()->get_active_kernel(), host->kernels().first());
-}
-
-void tst_module_in_host::tabs_follow_the_language_data()
-{
-    QTest::addColumn<QList<int>>("languages");
-    QTest::newRow("Chinese") << QList<int>{1};
-    QTest::newRow("Chinese, then English") << QList<int>{1, 0};
-}
-
-void tst_module_in_host::tabs_follow_the_language()
-{
-    QFETCH(QList<int>, languages);
-    const QList<QPushButton *> buttons = window->tab_buttons();
-    QCOMPARE(buttons.size(), 2);
-    for (int language : languages)
-        host->set_language(language);
-    for (int index = 0; index < 2; ++index) {
-        QPushButton *button = buttons.at(index);
-        const QString text = host->text_provider()->get_text(358 + index, 0);
-        QCOMPARE(button->text(), text);
-        QCOMPARE(button->font().family(), main_window_c::tab_font(languages.last()).family());
-        QCOMPARE(button->width(), QFontMetrics(button->font()).horizontalAdvance(text) + 48);
-    }
-    if (languages.last() == 1)
-        QCOMPARE(buttons.at(1)->text(), QString::fromUtf8("快速启动设置"));
-}
-
-void tst_module_in_host::unloading_releases_the_kernel_first()
-{
-    window->tab_buttons().at(1)->click();
-    journal.clear();
-    host->unload_module();
-
-    const QString all = journal.join(QLatin1Char('\n'));
-    const int released = journal.indexOf(QStringLiteral("Kernel released"));
-    const int unregistered = journal.indexOf(QStringLiteral("unregister_kernel_factory(266)"));
-    QVERIFY2(released >= 0 && released < unregistered, qPrintable(all));
-    // The pages and the module took all their registrations back themselves.
-    QVERIFY2(journal.filter(QStringLiteral("Dropping")).isEmpty(), qPrintable(all));
-    QVERIFY(host->listeners().isEmpty());
-    QCOMPARE(host->kernel_client()->get_active_kernel(), nullptr);
-    QVERIFY(window->tab_buttons().isEmpty());
-    QVERIFY(shown_forms().isEmpty());
-}
-
-void tst_module_in_host::closing_the_window_releases_the_kernel()
-{
-    // The forms live in the window's container; the kernel must not outlive it.
-    window->tab_buttons().at(1)->click();
-    window.reset();
-    QVERIFY(host->kernels().isEmpty());
-    host->unload_module();
-    QVERIFY(host->listeners().isEmpty());
-}
-
-void tst_module_in_host::tour_leaves_its_files()
-{
-    // The module's style sheets name pictures that only the host carries.
-    QVERIFY(!QPixmap(QStringLiteral(":/graphics/common/progress/0.png")).isNull());
-
-    QTemporaryDir dir;
-    tour_c tour(*window, dir.filePath(QStringLiteral("out")));
-    tour.add_step(QStringLiteral("switch"), [&] {
-        host->set_language(3);
-        return QString();
-    });
-    tour.add_screenshot(QStringLiteral("a.png"));
-    tour.add_log_dump(QStringLiteral("log.txt"));
-    QSignalSpy finished(&tour, &tour_c::finished);
-    tour.start();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.at(0).at(0).toInt(), 0);
-    QCOMPARE(QImage(dir.filePath(QStringLiteral("out/a.png"))).size(), window->size());
-    QFile log(dir.filePath(QStringLiteral("out/log.txt")));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(log.readAll()).contains(QLatin1String("Language 3 (Deutsch)")));
-}
 
 QTEST_MAIN(tst_module_in_host)
 #include "tst_module_in_host.moc"

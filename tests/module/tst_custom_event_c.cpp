@@ -1,6 +1,5 @@
 #include "module/custom_event_c.h"
 
-#include <QThread>
 #include <QtConcurrent>
 #include <QtTest>
 
@@ -10,13 +9,11 @@ Q_DECLARE_METATYPE(std::shared_ptr<int>)
 
 namespace {
 // Records the payloads it receives and the thread they arrive on.
-class receiver_c : public QObject
+struct receiver_c : QObject
 {
-public:
     QList<int> values;
     QThread *delivered_on = nullptr;
 
-protected:
     void customEvent(QEvent *event) override
     {
         if (event->type() != QEvent::Type(custom_event_1000))
@@ -32,51 +29,42 @@ class tst_custom_event_c : public QObject
     Q_OBJECT
 
 private slots:
-    void keeps_posting_order_from_any_thread_data();
-    void keeps_posting_order_from_any_thread();
-    void drops_event_for_deleted_receiver();
-};
-
-void tst_custom_event_c::keeps_posting_order_from_any_thread_data()
-{
-    QTest::addColumn<bool>("from_worker");
-    QTest::newRow("gui thread") << false;
-    QTest::newRow("worker thread") << true;
-}
-
-void tst_custom_event_c::keeps_posting_order_from_any_thread()
-{
-    QFETCH(bool, from_worker);
-    receiver_c receiver;
-    auto post_all = [&receiver] {
+    void keeps_posting_order_from_any_thread_data()
+    {
+        QTest::addColumn<bool>("from_worker");
+        QTest::newRow("gui thread") << false;
+        QTest::newRow("worker thread") << true;
+    }
+    void keeps_posting_order_from_any_thread()
+    {
+        QFETCH(bool, from_worker);
+        receiver_c receiver;
+        QList<int> expected;
+        const auto post_all = [&] {
+            for (int i = 0; i < 200; ++i)
+                post_custom_event(&receiver, custom_event_1000, i);
+        };
         for (int i = 0; i < 200; ++i)
-            post_custom_event(&receiver, custom_event_1000, i);
-    };
-    if (from_worker)
-        QtConcurrent::run(post_all).waitForFinished();
-    else
-        post_all();
+            expected << i;
+        from_worker ? QtConcurrent::run(post_all).waitForFinished() : post_all();
 
-    // Posting never delivers at once.
-    QVERIFY(receiver.values.isEmpty());
-    QTRY_COMPARE(receiver.values.size(), 200);
-    for (int i = 0; i < 200; ++i)
-        QCOMPARE(receiver.values.at(i), i);
-    QCOMPARE(receiver.delivered_on, QThread::currentThread());
-}
+        QVERIFY(receiver.values.isEmpty()); // posting never delivers at once
+        QTRY_COMPARE(receiver.values, expected);
+        QCOMPARE(receiver.delivered_on, QThread::currentThread());
+    }
 
-void tst_custom_event_c::drops_event_for_deleted_receiver()
-{
-    // The payload's reference count tells whether the queued event was freed.
-    auto token = std::make_shared<int>(7);
-    auto *receiver = new receiver_c;
-    post_custom_event(receiver, custom_event_1001, token);
-    QCOMPARE(token.use_count(), 2);
-
-    delete receiver;
-    QCoreApplication::sendPostedEvents();
-    QCOMPARE(token.use_count(), 1);
-}
+    void drops_event_for_deleted_receiver()
+    {
+        // The payload's reference count tells whether the queued event was freed.
+        auto token = std::make_shared<int>(7);
+        auto *receiver = new receiver_c;
+        post_custom_event(receiver, custom_event_1001, token);
+        QCOMPARE(token.use_count(), 2);
+        delete receiver;
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(token.use_count(), 1);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_custom_event_c)
 #include "tst_custom_event_c.moc"

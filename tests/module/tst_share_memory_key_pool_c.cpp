@@ -16,12 +16,12 @@ QString test_prefix()
     return QStringLiteral("VORLATEST%1").arg(QCoreApplication::applicationPid());
 }
 
+// The text of each message: a message is a time stamp, the text and an empty line.
 QStringList logged_lines()
 {
     QFile log(module_log().file_name());
     log.open(QIODevice::ReadOnly | QIODevice::Text);
     const QStringList lines = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'));
-    // Each message is a time stamp, the text and an empty line.
     QStringList texts;
     for (int i = 1; i < lines.size(); i += 3)
         texts.append(lines.at(i));
@@ -40,90 +40,79 @@ QByteArray segment_bytes(const QString &key)
 class tst_share_memory_key_pool_c : public QObject
 {
     Q_OBJECT
+    QTemporaryDir log_dir;
 
 private slots:
     void initTestCase() { module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("pool")); }
     void init() { QFile::resize(module_log().file_name(), 0); }
-    void numbers_count_up_and_wrap();
-    void expiry_data();
-    void expiry();
-    void taken_key_is_skipped_with_one_log_line();
-    void kernel_shares_exact_bytes_until_released();
 
-private:
-    QTemporaryDir log_dir;
+    // A key someone else holds is skipped, with one line in the log.
+    void numbers_count_up_skip_taken_and_wrap()
+    {
+        QSharedMemory holder(test_prefix() + QStringLiteral("_3"));
+        QVERIFY(holder.create(16));
+        share_memory_key_pool_c pool;
+        QStringList suffixes;
+        const auto request = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                suffixes.append(pool.new_segment(test_prefix())->key().section(QLatin1Char('_'), -1));
+        };
+        request(4);
+        pool.set_next_number(10000);
+        request(2);
+        QCOMPARE(suffixes, (QStringList{"0", "1", "2", "4", "10000", "0"}));
+        QCOMPARE(logged_lines(),
+                 QStringList{test_prefix() + QStringLiteral("_3 create_share_memory_key fail")});
+        QCOMPARE(pool.new_segment(QString()), nullptr);
+    }
+
+    void expiry_data()
+    {
+        QTest::addColumn<quint32>("age");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("59999 ms") << 59999u << 2;
+        QTest::newRow("60000 ms") << 60000u << 2;
+        QTest::newRow("60001 ms") << 60001u << 1;
+    }
+    void expiry()
+    {
+        QFETCH(quint32, age);
+        QFETCH(int, kept);
+        // Start near the wrap of the 32-bit millisecond count on purpose.
+        auto now = std::make_shared<quint32>(0xFFFFFF00u);
+        share_memory_key_pool_c pool([now] { return *now; });
+        QVERIFY(pool.new_segment(test_prefix()));
+        *now += age;
+        QVERIFY(pool.new_segment(test_prefix()));
+        QCOMPARE(pool.size(), kept);
+    }
+
+    void kernel_shares_exact_bytes_until_released()
+    {
+        const QByteArray data("\0\0\0\3a\0b\0c", 9);
+        QBuffer buffer;
+        buffer.setData(data);
+        auto *kernel = new vorla_connect_kernel_c;
+        const QString first = kernel->share_data(&buffer);
+        const QString second = kernel->share_data(&buffer);
+        QCOMPARE(first, global_func_c::shared()->share_memory_key_prefix() + QStringLiteral("_0"));
+        QCOMPARE(segment_bytes(first), data);
+        QCOMPARE(segment_bytes(second), data);
+        QVERIFY(logged_lines().isEmpty());
+
+        // An empty block still gets its key; the failure goes to the log.
+        QBuffer empty;
+        const QString key = kernel->share_data(&empty);
+        QVERIFY(!key.isEmpty());
+        const QStringList lines = logged_lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Key: ") + key + QStringLiteral(" Error: ")),
+                 qPrintable(lines.first()));
+
+        kernel->release();
+        QVERIFY(segment_bytes(first).isNull() && segment_bytes(second).isNull());
+    }
 };
-
-void tst_share_memory_key_pool_c::numbers_count_up_and_wrap()
-{
-    share_memory_key_pool_c pool;
-    QStringList suffixes;
-    for (int i = 0; i < 3; ++i)
-        suffixes.append(pool.new_segment(test_prefix())->key().section(QLatin1Char('_'), -1));
-    pool.set_next_number(10000);
-    for (int i = 0; i < 2; ++i)
-        suffixes.append(pool.new_segment(test_prefix())->key().section(QLatin1Char('_'), -1));
-    QCOMPARE(suffixes, (QStringList{"0", "1", "2", "10000", "0"}));
-    QCOMPARE(pool.new_segment(QString()), nullptr);
-}
-
-void tst_share_memory_key_pool_c::expiry_data()
-{
-    QTest::addColumn<quint32>("age");
-    QTest::addColumn<int>("kept");
-    QTest::newRow("59999 ms") << 59999u << 2;
-    QTest::newRow("60000 ms") << 60000u << 2;
-    QTest::newRow("60001 ms") << 60001u << 1;
-}
-
-void tst_share_memory_key_pool_c::expiry()
-{
-    QFETCH(quint32, age);
-    QFETCH(int, kept);
-    // Start near the wrap of the 32-bit millisecond count on purpose.
-    auto now = std::make_shared<quint32>(0xFFFFFF00u);
-    share_memory_key_pool_c pool([now] { return *now; });
-    QVERIFY(pool.new_segment(test_prefix()));
-    *now += age;
-    QVERIFY(pool.new_segment(test_prefix()));
-    QCOMPARE(pool.size(), kept);
-}
-
-void tst_share_memory_key_pool_c::taken_key_is_skipped_with_one_log_line()
-{
-    QSharedMemory holder(test_prefix() + QStringLiteral("_0"));
-    QVERIFY(holder.create(16));
-    share_memory_key_pool_c pool;
-    QCOMPARE(pool.new_segment(test_prefix())->key(), test_prefix() + QStringLiteral("_1"));
-    QCOMPARE(logged_lines(), QStringList{test_prefix() + QStringLiteral("_0 create_share_memory_key fail")});
-}
-
-void tst_share_memory_key_pool_c::kernel_shares_exact_bytes_until_released()
-{
-    const QByteArray data("\0\0\0\3a\0b\0c", 9);
-    QBuffer buffer;
-    buffer.setData(data);
-    auto *kernel = new vorla_connect_kernel_c;
-    const QString first = kernel->share_data(&buffer);
-    const QString second = kernel->share_data(&buffer);
-    QCOMPARE(first, global_func_c::shared()->share_memory_key_prefix() + QStringLiteral("_0"));
-    QCOMPARE(segment_bytes(first), data);
-    QCOMPARE(segment_bytes(second), data);
-    QVERIFY(logged_lines().isEmpty());
-
-    // An empty block still gets its key; the failure goes to the log.
-    QBuffer empty;
-    const QString key = kernel->share_data(&empty);
-    QVERIFY(!key.isEmpty());
-    const QStringList lines = logged_lines();
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(QStringLiteral("Key: ") + key + QStringLiteral(" Error: ")),
-             qPrintable(lines.first()));
-
-    kernel->release();
-    QVERIFY(segment_bytes(first).isNull());
-    QVERIFY(segment_bytes(second).isNull());
-}
 
 QTEST_MAIN(tst_share_memory_key_pool_c)
 #include "tst_share_memory_key_pool_c.moc"

@@ -11,6 +11,22 @@
 
 #include <functional>
 
+// An entry with every text filled, so that a lost or mixed-up field shows.
+inline quick_launch_item_t entry(int id, int order, bool dlc = false)
+{
+    const QString n = QString::number(id);
+    return {id, order, 0, 0, dlc, "game " + n, "C:/Games/" + n + "/run.exe", "scan " + n};
+}
+
+// Entries whose Order is their ID.
+inline quick_launch_list_t entries(std::initializer_list<int> ids)
+{
+    quick_launch_list_t list;
+    for (int id : ids)
+        list << entry(id, id);
+    return list;
+}
+
 // The IDs of the entries, in list order.
 inline QList<int> ids(const quick_launch_list_t &list)
 {

@@ -10,7 +10,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -31,15 +30,10 @@ protected:
     void customEvent(QEvent *event) override
     {
         if (event->type() == static_cast<QEvent::Type>(custom_event_1000))
-            calls << qMakePair(QStringLiteral("delete"),
+            calls << qMakePair(QStringLiteral("del"),
                                static_cast<custom_event_c *>(event)->payload.value<item_fm_c *>());
     }
 };
-
-QImage shown(QWidget *widget)
-{
-    return widget->grab().toImage();
-}
 
 } // namespace
 
@@ -62,97 +56,72 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<bool>("icon_file_present");
         QTest::addColumn<QString>("number");
-        QTest::newRow("fifth, with icon") << 4 << true << "5";
-        QTest::newRow("first, icon missing") << 0 << false << "1";
+        QTest::addColumn<QStringList>("indicator_calls");
+        QTest::addColumn<bool>("top_line");
+        QTest::addColumn<bool>("bottom_line");
+        QTest::newRow("fifth, with icon, top then bottom")
+            << 4 << true << "5" << QStringList{"top", "bottom"} << false << true;
+        QTest::newRow("first, icon missing, bottom then top")
+            << 0 << false << "1" << QStringList{"bottom", "top"} << true << false;
+        QTest::newRow("bottom then top off")
+            << 0 << true << "1" << QStringList{"bottom", "-top"} << false << false;
     }
     void row_shows_entry()
     {
         QFETCH(int, position);
         QFETCH(bool, icon_file_present);
         QFETCH(QString, number);
+        QFETCH(QStringList, indicator_calls);
+        QFETCH(bool, top_line);
+        QFETCH(bool, bottom_line);
         const int id = 4711;
         QFile::remove(icon_file(id));
-        if (icon_file_present) {
-            QImage icon(26, 26, QImage::Format_ARGB32);
-            icon.fill(Qt::red);
-            QVERIFY(icon.save(icon_file(id)));
-        }
+        QImage icon(26, 26, QImage::Format_ARGB32);
+        icon.fill(Qt::red);
+        QVERIFY(!icon_file_present || icon.save(icon_file(id)));
         item_fm_c row(nullptr, nullptr);
         row.set_row(id, position, QStringLiteral("Game"), QStringLiteral("C:/g.exe"));
         row.resize(377, 36);
         row.show();
-
-        QCOMPARE(row.findChild<QLabel *>("lb_no")->text(), number);
-        QWidget *field = row.findChild<QWidget *>("wg_icon_field");
-        const QImage image = shown(field);
-        const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
-        if (icon_file_present) {
-            QCOMPARE(centre, qRgb(255, 0, 0));
-        } else {
-            // The empty-icon picture of the field's background shows through.
-            const QImage empty(QStringLiteral(":/graphics/profile/Empty_Profile_Icon_26x26.png"));
-            QVERIFY(!empty.isNull());
-            QCOMPARE(qAlpha(empty.pixel(13, 13)), 255);
-            QCOMPARE(centre, empty.pixel(13, 13));
-        }
-        QFile::remove(icon_file(id));
-    }
-
-    void indicators_data()
-    {
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<bool>("top_line");
-        QTest::addColumn<bool>("bottom_line");
-        QTest::newRow("top") << QStringList{"top"} << true << false;
-        QTest::newRow("top then bottom") << QStringList{"top", "bottom"} << false << true;
-        QTest::newRow("bottom then top") << QStringList{"bottom", "top"} << true << false;
-        QTest::newRow("bottom then top off") << QStringList{"bottom", "-top"} << false << false;
-    }
-    void indicators()
-    {
-        QFETCH(QStringList, calls);
-        QFETCH(bool, top_line);
-        QFETCH(bool, bottom_line);
-        item_fm_c row(nullptr, nullptr);
-        row.resize(377, 36);
-        row.show();
-        for (const QString &call : calls) {
+        for (const QString &call : indicator_calls) {
             const bool on = !call.startsWith('-');
             if (call.endsWith(QLatin1String("top")))
                 row.show_top_indicator(on);
             else
                 row.show_bottom_indicator(on);
         }
-        const QImage image = shown(row.findChild<QWidget *>("wg_indicator"));
+
+        QCOMPARE(row.findChild<QLabel *>("lb_no")->text(), number);
+        QImage image = row.findChild<QWidget *>("wg_icon_field")->grab().toImage();
+        // Without a file the empty-icon picture of the field's background shows through.
+        const QRgb expected = icon_file_present
+                                  ? qRgb(255, 0, 0)
+                                  : QImage(":/graphics/profile/Empty_Profile_Icon_26x26.png").pixel(13, 13);
+        QCOMPARE(qAlpha(expected), 255);
+        QCOMPARE(image.pixel(image.width() / 2, image.height() / 2), expected);
+        QFile::remove(icon_file(id));
+
+        image = row.findChild<QWidget *>("wg_indicator")->grab().toImage();
         const int x = image.width() / 2;
         QCOMPARE(image.pixel(x, 0) == drop_line, top_line);
         QCOMPARE(image.pixel(x, image.height() - 1) == drop_line, bottom_line);
     }
 
-    void buttons_reach_the_list_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("call");
-        QTest::newRow("up") << "btn_up"
-                            << "up";
-        QTest::newRow("down") << "btn_down"
-                              << "down";
-        QTest::newRow("edit") << "btn_edit"
-                              << "edit";
-        QTest::newRow("delete") << "btn_del"
-                                << "delete";
-    }
     void buttons_reach_the_list()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, call);
         fake_list_c list;
-        auto *row = new item_fm_c(&list, &list);
-        row->findChild<QPushButton *>(button)->click();
-        // Removal must come after the click handler has returned.
-        QCoreApplication::sendPostedEvents(&list);
-        QCOMPARE(list.calls, (QList<QPair<QString, item_fm_c *>>{qMakePair(call, row)}));
-        delete row;
+        for (const QString call : {"up", "down", "edit", "del"}) {
+            auto *row = new item_fm_c(&list, &list);
+            auto *button = row->findChild<QPushButton *>("btn_" + call);
+            // Icon-only: no text over the picture, yet a name for screen readers.
+            QVERIFY(button->text().isEmpty() && !button->accessibleName().isEmpty());
+            button->click();
+            // Removal must come after the click handler has returned.
+            QCoreApplication::sendPostedEvents(&list);
+            QCOMPARE(list.calls, (QList<QPair<QString, item_fm_c *>>{qMakePair(call, row)}));
+            list.calls.clear();
+            delete row;
+        }
         QCOMPARE(QMetaType::type("item_fm_c*"), qMetaTypeId<item_fm_c *>());
     }
 
@@ -164,18 +133,14 @@ private slots:
         QTest::addColumn<QString>("shown_path");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("name_after");
-        QTest::newRow("doubled slashes shown single") << "C://Games//x.exe"
-                                                      << ""
-                                                      << "cancel"
-                                                      << "C:/Games/x.exe" << 0 << "x";
-        QTest::newRow("name edited, confirmed") << "C://Games//x.exe"
-                                                << "y"
-                                                << "ok"
-                                                << "C:/Games/x.exe" << 1 << "xy";
-        QTest::newRow("escape") << "D:/z.exe"
-                                << "y"
-                                << "escape"
-                                << "D:/z.exe" << 0 << "xy";
+        const auto row = [](const char *name, const char *path, const char *typed, const char *action,
+                            const char *shown_path, int result, const char *name_after) {
+            QTest::newRow(name) << QString(path) << QString(typed) << QString(action) << QString(shown_path)
+                                << result << QString(name_after);
+        };
+        row("doubled slashes shown single", "C://Games//x.exe", "", "cancel", "C:/Games/x.exe", 0, "x");
+        row("name edited, confirmed", "C://Games//x.exe", "y", "ok", "C:/Games/x.exe", 1, "xy");
+        row("escape", "D:/z.exe", "y", "escape", "D:/z.exe", 0, "xy");
     }
     void exec_dialog()
     {
@@ -187,10 +152,14 @@ private slots:
         QFETCH(QString, name_after);
         add_edit_game_fm_c dialog;
         QString seen_path;
+        QStringList tab_stops;
         when_modal([&](QWidget *frame) {
             seen_path = dialog.findChild<QLineEdit *>("edit_path")->text();
-            if (!typed.isEmpty())
-                QTest::keyClicks(dialog.findChild<QLineEdit *>("edit_name"), typed);
+            auto *name = dialog.findChild<QLineEdit *>("edit_name");
+            for (QWidget *w = name; tab_stops.size() < 3; w = w->nextInFocusChain())
+                if (w->focusPolicy() & Qt::TabFocus)
+                    tab_stops << w->objectName();
+            QTest::keyClicks(name, typed);
             if (action == QLatin1String("escape"))
                 QTest::keyClick(frame, Qt::Key_Escape);
             else
@@ -198,6 +167,9 @@ private slots:
         });
         QCOMPARE(dialog.exec_dialog(QStringLiteral("x"), path), result);
         QCOMPARE(seen_path, shown_path);
+        QCOMPARE(tab_stops, QStringList({"edit_name", "btn_browser", "edit_path"}));
+        auto *browse = dialog.findChild<QPushButton *>("btn_browser");
+        QVERIFY(browse->text().isEmpty() && !browse->accessibleName().isEmpty());
         QCOMPARE(dialog.game_name(), name_after);
         QCOMPARE(dialog.game_path(), path);
         // The caller owns the dialog; the frame must not take it along.
@@ -225,9 +197,7 @@ private slots:
         QFETCH(QString, name_after);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("tool.beta.exe"));
-        QFile touched(file);
-        QVERIFY(touched.open(QIODevice::WriteOnly));
-        touched.close();
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
 
         add_edit_game_fm_c dialog;
         dialog.findChild<QLineEdit *>("edit_name")->setText(QStringLiteral("typed"));

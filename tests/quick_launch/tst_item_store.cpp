@@ -3,23 +3,13 @@
 #include "pages/quick_launch_settings_c.h"
 #include "quick_launch/item_store.h"
 #include "tests/module/recording_fakes.h"
+#include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
 
 #include <algorithm>
 
 namespace {
-quick_launch_item_t item(qint32 id, qint32 order)
-{
-    quick_launch_item_t result;
-    result.ID = id;
-    result.Order = order;
-    result.Game_Name = QStringLiteral("Game %1").arg(id);
-    result.Game_Path = QStringLiteral("C:/Games/%1/run.exe").arg(id);
-    result.Scaned_Name = QStringLiteral("scan %1").arg(id);
-    return result;
-}
-
 // Every field, so that comparing descriptions compares records.
 QStringList describe(const quick_launch_list_t &list)
 {
@@ -61,7 +51,13 @@ quick_launch_list_t read(const QString &file_name)
     read_item_file(list, file_name);
     return list;
 }
+
+// Rows whose content has no defined reading only have to load and save intact.
+const QStringList any_entries{QStringLiteral("(any)")};
 } // namespace
+
+using change_t = void (*)(quick_launch_list_t &games, quick_launch_list_t &programs);
+Q_DECLARE_METATYPE(change_t)
 
 class tst_item_store : public QObject
 {
@@ -74,187 +70,177 @@ private slots:
         journal.clear();
         QDir(dir()).removeRecursively();
     }
-    void first_load_and_first_save();
-    void load_then_save_data();
-    void load_then_save();
-    void save_writes_only_changed_lists_data();
-    void save_writes_only_changed_lists();
-    void entries_with_equal_order_survive();
-    void page_destruction_discards_unsaved_icons();
+
+    void first_load_and_first_save()
+    {
+        vorla_connect_kernel_c kernel;
+        kernel.initialise(&client, nullptr);
+        quick_launch_settings_c *page = kernel.get_quick_launch_page();
+        QVERIFY(page->get_games()->isEmpty() && page->get_programs()->isEmpty());
+        // Two empty lists equal two missing files.
+        QCOMPARE(kernel.save_quick_launch_lists(), 0);
+        QVERIFY(!QFileInfo::exists(dir()));
+
+        page->get_games()->append(entry(1, 0));
+        QCOMPARE(kernel.save_quick_launch_lists(), 1);
+        QVERIFY(QFileInfo::exists(dir() + programs_file_name));
+        QCOMPARE(describe(read(games_file_name)), describe(*page->get_games()));
+        QCOMPARE(kernel.save_quick_launch_lists(), 0);
+        QCOMPARE(journal, QStringList{QStringLiteral("message 3 ")});
+    }
+
+    void load_then_save_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("groups come sorted as text")
+            << QByteArray(
+                   "[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n")
+            << QStringList{"0|0|0|0|-|N/A|N/A|N/A", "1|1|0|0|-|N/A|N/A|N/A", "10|10|0|0|-|N/A|N/A|N/A",
+                           "2|2|0|0|-|N/A|N/A|N/A"};
+        QTest::newRow("every key present")
+            << QByteArray("[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
+                          "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n")
+            << QStringList{"17|4|1|480|dlc|Chess|C:/a, b/chess.exe|chess"};
+        QTest::newRow("missing keys take defaults")
+            << QByteArray("[x]\nOther=1\n") << QStringList{"-1|-1|0|0|-|N/A|N/A|N/A"};
+        QTest::newRow("non-integer Order or ID skips the group")
+            << QByteArray("[0]\nID=1\nOrder=abc\n[1]\nID=2\nOrder=1\n[2]\nID=0x10\nOrder=2\n")
+            << QStringList{"2|1|0|0|-|N/A|N/A|N/A"};
+
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage.append(char((i * 7919) % 256));
+        QTest::newRow("binary garbage") << garbage << any_entries;
+        QTest::newRow("huge values") << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=") +
+                                            QByteArray(1 << 20, 'x') +
+                                            "\nGame_Type=" + QByteArray(5000, '9') + "\n"
+                                     << any_entries;
+        QTest::newRow("serialised values with huge counts")
+            << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\n"
+                          "Game_Path=@Var\"iant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\"\n"
+                          "Scaned_Name=\\x40Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
+            << any_entries;
+        QTest::newRow("duplicate groups")
+            << QByteArray("[1]\nID=0\nOrder=1\n[1]\nOrder=1\n[1]\nID=1\nOrder=1\n") << any_entries;
+        QByteArray many;
+        for (int i = 0; i < 1000; ++i)
+            many += "[" + QByteArray::number(i) + "]\nID=" + QByteArray::number(i) +
+                    "\nOrder=" + QByteArray::number(i % 50) + "\n";
+        QTest::newRow("1000 groups") << many << any_entries;
+    }
+
+    void load_then_save()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, expected);
+        write_raw(games_file_name, content);
+        vorla_connect_kernel_c kernel;
+        kernel.initialise(&client, nullptr);
+        quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
+        if (expected != any_entries)
+            QCOMPARE(describe(games), expected);
+        QVERIFY(kernel.get_quick_launch_page()->get_programs()->isEmpty());
+
+        // What was loaded is what is saved: nothing to write.
+        QCOMPARE(kernel.save_quick_launch_lists(), 0);
+        QCOMPARE(read_raw(games_file_name), content);
+
+        // After a change every entry comes back, none duplicated or lost.
+        games.append(entry(-5, 5000));
+        QCOMPARE(kernel.save_quick_launch_lists(), 1);
+        QStringList saved = describe(games);
+        QStringList reread = describe(read(games_file_name));
+        saved.sort();
+        reread.sort();
+        QCOMPARE(reread, saved);
+    }
+
+    void save_writes_only_changed_lists_data()
+    {
+        QTest::addColumn<change_t>("change");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("two entries swapped")
+            << change_t([](auto &games, auto &) { games.swapItemsAt(0, 2); }) << true;
+        QTest::newRow("Scaned_Name only")
+            << change_t([](auto &games, auto &) { games[1].Scaned_Name = "x"; }) << false;
+        QTest::newRow("IS_DLC only") << change_t([](auto &games, auto &) { games[1].IS_DLC = true; })
+                                     << false;
+        QTest::newRow("Order") << change_t([](auto &games, auto &) { games[1].Order = 11; }) << true;
+        QTest::newRow("programs only")
+            << change_t([](auto &, auto &programs) { programs.append(entry(5, 1)); }) << true;
+    }
+
+    void save_writes_only_changed_lists()
+    {
+        QFETCH(change_t, change);
+        QFETCH(bool, written);
+        vorla_connect_kernel_c kernel;
+        kernel.initialise(&client, nullptr);
+        quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
+        quick_launch_list_t &programs = *kernel.get_quick_launch_page()->get_programs();
+        games = {entry(1, 0), entry(2, 1), entry(3, 2)};
+        programs = {entry(4, 0)};
+        QCOMPARE(kernel.save_quick_launch_lists(), 1);
+
+        // A mark that no comparison looks at shows whether a file was rewritten.
+        for (const QString &file_name : {games_file_name, programs_file_name})
+            QSettings(dir() + file_name, QSettings::IniFormat).setValue("0/Scaned_Name", "mark");
+
+        change(games, programs);
+        QCOMPARE(kernel.save_quick_launch_lists(), written ? 1 : 0);
+        QCOMPARE(journal.count(QStringLiteral("message 3 ")), written ? 2 : 1);
+        // Both files or neither.
+        for (const QString &file_name : {games_file_name, programs_file_name})
+            QCOMPARE(read(file_name).first().Scaned_Name == QStringLiteral("mark"), !written);
+    }
+
+    void entries_with_equal_order_survive()
+    {
+        // Orders reused after a removal, repeats next to longer numbers, and more
+        // than nine repeats, so that the counter needs a second digit.
+        QList<int> orders{0, 1, 2, 1, 7, 70, 7, 71, 7, 700, -10};
+        orders += QVector<int>(12, -1).toList();
+        quick_launch_list_t list;
+        for (int i = 0; i < orders.size(); ++i)
+            list.append(entry(100 + i, orders.at(i)));
+        write_item_file(list, programs_file_name);
+
+        // Loaded as text-sorted Orders; entries sharing an Order keep their saved order.
+        quick_launch_list_t expected = list;
+        std::stable_sort(expected.begin(), expected.end(), [](const auto &a, const auto &b) {
+            return QString::number(a.Order) < QString::number(b.Order);
+        });
+        QCOMPARE(describe(read(programs_file_name)), describe(expected));
+    }
+
+    void page_destruction_discards_unsaved_icons()
+    {
+        write_item_file({entry(7, 0), entry(9, 1)}, games_file_name);
+        write_item_file({entry(4, 0)}, programs_file_name);
+        const QByteArray before = read_raw(games_file_name) + read_raw(programs_file_name);
+        for (int id : {7, 9, 12, 20, 30})
+            write_raw(QStringLiteral("%1.png").arg(id), "png");
+
+        auto *kernel = new vorla_connect_kernel_c;
+        kernel->initialise(&client, nullptr);
+        *kernel->get_quick_launch_page()->get_games() = {entry(7, 0), entry(9, 1), entry(12, 2)};
+        *kernel->get_quick_launch_page()->get_programs() = {entry(20, 0)};
+        kernel->release();
+
+        // 30 belongs to no entry and is left alone.
+        for (int id : {7, 9, 30})
+            QVERIFY(QFileInfo::exists(icon_file(id)));
+        for (int id : {12, 20})
+            QVERIFY(!QFileInfo::exists(icon_file(id)));
+        QCOMPARE(read_raw(games_file_name) + read_raw(programs_file_name), before);
+        QVERIFY(journal.isEmpty());
+    }
 
 private:
     QStringList journal;
     recording_client_c client{&journal};
 };
-
-void tst_item_store::first_load_and_first_save()
-{
-    vorla_connect_kernel_c kernel;
-    kernel.initialise(&client, nullptr);
-    quick_launch_settings_c *page = kernel.get_quick_launch_page();
-    QVERIFY(page->get_games()->isEmpty() && page->get_programs()->isEmpty());
-    // Two empty lists equal two missing files.
-    QCOMPARE(kernel.save_quick_launch_lists(), 0);
-    QVERIFY(!QFileInfo::exists(dir()));
-
-    page->get_games()->append(item(1, 0));
-    QCOMPARE(kernel.save_quick_launch_lists(), 1);
-    QVERIFY(QFileInfo::exists(dir() + programs_file_name));
-    QCOMPARE(describe(read(games_file_name)), describe(*page->get_games()));
-    QCOMPARE(kernel.save_quick_launch_lists(), 0);
-    QCOMPARE(journal, QStringList{QStringLiteral("message 3 ")});
-}
-
-// Rows whose content has no defined reading only have to load and save intact.
-const QStringList any_entries{QStringLiteral("(any)")};
-
-void tst_item_store::load_then_save_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("groups come sorted as text")
-        << QByteArray("[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n")
-        << QStringList{"0|0|0|0|-|N/A|N/A|N/A", "1|1|0|0|-|N/A|N/A|N/A", "10|10|0|0|-|N/A|N/A|N/A",
-                       "2|2|0|0|-|N/A|N/A|N/A"};
-    QTest::newRow("every key present")
-        << QByteArray("[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
-                      "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n")
-        << QStringList{"17|4|1|480|dlc|Chess|C:/a, b/chess.exe|chess"};
-    QTest::newRow("missing keys take defaults")
-        << QByteArray("[x]\nOther=1\n") << QStringList{"-1|-1|0|0|-|N/A|N/A|N/A"};
-    QTest::newRow("non-integer Order or ID skips the group")
-        << QByteArray("[0]\nID=1\nOrder=abc\n[1]\nID=2\nOrder=1\n[2]\nID=0x10\nOrder=2\n")
-        << QStringList{"2|1|0|0|-|N/A|N/A|N/A"};
-
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage.append(char((i * 7919) % 256));
-    QTest::newRow("binary garbage") << garbage << any_entries;
-    QTest::newRow("huge values") << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=") + QByteArray(1 << 20, 'x') +
-                                        "\nGame_Type=" + QByteArray(5000, '9') + "\n"
-                                 << any_entries;
-    QTest::newRow("serialised values with huge counts")
-        << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\n"
-                      "Game_Path=@Var\"iant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\"\n"
-                      "Scaned_Name=\\x40Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
-        << any_entries;
-    QTest::newRow("duplicate groups")
-        << QByteArray("[1]\nID=0\nOrder=1\n[1]\nOrder=1\n[1]\nID=1\nOrder=1\n") << any_entries;
-    QByteArray many;
-    for (int i = 0; i < 1000; ++i)
-        many += "[" + QByteArray::number(i) + "]\nID=" + QByteArray::number(i) +
-                "\nOrder=" + QByteArray::number(i % 50) + "\n";
-    QTest::newRow("1000 groups") << many << any_entries;
-}
-
-void tst_item_store::load_then_save()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, expected);
-    write_raw(games_file_name, content);
-    vorla_connect_kernel_c kernel;
-    kernel.initialise(&client, nullptr);
-    quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
-    if (expected != any_entries)
-        QCOMPARE(describe(games), expected);
-    QVERIFY(kernel.get_quick_launch_page()->get_programs()->isEmpty());
-
-    // What was loaded is what is saved: nothing to write.
-    QCOMPARE(kernel.save_quick_launch_lists(), 0);
-    QCOMPARE(read_raw(games_file_name), content);
-
-    // After a change every entry comes back, none duplicated or lost.
-    games.append(item(-5, 5000));
-    QCOMPARE(kernel.save_quick_launch_lists(), 1);
-    QStringList saved = describe(games);
-    QStringList reread = describe(read(games_file_name));
-    saved.sort();
-    reread.sort();
-    QCOMPARE(reread, saved);
-}
-
-using change_t = void (*)(quick_launch_list_t &games, quick_launch_list_t &programs);
-Q_DECLARE_METATYPE(change_t)
-
-void tst_item_store::save_writes_only_changed_lists_data()
-{
-    QTest::addColumn<change_t>("change");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("two entries swapped")
-        << change_t([](auto &games, auto &) { games.swapItemsAt(0, 2); }) << true;
-    QTest::newRow("Scaned_Name only")
-        << change_t([](auto &games, auto &) { games[1].Scaned_Name = "x"; }) << false;
-    QTest::newRow("IS_DLC only") << change_t([](auto &games, auto &) { games[1].IS_DLC = true; }) << false;
-    QTest::newRow("Order") << change_t([](auto &games, auto &) { games[1].Order = 11; }) << true;
-    QTest::newRow("programs only") << change_t([](auto &, auto &programs) { programs.append(item(5, 1)); })
-                                   << true;
-}
-
-void tst_item_store::save_writes_only_changed_lists()
-{
-    QFETCH(change_t, change);
-    QFETCH(bool, written);
-    vorla_connect_kernel_c kernel;
-    kernel.initialise(&client, nullptr);
-    quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
-    quick_launch_list_t &programs = *kernel.get_quick_launch_page()->get_programs();
-    games = {item(1, 0), item(2, 1), item(3, 2)};
-    programs = {item(4, 0)};
-    QCOMPARE(kernel.save_quick_launch_lists(), 1);
-
-    // A mark that no comparison looks at shows whether a file was rewritten.
-    for (const QString &file_name : {games_file_name, programs_file_name})
-        QSettings(dir() + file_name, QSettings::IniFormat).setValue("0/Scaned_Name", "mark");
-
-    change(games, programs);
-    QCOMPARE(kernel.save_quick_launch_lists(), written ? 1 : 0);
-    QCOMPARE(journal.count(QStringLiteral("message 3 ")), written ? 2 : 1);
-    // Both files or neither.
-    for (const QString &file_name : {games_file_name, programs_file_name})
-        QCOMPARE(read(file_name).first().Scaned_Name == QStringLiteral("mark"), !written);
-}
-
-void tst_item_store::entries_with_equal_order_survive()
-{
-    // Orders reused after a removal, repeats next to longer numbers, and more
-    // than nine repeats, so that the counter needs a second digit.
-    QList<int> orders{0, 1, 2, 1, 7, 70, 7, 71, 7, 700, -10};
-    orders += QVector<int>(12, -1).toList();
-    quick_launch_list_t list;
-    for (int i = 0; i < orders.size(); ++i)
-        list.append(item(100 + i, orders.at(i)));
-    write_item_file(list, programs_file_name);
-
-    // Loaded as text-sorted Orders; entries sharing an Order keep their saved order.
-    quick_launch_list_t expected = list;
-    std::stable_sort(expected.begin(), expected.end(), [](const auto &a, const auto &b) {
-        return QString::number(a.Order) < QString::number(b.Order);
-    });
-    QCOMPARE(describe(read(programs_file_name)), describe(expected));
-}
-
-void tst_item_store::page_destruction_discards_unsaved_icons()
-{
-    write_item_file({item(7, 0), item(9, 1)}, games_file_name);
-    write_item_file({item(4, 0)}, programs_file_name);
-    const QByteArray before = read_raw(games_file_name) + read_raw(programs_file_name);
-    for (int id : {7, 9, 12, 20, 30})
-        write_raw(QStringLiteral("%1.png").arg(id), "png");
-
-    auto *kernel = new vorla_connect_kernel_c;
-    kernel->initialise(&client, nullptr);
-    *kernel->get_quick_launch_page()->get_games() = {item(7, 0), item(9, 1), item(12, 2)};
-    *kernel->get_quick_launch_page()->get_programs() = {item(20, 0)};
-    kernel->release();
-
-    // 30 belongs to no entry and is left alone.
-    for (int id : {7, 9, 30})
-        QVERIFY(QFileInfo::exists(icon_file(id)));
-    for (int id : {12, 20})
-        QVERIFY(!QFileInfo::exists(icon_file(id)));
-    QCOMPARE(read_raw(games_file_name) + read_raw(programs_file_name), before);
-    QVERIFY(journal.isEmpty());
-}
 
 QTEST_MAIN(tst_item_store)
 #include "tst_item_store.moc"

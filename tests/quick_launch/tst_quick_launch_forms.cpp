@@ -11,48 +11,26 @@
 #include <QtWidgets>
 
 #include <QRandomGenerator>
-#include <functional>
 #include <memory>
 
 Q_DECLARE_METATYPE(quick_launch_list_t)
 
 namespace {
 
-quick_launch_item_t entry(int id, bool dlc = false)
-{
-    quick_launch_item_t item;
-    item.ID = id;
-    item.Order = id;
-    item.IS_DLC = dlc;
-    item.Game_Name = QStringLiteral("game %1").arg(id);
-    item.Game_Path = QStringLiteral("C://Games//%1.exe").arg(id);
-    return item;
-}
-
-quick_launch_list_t entries(std::initializer_list<int> ids)
-{
-    quick_launch_list_t list;
-    for (int id : ids)
-        list << entry(id);
-    return list;
-}
-
+// "number:id" per row, with "^" and "v" for the arrows shown.
 QString shown(item_list_fm_c *list)
 {
     QStringList rows;
-    for (item_fm_c *row : list->rows()) {
-        QString arrows;
-        arrows += row->findChild<QWidget *>("btn_up")->isVisibleTo(row) ? "^" : "";
-        arrows += row->findChild<QWidget *>("btn_down")->isVisibleTo(row) ? "v" : "";
-        rows << row->findChild<QLabel *>("lb_no")->text() + ":" + QString::number(row->id()) + arrows;
-    }
+    for (item_fm_c *row : list->rows())
+        rows << row->findChild<QLabel *>("lb_no")->text() + ":" + QString::number(row->id()) +
+                    (row->findChild<QWidget *>("btn_up")->isVisibleTo(row) ? "^" : "") +
+                    (row->findChild<QWidget *>("btn_down")->isVisibleTo(row) ? "v" : "");
     return rows.join(' ');
 }
 
 bool touch(const QString &file)
 {
-    QFile touched(file);
-    return touched.open(QIODevice::WriteOnly);
+    return QFile(file).open(QIODevice::WriteOnly);
 }
 
 } // namespace
@@ -114,8 +92,8 @@ private slots:
         QTest::newRow("last row down is refused")
             << entries({1, 2}) << "1:1v 2:2^" << 1 << QList<int>({1, 2});
         // The hidden entry keeps its place and stays in the page's list.
-        QTest::newRow("with a DLC entry")
-            << (entries({1}) << entry(9, true) << entry(2)) << "1:1v 2:2^" << 0 << QList<int>({9, 2, 1});
+        QTest::newRow("with a DLC entry") << (entries({1}) << entry(9, 9, true) << entry(2, 2)) << "1:1v 2:2^"
+                                          << 0 << QList<int>({9, 2, 1});
     }
     void arrows_and_hidden_entries()
     {
@@ -140,7 +118,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(int, entries_after);
-        games()->set_items(quick_launch_list_t{entry(1), entry(8, true)});
+        games()->set_items(quick_launch_list_t{entry(1, 1), entry(8, 8, true)});
         when_modal([&](QWidget *frame) { frame->findChild<QPushButton *>(button)->click(); });
         games()->findChild<QPushButton *>("btn_manually_add")->click();
 
@@ -164,8 +142,7 @@ private slots:
         games()->set_items(*page->get_games());
         QVERIFY(touch(icon_file(2)));
         when_modal([](QWidget *frame) {
-            auto *name = frame->findChild<QLineEdit *>("edit_name");
-            name->setText(QStringLiteral("renamed"));
+            frame->findChild<QLineEdit *>("edit_name")->setText(QStringLiteral("renamed"));
             frame->findChild<QPushButton *>("btn_ok")->click();
         });
         games()->rows().at(1)->findChild<QPushButton *>("btn_edit")->click();
@@ -185,7 +162,7 @@ private slots:
         for (int ms = 0; ms < 1000; ++ms) {
             const int id =
                 static_cast<int>(QRandomGenerator(static_cast<quint32>(ms)).generate() & 0x7fffffffu);
-            (ms % 2 ? page->get_games() : page->get_programs())->append(entry(id));
+            (ms % 2 ? page->get_games() : page->get_programs())->append(entry(id, 0));
         }
         const int id = programs()->new_item_id();
         for (const quick_launch_list_t *list : {page->get_games(), page->get_programs()})

@@ -19,17 +19,15 @@ public:
         int delay_ms = 0;    // before the answer is sent
         QByteArray location; // Location header, for redirects
     };
+    using answers_t = QMap<QString, answer_s>;
 
     // Keys are path and query as the client sends them, e.g. "/info?apps=570".
     // Targets missing from the table get 404.
-    explicit local_http_server_c(const QMap<QString, answer_s> &answers) : m_answers(answers)
+    explicit local_http_server_c(const answers_t &answers) : m_answers(answers)
     {
         QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
-                    m_pending.remove(socket);
-                    socket->deleteLater();
-                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
             }
         });
@@ -37,30 +35,24 @@ public:
     }
 
     bool is_listening() const { return m_server.isListening(); }
-    // "http://127.0.0.1:<port>"
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
     // Request targets in arrival order.
-    const QStringList &targets() const { return m_targets; }
-    int request_count() const { return m_targets.size(); }
-    void clear_requests() { m_targets.clear(); }
+    QStringList targets;
 
 private:
     void read(QTcpSocket *socket)
     {
-        QByteArray &request = m_pending[socket];
-        request += socket->readAll();
+        const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+        socket->setProperty("request", request);
         if (!request.contains("\r\n\r\n"))
             return;
-        const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
-        m_pending.remove(socket);
-        const QString target = words.size() > 1 ? QString::fromLatin1(words.at(1)) : QString();
-        m_targets.append(target);
-        answer_s not_found;
-        not_found.status = 404;
-        const answer_s answer = m_answers.value(target, not_found);
-        QByteArray text = "HTTP/1.1 " + QByteArray::number(answer.status) + " Test\r\n" +
-                          "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n" +
-                          "Connection: close\r\n";
+        targets.append(QString::fromLatin1(request.left(request.indexOf("\r\n")).split(' ').value(1)));
+        answer_s answer;
+        answer.status = 404;
+        answer = m_answers.value(targets.last(), answer);
+        QByteArray text = "HTTP/1.1 " + QByteArray::number(answer.status) +
+                          " Test\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
+                          "\r\nConnection: close\r\n";
         if (!answer.location.isEmpty())
             text += "Location: " + answer.location + "\r\n";
         text += "\r\n" + answer.body;
@@ -71,9 +63,7 @@ private:
         });
     }
 
-    QMap<QString, answer_s> m_answers;
-    QMap<QTcpSocket *, QByteArray> m_pending;
-    QStringList m_targets;
+    answers_t m_answers;
     // Last, so it goes first: its sockets' handlers use the members above.
     QTcpServer m_server;
 };

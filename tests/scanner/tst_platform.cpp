@@ -115,16 +115,15 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("C, doubled slashes") << "C://Program Files (x86)//Steam//"
-                                            << "~/drive_c/Program Files (x86)/Steam";
-        QTest::newRow("other letter case, missing file") << "c:\\program files (x86)\\steam\\Steam.exe"
-                                                         << "~/drive_c/Program Files (x86)/Steam/Steam.exe";
-        QTest::newRow("drive with a device") << "D:/Games/x.exe"
-                                             << "~/dosdevices/d:/Games/x.exe";
-        QTest::newRow("drive without a device") << "e:\\Games"
-                                                << "~/drive_e/Games";
-        QTest::newRow("Linux path") << "/opt/c:/x"
-                                    << "/opt/c:/x";
+        const auto row = [](const char *name, const char *path, const char *expected) {
+            QTest::newRow(name) << QString(path) << QString(expected);
+        };
+        row("C, doubled slashes", "C://Program Files (x86)//Steam//", "~/drive_c/Program Files (x86)/Steam");
+        row("other letter case, missing file", "c:\\program files (x86)\\steam\\Steam.exe",
+            "~/drive_c/Program Files (x86)/Steam/Steam.exe");
+        row("drive with a device", "D:/Games/x.exe", "~/dosdevices/d:/Games/x.exe");
+        row("drive without a device", "e:\\Games", "~/drive_e/Games");
+        row("Linux path", "/opt/c:/x", "/opt/c:/x");
     }
 
     void local_path()

@@ -2,8 +2,9 @@
 #include "common/platform.h"
 #include "quick_launch/item_store.h"
 #include "scanner/program_scanner_tool_c.h"
+#include "tests/scanner/local_http_server.h"
 
-#include <QtNetwork>
+#include <QtCore>
 #include <QtTest>
 
 #include <memory>
@@ -11,93 +12,68 @@
 namespace {
 const QString steam_path = QStringLiteral("C:/Program Files (x86)/Steam");
 
-// Answers like the service, by id: games, a DLC, a tool, no JSON ("16"), an
-// error ("18"), else "unknown". The answer for held waits until release().
-class app_info_server_c : public QTcpServer
+QString target(int id)
 {
-public:
-    QStringList requested;
-    QString held;
+    return QStringLiteral("/info?apps=%1&prettyprint=1").arg(id);
+}
 
-    app_info_server_c()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read_request(socket); });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-        listen(QHostAddress::LocalHost);
-    }
+QStringList targets(std::initializer_list<int> ids)
+{
+    QStringList result;
+    for (int id : ids)
+        result << target(id);
+    return result;
+}
 
-    void release()
-    {
-        if (m_waiting != nullptr)
-            answer(m_waiting, held);
-    }
-
-private:
-    void read_request(QTcpSocket *socket)
-    {
-        const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
-        socket->setProperty("request", request);
-        if (!request.contains("\r\n\r\n"))
-            return;
-        requested.append(
-            QUrlQuery(QUrl(QString::fromLatin1(request.split(' ').value(1)))).queryItemValue("apps"));
-        if (requested.last() == held)
-            m_waiting = socket;
-        else
-            answer(socket, requested.last());
-    }
-
-    static void answer(QTcpSocket *socket, const QString &id)
-    {
-        static const QHash<QString, QStringList> apps{
-            {"11", {"Game 11", "game"}}, {"12", {"Game 12", "Game"}}, {"14", {"Soundtrack", "DLC"}},
-            {"15", {"Server", "Tool"}},  {"21", {"Game 21", "game"}}, {"22", {"Game 22", "game"}}};
-        QByteArray body = id == "16" ? "<html>Service busy</html>" : "{\"success\": 2}";
+// Answers shaped like the service's: games with both spellings of "type", a
+// DLC, a tool, no JSON ("16"), an HTTP error ("18"), else an unknown id. The
+// answer for "22" comes late enough to act while it downloads.
+local_http_server_c::answers_t service_answers()
+{
+    static const QHash<int, QStringList> apps{{11, {"Game 11", "game"}},   {12, {"Game 12", "Game"}},
+                                              {14, {"Soundtrack", "DLC"}}, {15, {"Server", "Tool"}},
+                                              {21, {"Game 21", "game"}},   {22, {"Game 22", "game"}}};
+    local_http_server_c::answers_t answers;
+    for (int id = 11; id <= 23; ++id) {
+        const QString key = QString::number(id);
+        QJsonObject body{{"success", 2}};
         if (apps.contains(id)) {
             const QJsonObject common{
                 {"name", apps[id][0]}, {"type", apps[id][1]}, {"clienticon", apps[id][0]}};
-            const QJsonObject entry{{"appid", id}, {"common", common}};
-            body = QJsonDocument(QJsonObject{{"success", 1}, {"apps", QJsonObject{{id, entry}}}}).toJson();
+            body = {{"success", 1},
+                    {"apps", QJsonObject{{key, QJsonObject{{"appid", key}, {"common", common}}}}}};
         }
-        socket->write("HTTP/1.1 " + QByteArray(id == "18" ? "503 Service Unavailable" : "200 OK") +
-                      "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                      "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
+        answers[target(id)].body = QJsonDocument(body).toJson();
     }
+    answers[target(16)].body = "<html>Service busy</html>";
+    answers[target(18)].status = 503;
+    answers[target(22)].delay_ms = 1500;
+    return answers;
+}
 
-    QPointer<QTcpSocket> m_waiting;
-};
+// What the scanner told its client and logged; kept apart so that it outlives the scanner.
+QMutex s_mutex;
+QList<int> s_steps;
+int s_finished = 0;
+int s_cancelled = 0;
 
-struct calls_t
-{
-    QMutex mutex;
-    QList<int> steps;
-    int finished = 0;
-    int cancelled = 0;
-};
-
-// Client of its own scanner, as the scan dialog is; the calls outlive it.
+// Its own client, as the scan dialog is.
 class scanner_c final : public program_scanner_tool_c, public program_scanner_tool_client_i
 {
 public:
-    explicit scanner_c(calls_t &calls) : program_scanner_tool_c(this), calls(calls) {}
+    scanner_c() : program_scanner_tool_c(this) {}
     bool network = true;
-    calls_t &calls;
 
     bool is_network_available() const override { return network; }
     void *query_interface(const interface_id_t *) override { return nullptr; }
     void release() override {}
     void on_scan_progress(int step) override
     {
-        QMutexLocker locker(&calls.mutex);
-        calls.steps.append(step);
+        QMutexLocker locker(&s_mutex);
+        s_steps.append(step);
     }
-    void on_scan_finished() override { ++calls.finished; }
-    void on_scan_cancelled() override { ++calls.cancelled; }
+    void on_scan_finished() override { ++s_finished; }
+    void on_scan_cancelled() override { ++s_cancelled; }
 };
 
 QStringList s_scan_log;
@@ -105,21 +81,11 @@ QtMessageHandler s_previous_handler = nullptr;
 
 void keep_scan_log(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    static QMutex mutex;
     if (message.startsWith("scan game file")) {
-        QMutexLocker locker(&mutex);
+        QMutexLocker locker(&s_mutex);
         s_scan_log.append(message.trimmed());
     }
     s_previous_handler(type, context, message);
-}
-
-quick_launch_item_t steam_item(int id)
-{
-    quick_launch_item_t item;
-    item.ID = 900 + id;
-    item.Game_Type = 1;
-    item.Platform_ID = id;
-    return item;
 }
 
 // The entries the scanner added (the tests' own have IDs from 900 to 999).
@@ -144,8 +110,7 @@ class tst_program_scanner : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    app_info_server_c m_server;
-    calls_t m_calls;
+    local_http_server_c m_server{service_answers()};
     quick_launch_list_t m_games;
     quick_launch_list_t m_programs;
 
@@ -183,8 +148,8 @@ private slots:
     void initTestCase()
     {
         global_func_c::shared()->initialise();
-        QVERIFY(m_server.isListening());
-        qputenv("VORLA_WEB_BASE", "http://127.0.0.1:" + QByteArray::number(m_server.serverPort()));
+        QVERIFY(m_server.is_listening());
+        qputenv("VORLA_WEB_BASE", m_server.base().toUtf8());
         QVERIFY(QFile::exists(global_func_c::application_directory() + "web_loader/web_engine.exe"));
         s_previous_handler = qInstallMessageHandler(keep_scan_log);
     }
@@ -197,11 +162,10 @@ private slots:
         qputenv("VORLA_REGISTRY_ROOT", (m_dir->path() + "/registry").toUtf8());
         QDir(global_func_c::shared()->icon_directory()).removeRecursively();
         QSettings("Mirvek", "VORLA_Downloader").clear();
-        m_server.requested.clear();
-        m_server.held.clear();
+        m_server.targets.clear();
         s_scan_log.clear();
-        m_calls.steps.clear();
-        m_calls.finished = m_calls.cancelled = 0;
+        s_steps.clear();
+        s_finished = s_cancelled = 0;
         m_games.clear();
         m_programs.clear();
     }
@@ -216,17 +180,16 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         const QString riot = "Riot Games/League of Legends/lol.launcher.exe";
         const QString tencent = "Program Files/腾讯游戏/英雄联盟/TCLS/Client.exe";
+        const QString league = " League of Legends icon";
         QTest::newRow("Garena before Riot")
             << QStringList{"Program Files (x86)/GarenaLoLTW/LoLTWLauncher.exe", riot} << false
-            << QStringList{
-                   "0 C://Program Files (x86)//GarenaLoLTW//LoLTWLauncher.exe League of Legends icon"};
+            << QStringList{"0 C://Program Files (x86)//GarenaLoLTW//LoLTWLauncher.exe" + league};
         QTest::newRow("Riot before Tencent")
             << QStringList{riot, tencent} << false
-            << QStringList{"0 C://Riot Games//League of Legends//lol.launcher.exe League of Legends icon"};
+            << QStringList{"0 C://Riot Games//League of Legends//lol.launcher.exe" + league};
         QTest::newRow("Tencent, no network")
             << QStringList{tencent} << true
-            << QStringList{
-                   "0 C://Program Files//腾讯游戏//英雄联盟//TCLS//Client.exe League of Legends icon"};
+            << QStringList{"0 C://Program Files//腾讯游戏//英雄联盟//TCLS//Client.exe" + league};
         QTest::newRow("directories and launchers")
             << QStringList{"Program Files (x86)/Origin Games/Sims/",
                            "Program Files (x86)/overwatch/overwatch launcher.exe",
@@ -245,21 +208,18 @@ private slots:
         QFETCH(bool, offline);
         QFETCH(QStringList, entries);
         install(files);
-        quick_launch_item_t gone;
-        gone.ID = 950;
-        gone.Game_Path = "/nowhere/tool";
-        m_programs.append(gone);
-        scanner_c scanner(m_calls);
+        m_programs.append({950, -1, 0, 0, false, {}, "/nowhere/tool", {}});
+        scanner_c scanner;
         if (offline)
             write_steam_key({"11"});
         scanner.network = !offline;
 
         scanner.start_scan(&m_games, &m_programs);
-        QCOMPARE(m_calls.finished, 1);
+        QCOMPARE(s_finished, 1);
         QCOMPARE(found(m_games), entries);
         QVERIFY(m_programs.isEmpty());
         scanner.start_scan(&m_games, &m_programs);
-        QCOMPARE(m_calls.finished, 2);
+        QCOMPARE(s_finished, 2);
         QCOMPARE(found(m_games), entries);
         QVERIFY(!QSettings("Mirvek", "VORLA_Downloader").contains("url"));
     }
@@ -267,16 +227,17 @@ private slots:
     void steam_lookup()
     {
         write_steam_key({"11", "12", "13", "14", "15", "16", "17", "18", "19", "20"});
-        m_games.append(steam_item(13));
-        m_programs.append(steam_item(17));
-        scanner_c scanner(m_calls);
+        // Ids 13 and 17 already have an entry, one in each list.
+        m_games.append({913, -1, 1, 13, false, {}, {}, {}});
+        m_programs.append({917, -1, 1, 17, false, {}, {}, {}});
+        scanner_c scanner;
         QCOMPARE(scanner.steam_app_count(), 10);
 
         scanner.start_scan(&m_games, &m_programs);
-        QCOMPARE(m_calls.finished, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_calls.finished, 1, 60000);
-        QCOMPARE(m_calls.steps, (QList<int>{1, 2, 4, 5, 6, 8, 9, 10}));
-        QCOMPARE(m_server.requested, (QStringList{"11", "12", "14", "15", "16", "18", "19", "20"}));
+        QCOMPARE(s_finished, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(s_finished, 1, 60000);
+        QCOMPARE(s_steps, (QList<int>{1, 2, 4, 5, 6, 8, 9, 10}));
+        QCOMPARE(m_server.targets, targets({11, 12, 14, 15, 16, 18, 19, 20}));
         // League of Legends and the four launchers took Order 1 to 5 before they were dropped.
         const QStringList entries{"6 11 Game 11 icon", "7 12 Game 12 icon", "-1 14 Soundtrack dlc",
                                   "-1 15 Server dlc"};
@@ -292,12 +253,12 @@ private slots:
         QCOMPARE(QSettings("Mirvek", "VORLA_Downloader").value("url").toString(), QString());
 
         // Only the ids without an entry are asked for again, and nothing is added.
-        m_server.requested.clear();
+        m_server.targets.clear();
         scanner.start_scan(&m_games, &m_programs);
-        QTRY_COMPARE_WITH_TIMEOUT(m_calls.finished, 2, 60000);
-        QCOMPARE(m_server.requested, (QStringList{"16", "18", "19", "20"}));
+        QTRY_COMPARE_WITH_TIMEOUT(s_finished, 2, 60000);
+        QCOMPARE(m_server.targets, targets({16, 18, 19, 20}));
         QCOMPARE(found(m_games), entries);
-        QCOMPARE(m_calls.cancelled, 0);
+        QCOMPARE(s_cancelled, 0);
     }
 
     void interrupted_data()
@@ -311,30 +272,26 @@ private slots:
     {
         QFETCH(bool, deleted);
         write_steam_key({"21", "22", "23"});
-        m_server.held = "22";
-        auto scanner = std::make_unique<scanner_c>(m_calls);
+        auto scanner = std::make_unique<scanner_c>();
 
         scanner->start_scan(&m_games, &m_programs);
-        QTRY_COMPARE_WITH_TIMEOUT(m_server.requested, (QStringList{"21", "22"}), 30000);
-        if (deleted)
-            scanner.reset();
-        else
-            scanner->cancel();
-        m_server.release();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.targets, targets({21, 22}), 30000);
         if (deleted) {
+            scanner.reset();
             QThreadPool::globalInstance()->waitForDone();
             QCoreApplication::sendPostedEvents();
             QCOMPARE(m_games.size(), 5); // the launcher entries only
         } else {
-            QTRY_COMPARE_WITH_TIMEOUT(m_calls.cancelled, 1, 30000);
+            scanner->cancel();
+            QTRY_COMPARE_WITH_TIMEOUT(s_cancelled, 1, 30000);
             // The download that ran was read; one of its two entries was built before the cancel was seen.
             QCOMPARE(found(m_games).last(), "5 21 Game 21");
         }
-        QCOMPARE(m_calls.cancelled, deleted ? 0 : 1);
-        QCOMPARE(m_calls.finished, 0);
-        QCOMPARE(m_server.requested, (QStringList{"21", "22"}));
+        QCOMPARE(s_cancelled, deleted ? 0 : 1);
+        QCOMPARE(s_finished, 0);
+        QCOMPARE(m_server.targets, targets({21, 22}));
         QCOMPARE(pictures(), QStringList());
-        QCOMPARE(m_calls.steps, deleted ? QList<int>{1} : (QList<int>{1, 2}));
+        QCOMPARE(s_steps, deleted ? QList<int>{1} : (QList<int>{1, 2}));
     }
 };
 

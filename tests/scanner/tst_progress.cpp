@@ -40,163 +40,147 @@ class tst_progress : public QObject
 
 private slots:
     void cleanup() { QTRY_COMPARE(active_tasks(), 0); }
-    void numbers_and_fill_data();
-    void numbers_and_fill();
-    void animation_tasks_data();
-    void animation_tasks();
-    void destroyed_while_animating();
-    void slot_layout_data();
-    void slot_layout();
+
+    void numbers_and_fill_data()
+    {
+        // The bar gets set_maximum(first), set_value(value), then set_maximum(maximum).
+        QTest::addColumn<quint64>("first");
+        QTest::addColumn<quint64>("value");
+        QTest::addColumn<quint64>("maximum");
+        QTest::addColumn<quint64>("kept");
+        QTest::addColumn<QString>("percent");
+        QTest::addColumn<int>("fill_width"); // of 200; -1: fill hidden
+        QTest::addColumn<bool>("animating");
+        QTest::newRow("above maximum") << 100ull << 150ull << 100ull << 100ull << "100%" << 200 << false;
+        QTest::newRow("a third") << 3ull << 1ull << 3ull << 1ull << "33%" << 66 << true;
+        QTest::newRow("two thirds") << 3ull << 2ull << 3ull << 2ull << "66%" << 133 << true;
+        QTest::newRow("zero") << 10ull << 0ull << 10ull << 0ull << "0%" << -1 << false;
+        QTest::newRow("empty range") << 0ull << 5ull << 0ull << 0ull << "0%" << -1 << false;
+        // A lowered maximum keeps the value and the running animation.
+        QTest::newRow("maximum lowered to 0") << 10ull << 5ull << 0ull << 5ull << "0%" << 0 << true;
+    }
+
+    void numbers_and_fill()
+    {
+        QFETCH(quint64, first);
+        QFETCH(quint64, value);
+        QFETCH(quint64, maximum);
+        QFETCH(quint64, kept);
+        QFETCH(QString, percent);
+        QFETCH(int, fill_width);
+        QFETCH(bool, animating);
+        CProgress bar;
+        bar.resize(200, 8);
+        auto *component =
+            static_cast<progress_i *>(host.create_component(component_progress, &iid_progress_i));
+        QVERIFY(component != nullptr);
+        for (progress_i *face : {static_cast<progress_i *>(&bar), component}) {
+            face->set_maximum(first);
+            face->set_value(value);
+            face->set_maximum(maximum);
+            QCOMPARE(face->value(), kept);
+            QCOMPARE(face->percent_text(), percent);
+        }
+        component->release();
+
+        QCOMPARE(part(&bar, "progress_fill")->isHidden(), fill_width < 0);
+        if (fill_width >= 0)
+            QCOMPARE(part(&bar, "progress_fill")->geometry(), QRect(0, 0, fill_width, 8));
+        QCOMPARE(!part<QLabel>(&bar, "progress_frame")->isHidden(), animating);
+        QCOMPARE(active_tasks(), animating ? 1 : 0);
+        const QImage shot = bar.grab().toImage();
+        if (fill_width > 2)
+            QCOMPARE(shot.pixelColor(fill_width / 2, 4), QColor(0x26, 0x99, 0xd6));
+        if (fill_width < 150)
+            QCOMPARE(shot.pixelColor(199, 4), QColor(34, 34, 34));
+    }
+
+    void animation_tasks_data()
+    {
+        // Running tasks expected after each value of 10; -1 leaves a step unchecked.
+        QTest::addColumn<QList<quint64>>("values");
+        QTest::addColumn<QList<int>>("tasks");
+        QTest::newRow("to the end") << QList<quint64>{0, 5, 6, 10} << QList<int>{0, 1, 1, 0};
+        QTest::newRow("back to 0") << QList<quint64>{5, 0, 7} << QList<int>{1, 0, 1};
+        // The first task may not have left yet when the second start comes.
+        QTest::newRow("restart at once") << QList<quint64>{5, 10, 5, 3} << QList<int>{1, -1, 1, 1};
+    }
+
+    void animation_tasks()
+    {
+        QFETCH(QList<quint64>, values);
+        QFETCH(QList<int>, tasks);
+        CProgress bar;
+        bar.set_maximum(10);
+        tick_counter_c counter;
+        bar.installEventFilter(&counter);
+        for (int step = 0; step < values.size(); ++step) {
+            bar.set_value(values[step]);
+            if (tasks[step] >= 0)
+                QTRY_COMPARE(active_tasks(), tasks[step]);
+        }
+        if (tasks.last() == 0)
+            return;
+        // A task still running keeps ticking, also after a restart; each tick shows
+        // the next frame, the first tick the second one.
+        const int before = counter.ticks;
+        QTRY_VERIFY(counter.ticks >= before + 2);
+        const QStringList frames = CProgress::default_frames();
+        QCOMPARE(part<QLabel>(&bar, "progress_frame")->pixmap(Qt::ReturnByValue).toImage(),
+                 QPixmap(frames.at(counter.ticks % frames.size())).toImage());
+    }
+
+    void destroyed_while_animating()
+    {
+        // Many short lives, so that some end while their task is posting.
+        for (int round = 0; round < 40; ++round) {
+            progress_i *bar = create_progress();
+            bar->set_maximum(10);
+            bar->set_value(1 + round % 9);
+            if (round % 4 == 0)
+                QTest::qWait(round % 3 * 60);
+            bar->release();
+        }
+        QTRY_COMPARE(active_tasks(), 0);
+        QTest::qWait(120); // anything posted late would arrive now
+    }
+
+    void slot_layout_data()
+    {
+        QTest::addColumn<bool>("module");
+        QTest::newRow("module's bar") << true;
+        QTest::newRow("host component") << false;
+    }
+
+    void slot_layout()
+    {
+        QFETCH(bool, module);
+        void *face = module ? create_progress() : host.create_component(component_progress, &iid_progress_i);
+        QVERIFY(face != nullptr);
+        QVERIFY(module || host.create_component(component_progress, &iid_info_badge_i) == nullptr);
+        QCOMPARE(call_slot<void *>(face, 0, &iid_progress_i), face);
+        QCOMPARE(call_slot<void *>(face, 0, &iid_popup_frame_i), nullptr);
+        call_slot<void>(face, 2, quint64(10));
+        call_slot<void>(face, 3, quint64(3));
+        const QString style = QStringLiteral("background-color: #ff0000;");
+        call_slot<void, const QString &>(face, 4, style);
+        const QString picture = QStringLiteral(":/graphics/common/cursor/closed_hand.png");
+        call_slot<void, const QStringList &>(face, 5, QStringList{picture});
+        QCOMPARE(call_slot<quint64>(face, 6), quint64(10));
+        QCOMPARE(call_slot<quint64>(face, 7), quint64(3));
+        QCOMPARE(call_slot<QString>(face, 8), QStringLiteral("30%"));
+        QPointer<QWidget> widget = call_slot<QWidget *>(face, 9);
+        QVERIFY(widget != nullptr);
+        QCOMPARE(part(widget, "progress_fill")->styleSheet(), style);
+        QCOMPARE(part<QLabel>(widget, "progress_frame")->pixmap(Qt::ReturnByValue).size(),
+                 QPixmap(picture).size());
+        call_slot<void>(face, 1);
+        QVERIFY(widget == nullptr);
+    }
 
 private:
     control_centre_c host;
 };
-
-void tst_progress::numbers_and_fill_data()
-{
-    // The bar gets set_maximum(first), set_value(value), then set_maximum(maximum).
-    QTest::addColumn<quint64>("first");
-    QTest::addColumn<quint64>("value");
-    QTest::addColumn<quint64>("maximum");
-    QTest::addColumn<quint64>("kept");
-    QTest::addColumn<QString>("percent");
-    QTest::addColumn<int>("fill_width"); // of 200; -1: fill hidden
-    QTest::addColumn<bool>("animating");
-    QTest::newRow("above maximum") << 100ull << 150ull << 100ull << 100ull << "100%" << 200 << false;
-    QTest::newRow("negative int") << 100ull << quint64(qint64(-1)) << 100ull << 100ull << "100%" << 200
-                                  << false;
-    QTest::newRow("a third") << 3ull << 1ull << 3ull << 1ull << "33%" << 66 << true;
-    QTest::newRow("two thirds") << 3ull << 2ull << 3ull << 2ull << "66%" << 133 << true;
-    QTest::newRow("3 of 10") << 10ull << 3ull << 10ull << 3ull << "30%" << 60 << true;
-    QTest::newRow("zero") << 10ull << 0ull << 10ull << 0ull << "0%" << -1 << false;
-    QTest::newRow("empty range") << 0ull << 5ull << 0ull << 0ull << "0%" << -1 << false;
-    // A lowered maximum keeps the value and the running animation.
-    QTest::newRow("maximum lowered to 0") << 10ull << 5ull << 0ull << 5ull << "0%" << 0 << true;
-}
-
-void tst_progress::numbers_and_fill()
-{
-    QFETCH(quint64, first);
-    QFETCH(quint64, value);
-    QFETCH(quint64, maximum);
-    QFETCH(quint64, kept);
-    QFETCH(QString, percent);
-    QFETCH(int, fill_width);
-    QFETCH(bool, animating);
-    CProgress bar;
-    bar.resize(200, 8);
-    auto *component = static_cast<progress_i *>(host.create_component(component_progress, &iid_progress_i));
-    QVERIFY(component != nullptr);
-    for (progress_i *face : {static_cast<progress_i *>(&bar), component}) {
-        face->set_maximum(first);
-        face->set_value(value);
-        face->set_maximum(maximum);
-        QCOMPARE(face->value(), kept);
-        QCOMPARE(face->percent_text(), percent);
-    }
-    component->release();
-
-    QCOMPARE(part(&bar, "progress_fill")->isHidden(), fill_width < 0);
-    if (fill_width >= 0)
-        QCOMPARE(part(&bar, "progress_fill")->geometry(), QRect(0, 0, fill_width, 8));
-    QCOMPARE(!part<QLabel>(&bar, "progress_frame")->isHidden(), animating);
-    QCOMPARE(active_tasks(), animating ? 1 : 0);
-    const QImage shot = bar.grab().toImage();
-    if (fill_width > 2)
-        QCOMPARE(shot.pixelColor(fill_width / 2, 4), QColor(0x26, 0x99, 0xd6));
-    if (fill_width < 150)
-        QCOMPARE(shot.pixelColor(199, 4), QColor(34, 34, 34));
-}
-
-void tst_progress::animation_tasks_data()
-{
-    // Running tasks expected after each value of 10; -1 leaves a step unchecked.
-    QTest::addColumn<bool>("shown");
-    QTest::addColumn<QList<quint64>>("values");
-    QTest::addColumn<QList<int>>("tasks");
-    QTest::newRow("hidden bar") << false << QList<quint64>{0, 5, 6, 10} << QList<int>{0, 1, 1, 0};
-    QTest::newRow("shown bar") << true << QList<quint64>{0, 5, 6, 10} << QList<int>{0, 1, 1, 0};
-    QTest::newRow("back to 0") << false << QList<quint64>{5, 0, 7} << QList<int>{1, 0, 1};
-    // The first task may not have left yet when the second start comes.
-    QTest::newRow("restart at once") << false << QList<quint64>{5, 10, 5, 3} << QList<int>{1, -1, 1, 1};
-}
-
-void tst_progress::animation_tasks()
-{
-    QFETCH(bool, shown);
-    QFETCH(QList<quint64>, values);
-    QFETCH(QList<int>, tasks);
-    CProgress bar;
-    bar.set_maximum(10);
-    tick_counter_c counter;
-    bar.installEventFilter(&counter);
-    if (shown) {
-        bar.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&bar));
-    }
-    for (int step = 0; step < values.size(); ++step) {
-        bar.set_value(values[step]);
-        if (tasks[step] >= 0)
-            QTRY_COMPARE(active_tasks(), tasks[step]);
-    }
-    if (tasks.last() == 0)
-        return;
-    // A task still running keeps ticking, also after a restart; each tick shows
-    // the next frame, the first tick the second one.
-    const int before = counter.ticks;
-    QTRY_VERIFY(counter.ticks >= before + 2);
-    const QStringList frames = CProgress::default_frames();
-    QCOMPARE(part<QLabel>(&bar, "progress_frame")->pixmap(Qt::ReturnByValue).toImage(),
-             QPixmap(frames.at(counter.ticks % frames.size())).toImage());
-}
-
-void tst_progress::destroyed_while_animating()
-{
-    // Many short lives, so that some end while their task is posting.
-    for (int round = 0; round < 40; ++round) {
-        progress_i *bar = create_progress();
-        bar->set_maximum(10);
-        bar->set_value(1 + round % 9);
-        if (round % 4 == 0)
-            QTest::qWait(round % 3 * 60);
-        bar->release();
-    }
-    QTRY_COMPARE(active_tasks(), 0);
-    QTest::qWait(120); // anything posted late would arrive now
-}
-
-void tst_progress::slot_layout_data()
-{
-    QTest::addColumn<bool>("module");
-    QTest::newRow("module's bar") << true;
-    QTest::newRow("host component") << false;
-}
-
-void tst_progress::slot_layout()
-{
-    QFETCH(bool, module);
-    void *face = module ? create_progress() : host.create_component(component_progress, &iid_progress_i);
-    QVERIFY(face != nullptr);
-    QVERIFY(module || host.create_component(component_progress, &iid_info_badge_i) == nullptr);
-    QCOMPARE(call_slot<void *>(face, 0, &iid_progress_i), face);
-    QCOMPARE(call_slot<void *>(face, 0, &iid_popup_frame_i), nullptr);
-    call_slot<void>(face, 2, quint64(10));
-    call_slot<void>(face, 3, quint64(3));
-    const QString style = QStringLiteral("background-color: #ff0000;");
-    call_slot<void, const QString &>(face, 4, style);
-    const QString picture = QStringLiteral(":/graphics/common/cursor/closed_hand.png");
-    call_slot<void, const QStringList &>(face, 5, QStringList{picture});
-    QCOMPARE(call_slot<quint64>(face, 6), quint64(10));
-    QCOMPARE(call_slot<quint64>(face, 7), quint64(3));
-    QCOMPARE(call_slot<QString>(face, 8), QStringLiteral("30%"));
-    QPointer<QWidget> widget = call_slot<QWidget *>(face, 9);
-    QVERIFY(widget != nullptr);
-    QCOMPARE(part(widget, "progress_fill")->styleSheet(), style);
-    QCOMPARE(part<QLabel>(widget, "progress_frame")->pixmap(Qt::ReturnByValue).size(),
-             QPixmap(picture).size());
-    call_slot<void>(face, 1);
-    QVERIFY(widget == nullptr);
-}
 
 QTEST_MAIN(tst_progress)
 #include "tst_progress.moc"

@@ -17,12 +17,10 @@
 
 namespace {
 
+// A label's or a button's text.
 QString text_of(QWidget *dialog, const char *name)
 {
-    auto *label = dialog->findChild<QLabel *>(QLatin1String(name));
-    if (label != nullptr)
-        return label->text();
-    return dialog->findChild<QPushButton *>(QLatin1String(name))->text();
+    return dialog->findChild<QWidget *>(QLatin1String(name))->property("text").toString();
 }
 
 void write_steam_key(const QString &root, int applications)
@@ -33,12 +31,6 @@ void write_steam_key(const QString &root, int applications)
     key.setValue(QStringLiteral("SteamPath"), QString(root + QStringLiteral("/Steam")));
     for (int id = 1; id <= applications; ++id)
         key.setValue(QStringLiteral("Apps/%1/Installed").arg(700 + id), 1);
-}
-
-QString json_answer(int id)
-{
-    return QStringLiteral(R"({"success": 1, "apps": {"%1": {"common": {"type": "game", "name": "G%1"}}}})")
-        .arg(id);
 }
 
 } // namespace
@@ -54,10 +46,11 @@ private slots:
         qputenv("HOME", dir.path().toUtf8());
         qputenv("WINEPREFIX", (dir.path() + "/wine").toUtf8());
         qputenv("VORLA_REGISTRY_ROOT", dir.path().toUtf8());
-        QMap<QString, local_http_server_c::answer_s> answers;
+        const QString json(R"({"success": 1, "apps": {"%1": {"common": {"type": "game", "name": "G%1"}}}})");
+        local_http_server_c::answers_t answers;
         for (int id = 701; id <= 710; ++id)
-            answers.insert(QStringLiteral("/info?apps=%1&prettyprint=1").arg(id),
-                           {200, json_answer(id).toUtf8(), 1500, {}});
+            answers[QStringLiteral("/info?apps=%1&prettyprint=1").arg(id)] = {
+                200, json.arg(id).toUtf8(), 1500, {}};
         server = std::make_unique<local_http_server_c>(answers);
         QVERIFY(server->is_listening());
         qputenv("VORLA_WEB_BASE", server->base().toUtf8());
@@ -87,13 +80,8 @@ private slots:
     {
         write_steam_key(dir.path(), 10);
         quick_launch_settings_c page(nullptr);
-        quick_launch_item_t kept;
-        kept.ID = 5;
-        kept.Order = 0;
-        kept.Game_Name = QStringLiteral("kept");
-        kept.Game_Path = dir.path(); // exists, so the scan keeps it
-        *page.get_games() << kept;
-        const quick_launch_list_t before = *page.get_games();
+        // Its path exists, so a finished scan would keep it too.
+        *page.get_games() << quick_launch_item_t{5, 0, 0, 0, false, "kept", dir.path(), {}};
         QWidget holder;
         auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
 
@@ -115,7 +103,7 @@ private slots:
         QCOMPARE(percent, QStringLiteral("30%"));
         QVERIFY(waiting);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-        QCOMPARE(page.get_games()->size(), before.size());
+        QCOMPARE(page.get_games()->size(), 1);
         QCOMPARE(page.get_games()->first().Game_Name, QStringLiteral("kept"));
         QVERIFY(page.get_programs()->isEmpty());
         QCOMPARE(form->games_list_form()->rows().size(), 1);
