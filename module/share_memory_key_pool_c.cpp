@@ -18,6 +18,17 @@ share_memory_key_pool_c::~share_memory_key_pool_c()
         delete entry.first;
 }
 
+namespace {
+// System V segments outlive a process that ends without detaching (a crash);
+// nobody is attached to such a leftover. Attaching and detaching again
+// removes a segment that has no other users, as Windows does on its own.
+bool reclaim_orphan(const QString &key)
+{
+    QSharedMemory probe(key);
+    return probe.attach(QSharedMemory::ReadOnly) && probe.detach();
+}
+} // namespace
+
 quint32 share_memory_key_pool_c::now() const
 {
     return clock ? clock() : static_cast<quint32>(started.elapsed());
@@ -55,7 +66,9 @@ QSharedMemory *share_memory_key_pool_c::new_segment(const QString &prefix)
         const QString key = prefix + QLatin1Char('_') + QString::number(number);
         segment->setKey(key);
         // A one-byte segment only tests that the key is free; it goes at once.
-        const bool created = segment->create(1, QSharedMemory::ReadWrite);
+        bool created = segment->create(1, QSharedMemory::ReadWrite);
+        if (!created && segment->error() == QSharedMemory::AlreadyExists && reclaim_orphan(key))
+            created = segment->create(1, QSharedMemory::ReadWrite);
         segment->detach();
         if (created) {
             entries.append({segment, now()});
