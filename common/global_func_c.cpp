@@ -1,13 +1,13 @@
 #include "common/global_func_c.h"
 
 #include "common/clog.h"
+#include "common/settings_file_c.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QSharedMemory>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
@@ -147,7 +147,7 @@ void global_func_c::read_test_values(const QString &path)
         m_test_values.fill(0);
         return;
     }
-    const QSettings settings(path, QSettings::IniFormat);
+    const settings_file_c settings(path);
     for (int i = 0; i < test_value_count; ++i)
         m_test_values[i] = settings.value(QString::number(i), QStringLiteral("0")).toInt();
 }

@@ -1,5 +1,7 @@
 #include "common/platform.h"
 
+#include "common/settings_file_c.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
@@ -264,20 +266,23 @@ QString native_settings_path(const QString &key)
 
 steam_registry_t read_steam_registry(const QString &key)
 {
+    steam_registry_t result;
 #ifdef Q_OS_WIN
     QSettings settings(key, QSettings::NativeFormat);
-#else
-    const QString path = native_settings_path(key);
-    if (!QFileInfo(path).isFile())
-        return read_steam_client_files();
-    QSettings settings(path, QSettings::NativeFormat);
-#endif
-    steam_registry_t result;
     result.steam_path =
         settings.value(matching_name(settings.childKeys(), QStringLiteral("SteamPath"))).toString();
     settings.beginGroup(matching_name(settings.childGroups(), QStringLiteral("Apps")));
     result.app_ids = settings.childGroups();
-    settings.endGroup();
+#else
+    const QString path = native_settings_path(key);
+    if (!QFileInfo(path).isFile())
+        return read_steam_client_files();
+    // The key's file is as open to damage as any other settings file.
+    const settings_file_c settings(path);
+    result.steam_path =
+        settings.value(matching_name(settings.child_keys(), QStringLiteral("SteamPath"))).toString();
+    result.app_ids = settings.child_groups(matching_name(settings.child_groups(), QStringLiteral("Apps")));
+#endif
     return result;
 }
 

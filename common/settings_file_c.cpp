@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QVector>
 
@@ -114,9 +116,24 @@ settings_file_c::settings_file_c(const QString &path)
 
 settings_file_c::~settings_file_c() = default;
 
-QStringList settings_file_c::child_groups() const
+QStringList settings_file_c::child_groups(const QString &group) const
 {
-    return store != nullptr ? store->childGroups() : QStringList();
+    if (store == nullptr)
+        return QStringList();
+    store->beginGroup(group);
+    const QStringList groups = store->childGroups();
+    store->endGroup();
+    return groups;
+}
+
+QStringList settings_file_c::child_keys(const QString &group) const
+{
+    if (store == nullptr)
+        return QStringList();
+    store->beginGroup(group);
+    const QStringList keys = store->childKeys();
+    store->endGroup();
+    return keys;
 }
 
 QStringList settings_file_c::all_keys() const
@@ -134,6 +151,48 @@ QVariant settings_file_c::value(const QString &key, const QVariant &fallback) co
 {
     const QVariant read = store != nullptr ? store->value(key) : QVariant();
     return read.isValid() ? unmarked(read) : fallback;
+}
+
+settings_file_c::edit_result_t settings_file_c::edit(const QString &path,
+                                                     const std::function<bool(QSettings &)> &change,
+                                                     start_t start, QString *error)
+{
+    const auto fail = [error](const QString &reason) {
+        if (error != nullptr)
+            *error = reason;
+        return edit_result_t::failed;
+    };
+    // The scratch file lives outside the target's folder, so that nothing but
+    // the finished file ever appears there.
+    QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/vorla_edit_XXXXXX.ini"));
+    if (!scratch.open())
+        return fail(scratch.errorString());
+    scratch.close();
+    {
+        QSettings settings(scratch.fileName(), QSettings::IniFormat);
+        if (start == start_t::with_values) {
+            const settings_file_c current(path);
+            for (const QString &key : current.all_keys()) {
+                const QVariant value = current.value(key);
+                if (!key.isEmpty() && value.isValid())
+                    settings.setValue(key, value);
+            }
+        }
+        if (!change(settings))
+            return edit_result_t::declined;
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return fail(QStringLiteral("cannot write the scratch copy"));
+    }
+    QFile written(scratch.fileName());
+    if (!written.open(QIODevice::ReadOnly))
+        return fail(written.errorString());
+    const QByteArray contents = written.readAll();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile target(path);
+    if (!target.open(QIODevice::WriteOnly) || target.write(contents) != contents.size() || !target.commit())
+        return fail(target.errorString());
+    return edit_result_t::written;
 }
 
 QByteArray settings_file_c::plain_text(const QByteArray &text)

@@ -14,6 +14,7 @@
 #include <QTemporaryFile>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -27,13 +28,32 @@ public:
     settings_file_c(const settings_file_c &) = delete;
     settings_file_c &operator=(const settings_file_c &) = delete;
 
-    QStringList child_groups() const;
+    QStringList child_groups(const QString &group = QString()) const;
+    QStringList child_keys(const QString &group = QString()) const;
     QStringList all_keys() const;
     // False when the store found lines it could not read (or no file).
     bool parses() const;
     // The value as text (or a text list for unquoted commas); `fallback` when
     // the key is missing.
     QVariant value(const QString &key, const QVariant &fallback = QVariant()) const;
+
+    enum class edit_result_t
+    {
+        written,
+        declined, // `change` returned false; nothing was written
+        failed,
+    };
+    enum class start_t
+    {
+        with_values, // keys of other programs survive
+        empty,       // `change` writes the whole file
+    };
+    // Changes the settings file at `path` without the store ever parsing it:
+    // its values go, as text, into a scratch file, `change` edits them there,
+    // and the scratch file replaces `path` in one step, in the store's own
+    // format.
+    static edit_result_t edit(const QString &path, const std::function<bool(QSettings &)> &change,
+                              start_t start = start_t::with_values, QString *error = nullptr);
 
     // Files above this size are not settings the module wrote or expects.
     static constexpr qint64 max_size = 64 * 1024 * 1024;

@@ -4,13 +4,10 @@
 #include "common/settings_file_c.h"
 #include "host/shared_block.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QSettings>
-#include <QTemporaryDir>
 
 namespace {
 const QString friend_key = QStringLiteral("Friend");
@@ -267,45 +264,21 @@ bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, boo
         emit logged(QStringLiteral("APP_Clients: %1 not applied: %2").arg(what, reason));
         return false;
     };
-    // The scratch copy lives outside the settings directory, so that nothing but
-    // the finished file ever appears there.
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return fail(scratch.errorString());
-    const QString copy = scratch.filePath(QStringLiteral("APP_Clients"));
-
+    if (exists() && !settings_file_c(m_path).parses())
+        return fail(QStringLiteral("the file does not parse"));
     QString note;
-    {
-        QSettings settings(copy, QSettings::IniFormat);
-        // The old values reach the copy as the module reads them: a damaged
-        // file must not make the store decode serialised values here either.
-        if (exists()) {
-            const settings_file_c current(m_path);
-            if (!current.parses())
-                return fail(QStringLiteral("the file does not parse"));
-            for (const QString &key : current.all_keys()) {
-                const QVariant value = current.value(key);
-                if (value.isValid())
-                    settings.setValue(key, value);
-            }
-        }
-        if (!edit(settings, &note)) {
-            emit logged(QStringLiteral("APP_Clients: %1: %2; nothing changed").arg(what, note));
-            return false;
-        }
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            return fail(QStringLiteral("cannot write the scratch copy"));
+    QString error;
+    switch (settings_file_c::edit(
+        m_path, [&](QSettings &settings) { return edit(settings, &note); },
+        settings_file_c::start_t::with_values, &error)) {
+    case settings_file_c::edit_result_t::failed:
+        return fail(error);
+    case settings_file_c::edit_result_t::declined:
+        emit logged(QStringLiteral("APP_Clients: %1: %2; nothing changed").arg(what, note));
+        return false;
+    case settings_file_c::edit_result_t::written:
+        break;
     }
-    QFile scratch_file(copy);
-    if (!scratch_file.open(QIODevice::ReadOnly))
-        return fail(scratch_file.errorString());
-    const QByteArray contents = scratch_file.readAll();
-
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile target(m_path);
-    if (!target.open(QIODevice::WriteOnly) || target.write(contents) != contents.size() || !target.commit())
-        return fail(target.errorString());
     emit logged(QStringLiteral("APP_Clients: %1: %2").arg(what, note));
     if (announce)
         emit store_changed();

@@ -3,13 +3,10 @@
 #include "common/global_func_c.h"
 #include "common/settings_file_c.h"
 
-#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QSettings>
-#include <QTemporaryFile>
 #include <QTime>
 
 #include <climits>
@@ -74,10 +71,8 @@ void read_groups(quick_launch_list_t &list, const QString &path)
         list.append(item);
     }
 }
-void write_groups(const quick_launch_list_t &list, const QString &path)
+void write_groups(const quick_launch_list_t &list, QSettings &settings)
 {
-    QSettings settings(path, QSettings::IniFormat);
-    settings.clear();
     const QStringList groups = group_names(list);
     for (int i = 0; i < list.size(); ++i) {
         const quick_launch_item_t &item = list.at(i);
@@ -92,7 +87,6 @@ void write_groups(const quick_launch_list_t &list, const QString &path)
         settings.setValue(QStringLiteral("IS_DLC"), item.IS_DLC);
         settings.endGroup();
     }
-    settings.sync();
 }
 } // namespace
 
@@ -110,22 +104,15 @@ void read_item_file(quick_launch_list_t &list, const QString &file_name)
 
 void write_item_file(const quick_launch_list_t &list, const QString &file_name)
 {
-    QDir().mkpath(global_func_c::shared()->icon_directory());
-    // The store merges new keys into the file it finds and parses that file
-    // first, which a damaged file may not survive (see settings_file_c). The
-    // lists go to a fresh file whose text then replaces the old one in one
-    // step; an empty list still leaves its (empty) file behind.
-    QTemporaryFile fresh(QDir::tempPath() + QStringLiteral("/vorla_items_XXXXXX.ini"));
-    if (!fresh.open())
-        return;
-    fresh.close();
-    write_groups(list, fresh.fileName());
-    QFile written(fresh.fileName());
-    if (!written.open(QIODevice::ReadOnly))
-        return;
-    QSaveFile target(item_path(file_name));
-    if (target.open(QIODevice::WriteOnly) && target.write(written.readAll()) >= 0)
-        target.commit();
+    // The old file is never parsed (it may be damaged, see settings_file_c);
+    // an empty list still leaves its (empty) file behind.
+    settings_file_c::edit(
+        item_path(file_name),
+        [&list](QSettings &settings) {
+            write_groups(list, settings);
+            return true;
+        },
+        settings_file_c::start_t::empty);
 }
 
 bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b)

@@ -3,6 +3,7 @@
 #include "common/clog.h"
 #include "common/global_func_c.h"
 #include "common/platform.h"
+#include "common/settings_file_c.h"
 #include "module/custom_event_c.h"
 #include "quick_launch/item_store.h"
 #include "scanner/steam_app_info.h"
@@ -342,7 +343,17 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
     QDir().mkpath(directory);
     const QString answer_file = directory + answer_file_name;
     const QString request = "https://" + service_host + "/info?apps=%1&prettyprint=1";
-    QSettings job(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader"));
+    // The downloader's settings file is open to anyone, and the store parses
+    // a file before it changes it; only its name is taken from the store.
+    const QString job_file =
+        QSettings(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader")).fileName();
+    const auto set_job = [&job_file](const QString &url, const QString &dest) {
+        settings_file_c::edit(job_file, [&](QSettings &job) {
+            job.setValue(dest_file_key, dest);
+            job.setValue(url_key, url);
+            return true;
+        });
+    };
 
     QList<steam_app_record> records;
     for (int i = 0; i < lookup->app_ids.size(); ++i) {
@@ -351,9 +362,7 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
             continue;
         // Otherwise a failed download would hand over the previous application's answer.
         QFile::remove(answer_file);
-        job.setValue(dest_file_key, answer_file);
-        job.setValue(url_key, request.arg(app_id));
-        job.sync();
+        set_job(request.arg(app_id), answer_file);
         run_downloader(*lookup);
         lookup->report_progress(i + 1);
         if (QFileInfo::exists(answer_file))
@@ -365,9 +374,7 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
             break;
     }
     QFile::remove(answer_file);
-    job.setValue(dest_file_key, QString());
-    job.setValue(url_key, QString());
-    job.sync();
+    set_job(QString(), QString());
 
     for (const steam_app_record &record : qAsConst(records)) {
         quick_launch_item_t item;

@@ -23,11 +23,14 @@ QByteArray block(qint32 command, const QString &argument)
     return bytes;
 }
 
-// a: pending, b: trusted and connected, c: known and offline.
+// a: pending, b: trusted and connected, c: known and offline, with a model
+// spelled as a serialised polygon claiming gigabytes, which must stay text.
 const char *const start_file = "[General]\nServer=OLD NAME\n\n"
                                "[a]\nCONNECTED=true\nFriend=2\nID=a\nModel=M a\nName=Alpha\n\n"
                                "[b]\nCONNECTED=true\nFriend=1\nID=b\nModel=M b\nName=Beta\n\n"
-                               "[c]\nCONNECTED=false\nFriend=0\nID=c\nModel=M c\nName=Gamma\n";
+                               "[c]\nCONNECTED=false\nFriend=0\nID=c\n"
+                               "Model=@Var\"iant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\"\nName=Gamma\n";
+const char polygon_text[] = "@Variant(\0\0\0G\x7f\xff\xff\xff)";
 } // namespace
 
 class tst_client_store_keeper_c : public QObject
@@ -101,6 +104,8 @@ private slots:
         QCOMPARE(after.contains(key), !value.isNull());
         // What the command did not name stays as it was.
         QCOMPARE(after.value("c/Name").toString(), QStringLiteral("Gamma"));
+        QCOMPARE(after.value("c/Model").toString(),
+                 QString::fromLatin1(polygon_text, sizeof(polygon_text) - 1));
         QCOMPARE(after.value("b/CONNECTED").toBool(), groups.contains("b"));
         if (key != "Server")
             QCOMPARE(after.value("Server").toString(), QStringLiteral("OLD NAME"));
