@@ -116,24 +116,24 @@ settings_file_c::settings_file_c(const QString &path)
 
 settings_file_c::~settings_file_c() = default;
 
-QStringList settings_file_c::child_groups(const QString &group) const
+QStringList settings_file_c::children(const QString &group, QStringList (QSettings::*list)() const) const
 {
     if (store == nullptr)
         return QStringList();
     store->beginGroup(group);
-    const QStringList groups = store->childGroups();
+    const QStringList names = (store.get()->*list)();
     store->endGroup();
-    return groups;
+    return names;
+}
+
+QStringList settings_file_c::child_groups(const QString &group) const
+{
+    return children(group, &QSettings::childGroups);
 }
 
 QStringList settings_file_c::child_keys(const QString &group) const
 {
-    if (store == nullptr)
-        return QStringList();
-    store->beginGroup(group);
-    const QStringList keys = store->childKeys();
-    store->endGroup();
-    return keys;
+    return children(group, &QSettings::childKeys);
 }
 
 QStringList settings_file_c::all_keys() const

@@ -67,6 +67,8 @@ public:
     static QVariant unmarked(const QVariant &read);
 
 private:
+    QStringList children(const QString &group, QStringList (QSettings::*list)() const) const;
+
     QTemporaryFile copy;
     std::unique_ptr<QSettings> store;
 };
