@@ -343,16 +343,23 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
     QDir().mkpath(directory);
     const QString answer_file = directory + answer_file_name;
     const QString request = "https://" + service_host + "/info?apps=%1&prettyprint=1";
-    // The downloader's settings file is open to anyone, and the store parses
-    // a file before it changes it; only its name is taken from the store.
-    const QString job_file =
-        QSettings(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader")).fileName();
-    const auto set_job = [&job_file](const QString &url, const QString &dest) {
-        settings_file_c::edit(job_file, [&](QSettings &job) {
+    const auto set_job = [](const QString &url, const QString &dest) {
+        const auto write = [&](QSettings &job) {
             job.setValue(dest_file_key, dest);
             job.setValue(url_key, url);
             return true;
-        });
+        };
+        const QString organisation = QStringLiteral("Mirvek");
+        const QString application = QStringLiteral("VORLA_Downloader");
+#ifdef Q_OS_WIN
+        // Registry values are written one by one; nothing else is read.
+        QSettings job(organisation, application);
+        write(job);
+#else
+        // A settings file is parsed whole before it changes, and anyone may
+        // have written to the downloader's.
+        settings_file_c::edit(QSettings(organisation, application).fileName(), write);
+#endif
     };
 
     QList<steam_app_record> records;
