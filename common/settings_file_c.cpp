@@ -236,34 +236,29 @@ QByteArray settings_file_c::plain_text(const QByteArray &text)
 
 QVariant settings_file_c::unmarked(const QVariant &read)
 {
-    const auto without_mark = [](QString text) {
+    // After the mark, the text forms the store writes itself; any other
+    // serialised Qt type stays the text it is.
+    const auto value_of = [](QString text) -> QVariant {
         if (text.startsWith(QLatin1Char('@')))
             text.remove(0, 1);
+        if (!text.startsWith(QLatin1Char('@')))
+            return text;
+        if (text.startsWith(QLatin1String("@@")))
+            return text.mid(1);
+        if (text.endsWith(QLatin1Char(')'))) {
+            if (text.startsWith(QLatin1String("@String(")))
+                return text.mid(8, text.size() - 9);
+            if (text.startsWith(QLatin1String("@ByteArray(")))
+                return text.midRef(11, text.size() - 12).toLatin1();
+            if (text == QLatin1String("@Invalid()"))
+                return QVariant();
+        }
         return text;
     };
-    if (read.type() == QVariant::StringList) {
-        // The store itself writes list elements as plain text, "@@" for a leading '@'.
-        QStringList list = read.toStringList();
-        for (QString &element : list) {
-            element = without_mark(element);
-            if (element.startsWith(QLatin1String("@@")))
-                element.remove(0, 1);
-        }
-        return list;
-    }
-    const QString text = without_mark(read.toString());
-    if (!text.startsWith(QLatin1Char('@')))
-        return text;
-    if (text.startsWith(QLatin1String("@@")))
-        return text.mid(1);
-    if (text.endsWith(QLatin1Char(')'))) {
-        if (text.startsWith(QLatin1String("@String(")))
-            return text.mid(8, text.size() - 9);
-        if (text.startsWith(QLatin1String("@ByteArray(")))
-            return text.midRef(11, text.size() - 12).toLatin1();
-        if (text == QLatin1String("@Invalid()"))
-            return QVariant();
-    }
-    // Any other serialised Qt type stays the text it is.
-    return text;
+    if (read.type() != QVariant::StringList)
+        return value_of(read.toString());
+    QStringList list = read.toStringList();
+    for (QString &element : list)
+        element = value_of(element).toString();
+    return list;
 }

@@ -2,13 +2,15 @@
 // any bytes must read as some groups and keys, without a crash or a hang. The
 // input is read the way the phone list and the pairing flow both read it.
 // It also checks the readers' settings copy against Qt's own INI parser: in
-// the marked text every value the store finds must be text starting with '@'.
+// the marked text every value the store finds must be text starting with '@';
+// and that changing the file through its copy keeps every value.
 
 #include "connect/client_store_c.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
+#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -50,6 +52,30 @@ void check_marked(const QByteArray &input)
         if (!key.isEmpty() && settings.contains(key) && !marked(settings.value(key)))
             abort();
 }
+
+// The way the store keeper changes the file: afterwards every value still
+// reads as it did, and the new key is there.
+void check_edit()
+{
+    QMap<QString, QVariant> before;
+    {
+        const settings_file_c file(file_path);
+        for (const QString &key : file.all_keys())
+            before.insert(key, file.value(key));
+    }
+    const auto result = settings_file_c::edit(file_path, [](QSettings &settings) {
+        settings.setValue(QStringLiteral("fuzz_added/Friend"), 1);
+        return true;
+    });
+    if (result != settings_file_c::edit_result_t::written)
+        abort();
+    const settings_file_c after(file_path);
+    if (after.value(QStringLiteral("fuzz_added/Friend")).toInt() != 1)
+        abort();
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        if (it.value().isValid() && !it.key().isEmpty() && after.value(it.key()) != it.value())
+            abort();
+}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -84,5 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     (void)total;
     check_marked(QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size)));
+    check_edit();
     return 0;
 }

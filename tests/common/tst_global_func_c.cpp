@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("text with NUL") << QByteArray("[a]\nName=@String(a\\0b)\n") << "a/Name"
                                        << QVariant(QString::fromLatin1("a\0b", 3));
         QTest::newRow("invalid") << QByteArray("[a]\nName=@Invalid()\n") << "a/Name" << QVariant();
+        QTest::newRow("list with NUL") << QByteArray("[a]\nName=@@x, @String(a\\0b)\n") << "a/Name"
+                                       << QVariant(QStringList{"@x", QString::fromLatin1("a\0b", 3)});
         QTest::newRow("missing") << QByteArray("[a]\nName=x\n") << "a/Other" << QVariant("fallback");
     }
     void settings_file()
