@@ -6,6 +6,7 @@
 //
 // Usage: bench_item_files [entries, default 1000] [rounds, default 7]
 
+#include "bench/bench_support.h"
 #include "common/global_func_c.h"
 #include "quick_launch/item_store.h"
 
@@ -14,9 +15,6 @@
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QTextStream>
-
-#include <algorithm>
-#include <limits>
 
 namespace {
 const double goal = 1.3;
@@ -100,8 +98,8 @@ qint64 time_floor(const quick_launch_list_t &list, const QString &path, int &loa
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int entries = argc > 1 ? qMax(1, atoi(argv[1])) : 1000;
-    const int rounds = argc > 2 ? qMax(1, atoi(argv[2])) : 7;
+    const int entries = count_argument(argc, argv, 1, 1000);
+    const int rounds = count_argument(argc, argv, 2, 7);
     global_func_c::shared()->initialise();
     QTextStream out(stdout);
     const QString directory = global_func_c::shared()->icon_directory();
@@ -115,24 +113,17 @@ int main(int argc, char *argv[])
 
     int store_loaded = 0;
     int floor_loaded = 0;
-    // The first round of each side warms the file system and the store's cache.
-    time_store(list, store_loaded);
-    time_floor(list, floor_path, floor_loaded);
-    qint64 best_store = std::numeric_limits<qint64>::max();
-    qint64 best_floor = std::numeric_limits<qint64>::max();
-    for (int round = 0; round < rounds; ++round) {
-        best_floor = std::min(best_floor, time_floor(list, floor_path, floor_loaded));
-        best_store = std::min(best_store, time_store(list, store_loaded));
-    }
+    const best_times_t best = best_in_turns(
+        rounds, [&] { return time_store(list, store_loaded); },
+        [&] { return time_floor(list, floor_path, floor_loaded); });
     if (store_loaded != entries || floor_loaded != entries) {
         out << "bench_item_files: loaded " << store_loaded << " and " << floor_loaded << " of " << entries
             << " entries\n";
         return 1;
     }
-    const double ratio = double(best_store) / double(best_floor);
-    out << "item files save + load (" << entries << " entries): " << best_store / 1e6
-        << " ms, floor (settings store alone): " << best_floor / 1e6
-        << " ms, ratio: " << QString::number(ratio, 'f', 2) << " (goal <= " << goal << ")\n";
+    out << "item files save + load (" << entries << " entries): " << best.measured / 1e6
+        << " ms, floor (settings store alone): " << best.floor / 1e6 << " ms, " << best.ratio_text(goal)
+        << '\n';
 
     QFile::remove(directory + games_file_name);
     QFile::remove(floor_path);

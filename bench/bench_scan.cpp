@@ -8,6 +8,7 @@
 //
 // Usage: bench_scan [ids, default 200]
 
+#include "bench/bench_support.h"
 #include "common/global_func_c.h"
 #include "common/platform.h"
 #include "scanner/program_scanner_tool_c.h"
@@ -145,7 +146,7 @@ int main(int argc, char *argv[])
     qputenv("VORLA_REGISTRY_ROOT", (dir.path() + "/registry").toUtf8());
     qputenv("WINEPREFIX", (dir.path() + "/wine").toUtf8());
     QApplication app(argc, argv);
-    const int ids = argc > 1 ? qMax(1, atoi(argv[1])) : 200;
+    const int ids = count_argument(argc, argv, 1, 200);
     global_func_c::shared()->initialise();
     QTextStream out(stdout);
     const QString downloader = global_func_c::application_directory() + "web_loader/web_engine.exe";

@@ -6,6 +6,7 @@
 //
 // Usage: bench_set_items [entries, default 1000] [rounds, default 7]
 
+#include "bench/bench_support.h"
 #include "common/global_func_c.h"
 #include "quick_launch/item_fm_c.h"
 #include "quick_launch/item_list_fm_c.h"
@@ -15,8 +16,6 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <limits>
 #include <memory>
 
 namespace {
@@ -72,29 +71,22 @@ qint64 time_floor(const quick_launch_list_t &list, int &rows)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const int entries = argc > 1 ? qMax(1, atoi(argv[1])) : 1000;
-    const int rounds = argc > 2 ? qMax(1, atoi(argv[2])) : 7;
+    const int entries = count_argument(argc, argv, 1, 1000);
+    const int rounds = count_argument(argc, argv, 2, 7);
     global_func_c::shared()->initialise();
     QTextStream out(stdout);
     const quick_launch_list_t list = make_list(entries);
 
     int list_rows = 0;
     int floor_rows = 0;
-    time_list(list, list_rows);
-    time_floor(list, floor_rows);
-    qint64 best_list = std::numeric_limits<qint64>::max();
-    qint64 best_floor = std::numeric_limits<qint64>::max();
-    for (int round = 0; round < rounds; ++round) {
-        best_floor = std::min(best_floor, time_floor(list, floor_rows));
-        best_list = std::min(best_list, time_list(list, list_rows));
-    }
+    const best_times_t best = best_in_turns(
+        rounds, [&] { return time_list(list, list_rows); }, [&] { return time_floor(list, floor_rows); });
     if (list_rows != entries || floor_rows != entries) {
         out << "bench_set_items: " << list_rows << " and " << floor_rows << " rows of " << entries << '\n';
         return 1;
     }
-    const double ratio = double(best_list) / double(best_floor);
-    out << "set_items (" << entries << " entries): " << best_list / 1e6
-        << " ms, floor (the same rows in a plain layout): " << best_floor / 1e6
-        << " ms, ratio: " << QString::number(ratio, 'f', 2) << " (goal <= " << goal << ")\n";
+    out << "set_items (" << entries << " entries): " << best.measured / 1e6
+        << " ms, floor (the same rows in a plain layout): " << best.floor / 1e6 << " ms, "
+        << best.ratio_text(goal) << '\n';
     return 0;
 }

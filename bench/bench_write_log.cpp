@@ -5,6 +5,7 @@
 //
 // Usage: bench_write_log [messages per round, default 20000] [rounds, default 7]
 
+#include "bench/bench_support.h"
 #include "common/clog.h"
 
 #include <QCoreApplication>
@@ -49,8 +50,8 @@ qint64 time_floor(int messages, const QString &message, const QString &path)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv); // the log's clean-up timer needs an event dispatcher
-    const int messages = argc > 1 ? qMax(1, atoi(argv[1])) : 20000;
-    const int rounds = argc > 2 ? qMax(1, atoi(argv[2])) : 7;
+    const int messages = count_argument(argc, argv, 1, 20000);
+    const int rounds = count_argument(argc, argv, 2, 7);
 
     QTemporaryDir directory;
     if (!directory.isValid()) {
