@@ -102,14 +102,23 @@ void value_starts(const QByteArray &text, int from, int to, QVector<int> &starts
 settings_file_c::settings_file_c(const QString &path)
     : copy(QDir::tempPath() + QStringLiteral("/vorla_settings_XXXXXX.ini"))
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > max_size)
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
         return;
-    const QByteArray text = plain_text(file.readAll());
+    m_state = state_t::unreadable;
+    QFile file(path);
+    // Sizes come from the open file: the keeper may replace it meanwhile.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly) || file.size() > max_size)
+        return;
+    const QByteArray raw = file.readAll();
+    if (file.error() != QFileDevice::NoError || raw.size() != file.size())
+        return;
+    const QByteArray text = plain_text(raw);
     // A copy that cannot be written whole reads as empty, never as the
     // unmarked text.
     if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
         return;
+    m_state = state_t::read;
     copy.close();
     store = std::make_unique<QSettings>(copy.fileName(), QSettings::IniFormat);
 }

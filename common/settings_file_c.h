@@ -22,7 +22,9 @@ class QSettings;
 class settings_file_c
 {
 public:
-    // A missing, unreadable or oversized file reads as empty.
+    // A missing, unreadable or oversized file reads as empty; state() tells
+    // which, so that nothing deletes or overwrites on the strength of a file
+    // it could not read.
     explicit settings_file_c(const QString &path);
     ~settings_file_c();
     settings_file_c(const settings_file_c &) = delete;
@@ -33,6 +35,15 @@ public:
     QStringList all_keys() const;
     // False when the store found lines it could not read (or no file).
     bool parses() const;
+
+    enum class state_t
+    {
+        read,       // the file was read (it may still hold lines that do not parse)
+        missing,    // there is no file
+        unreadable, // it exists but could not be read whole: no permission, I/O
+                    // error, not a plain file, or larger than max_size
+    };
+    state_t state() const { return m_state; }
     // The value as text (or a text list for unquoted commas); `fallback` when
     // the key is missing.
     QVariant value(const QString &key, const QVariant &fallback = QVariant()) const;
@@ -69,6 +80,7 @@ public:
 private:
     QStringList children(const QString &group, QStringList (QSettings::*list)() const) const;
 
+    state_t m_state = state_t::missing;
     QTemporaryFile copy;
     std::unique_ptr<QSettings> store;
 };
