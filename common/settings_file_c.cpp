@@ -1,10 +1,12 @@
 #include "common/settings_file_c.h"
 
+#include "common/durable_file_c.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QVector>
 
 namespace {
@@ -162,45 +164,79 @@ QVariant settings_file_c::value(const QString &key, const QVariant &fallback) co
     return read.isValid() ? unmarked(read) : fallback;
 }
 
-settings_file_c::edit_result_t settings_file_c::edit(const QString &path,
-                                                     const std::function<bool(QSettings &)> &change,
-                                                     start_t start, QString *error)
+namespace {
+// Whether the file the store wrote holds every value it was given: the store
+// writes through a QSaveFile whose commit() also succeeds after a failed
+// flush, so a full disk can leave a scratch file cut short.
+bool holds_all(const QSettings &written, const settings_file_c &read)
+{
+    const QStringList keys = written.allKeys();
+    if (read.state() != settings_file_c::state_t::read || read.all_keys().size() != keys.size())
+        return false;
+    for (const QString &key : keys) {
+        const QVariant want = written.value(key);
+        const QVariant got = read.value(key);
+        const bool same = want.type() == QVariant::StringList ? got.toStringList() == want.toStringList()
+                                                              : got.toString() == want.toString();
+        if (!same)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+settings_file_c::edit_result_t settings_file_c::render(const QString &path,
+                                                       const std::function<bool(QSettings &)> &change,
+                                                       start_t start, QByteArray *contents, QString *error)
 {
     const auto fail = [error](const QString &reason) {
         if (error != nullptr)
             *error = reason;
         return edit_result_t::failed;
     };
-    // The scratch file lives outside the target's folder, so that nothing but
-    // the finished file ever appears there.
-    QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/vorla_edit_XXXXXX.ini"));
+    // Beside the target: a temporary directory may be full or missing, and the
+    // target's own folder must take the new file anyway.
+    const QFileInfo target(path);
+    QDir().mkpath(target.absolutePath());
+    QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                           QStringLiteral(".XXXXXX"));
     if (!scratch.open())
-        return fail(scratch.errorString());
+        return fail(QStringLiteral("cannot create a scratch file: ") + scratch.errorString());
     scratch.close();
-    {
-        QSettings settings(scratch.fileName(), QSettings::IniFormat);
-        if (start == start_t::with_values) {
-            const settings_file_c current(path);
-            for (const QString &key : current.all_keys()) {
-                const QVariant value = current.value(key);
-                if (!key.isEmpty() && value.isValid())
-                    settings.setValue(key, value);
-            }
+    QSettings settings(scratch.fileName(), QSettings::IniFormat);
+    if (start == start_t::with_values) {
+        const settings_file_c current(path);
+        if (current.state() == state_t::unreadable)
+            return fail(QStringLiteral("the file exists but cannot be read, so it is kept as it is"));
+        for (const QString &key : current.all_keys()) {
+            const QVariant value = current.value(key);
+            if (!key.isEmpty() && value.isValid())
+                settings.setValue(key, value);
         }
-        if (!change(settings))
-            return edit_result_t::declined;
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            return fail(QStringLiteral("cannot write the scratch copy"));
     }
-    QFile written(scratch.fileName());
-    if (!written.open(QIODevice::ReadOnly))
-        return fail(written.errorString());
-    const QByteArray contents = written.readAll();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly) || target.write(contents) != contents.size() || !target.commit())
-        return fail(target.errorString());
+    if (!change(settings))
+        return edit_result_t::declined;
+    settings.sync();
+    const settings_file_c written(scratch.fileName());
+    if (settings.status() != QSettings::NoError || !holds_all(settings, written))
+        return fail(QStringLiteral("cannot write the new content (disk full?)"));
+    QFile file(scratch.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    *contents = file.readAll();
+    return edit_result_t::written;
+}
+
+settings_file_c::edit_result_t settings_file_c::edit(const QString &path,
+                                                     const std::function<bool(QSettings &)> &change,
+                                                     start_t start, QString *error)
+{
+    QByteArray contents;
+    const edit_result_t rendered = render(path, change, start, &contents, error);
+    if (rendered != edit_result_t::written)
+        return rendered;
+    if (!durable_file_c::write_whole(path, contents, error))
+        return edit_result_t::failed;
     return edit_result_t::written;
 }
 

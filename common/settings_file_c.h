@@ -60,11 +60,17 @@ public:
         empty,       // `change` writes the whole file
     };
     // Changes the settings file at `path` without the store ever parsing it:
-    // its values go, as text, into a scratch file, `change` edits them there,
-    // and the scratch file replaces `path` in one step, in the store's own
-    // format.
+    // its values go, as text, into a scratch file beside it, `change` edits
+    // them there, and the scratch content, once read back whole, replaces
+    // `path` in one step (durable_file_c), in the store's own format. A file
+    // that exists but cannot be read is never replaced when its values are
+    // to be kept.
     static edit_result_t edit(const QString &path, const std::function<bool(QSettings &)> &change,
                               start_t start = start_t::with_values, QString *error = nullptr);
+    // The same edit without writing `path`: *contents receives what edit()
+    // would write, so that several files can be replaced together.
+    static edit_result_t render(const QString &path, const std::function<bool(QSettings &)> &change,
+                                start_t start, QByteArray *contents, QString *error = nullptr);
 
     // Files above this size are not settings the module wrote or expects.
     static constexpr qint64 max_size = 64 * 1024 * 1024;

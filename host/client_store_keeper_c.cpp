@@ -4,8 +4,10 @@
 #include "common/settings_file_c.h"
 #include "host/shared_block.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRandomGenerator>
 #include <QSettings>
 
@@ -16,6 +18,9 @@ const QString server_key = QStringLiteral("Server");
 const int friend_known = 0;
 const int friend_trusted = 1;
 const int friend_pending = 2;
+// A change takes milliseconds; a keeper that waits longer is stuck or gone
+// (QLockFile takes a lock back from a process that died).
+const int lock_wait_ms = 10000;
 
 struct demo_phone_t
 {
@@ -264,7 +269,14 @@ bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, boo
         emit logged(QStringLiteral("APP_Clients: %1 not applied: %2").arg(what, reason));
         return false;
     };
-    if (exists() && !settings_file_c(m_path).parses())
+    // Another keeper on the same data home reads, changes and replaces the file
+    // too; without the lock one of two concurrent changes would be lost.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    if (!lock.tryLock(lock_wait_ms))
+        return fail(QStringLiteral("another program holds %1.lock").arg(QFileInfo(m_path).fileName()));
+    const settings_file_c current(m_path);
+    if (current.state() == settings_file_c::state_t::read && !current.parses())
         return fail(QStringLiteral("the file does not parse"));
     QString note;
     QString error;

@@ -19,6 +19,24 @@
 namespace {
 using init_module_t = void (*)(module_host_i *);
 using exit_module_t = void (*)();
+
+QPointer<control_centre_c> watching_host;
+QtMessageHandler previous_handler = nullptr;
+
+void forward_module_message(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    // The module may log from a worker thread; the log panel lives on the GUI thread.
+    if (message.startsWith(QLatin1String("Vorla Connect : ")) && !watching_host.isNull())
+        QMetaObject::invokeMethod(
+            watching_host.data(),
+            [line = message.trimmed()] {
+                if (!watching_host.isNull())
+                    emit watching_host->note_logged(QStringLiteral("Module: ") + line);
+            },
+            Qt::QueuedConnection);
+    if (previous_handler != nullptr)
+        previous_handler(type, context, message);
+}
 } // namespace
 
 control_centre_c::control_centre_c(QObject *parent)
@@ -35,6 +53,17 @@ control_centre_c::control_centre_c(QObject *parent)
 control_centre_c::~control_centre_c()
 {
     unload_module();
+    if (watching_host == this) {
+        qInstallMessageHandler(previous_handler);
+        watching_host.clear();
+    }
+}
+
+void control_centre_c::watch_module_messages()
+{
+    if (watching_host.isNull())
+        previous_handler = qInstallMessageHandler(forward_module_message);
+    watching_host = this;
 }
 
 bool control_centre_c::load_module(const QString &file_path, QString *error)

@@ -106,6 +106,11 @@ public:
 
     // Call log
 
+    // Shows in note_logged the lines the module also echoes to the console about
+    // work it could not do ("Vorla Connect : ..."), such as a failed save. One
+    // host at a time; undone when this host ends.
+    void watch_module_messages();
+
     // Every call the module made on the host objects, in order, one readable line each.
     QStringList calls() const { return m_calls; }
     void clear_calls() { m_calls.clear(); }

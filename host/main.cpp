@@ -458,6 +458,7 @@ int main(int argc, char *argv[])
 
     main_window_c::apply_application_look();
     control_centre_c host;
+    host.watch_module_messages();
     // The host reads the catalogue for itself to find the paired-client file
     // where the module looks for it.
     global_func_c::shared()->initialise();

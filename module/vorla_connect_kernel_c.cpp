@@ -126,15 +126,26 @@ int vorla_connect_kernel_c::save_quick_launch_lists()
         return 0;
     quick_launch_list_t saved_games;
     quick_launch_list_t saved_programs;
-    read_item_file(saved_games, games_file_name);
-    read_item_file(saved_programs, programs_file_name);
+    // A file that could not be read may hold entries the page never saw.
+    if (read_item_file(saved_games, games_file_name) == settings_file_c::state_t::unreadable ||
+        read_item_file(saved_programs, programs_file_name) == settings_file_c::state_t::unreadable) {
+        write_log(QStringLiteral("Vorla Connect : Quick launch lists not saved: an item file exists but "
+                                 "cannot be read, so it is kept as it is."),
+                  true);
+        return 0;
+    }
     const quick_launch_list_t games = *quick_launch_page->get_games();
     const quick_launch_list_t programs = *quick_launch_page->get_programs();
     if (same_items(saved_games, games) && same_items(saved_programs, programs))
         return 0;
     // Both files together, so that they always hold the same saved state.
-    write_item_file(games, games_file_name);
-    write_item_file(programs, programs_file_name);
+    QString error;
+    if (!write_item_files(games, programs, &error)) {
+        write_log(QStringLiteral("Vorla Connect : Quick launch lists not saved, the saved lists are kept: ") +
+                      error,
+                  true);
+        return 0;
+    }
     QString nothing;
     post_message(kernel_message_lists_saved, &nothing);
     return 1;

@@ -1,5 +1,6 @@
 #include "pages/quick_launch_settings_c.h"
 
+#include "common/clog.h"
 #include "quick_launch/item_store.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
 
@@ -18,8 +19,14 @@ quick_launch_settings_c::~quick_launch_settings_c()
 
 void quick_launch_settings_c::initialise()
 {
-    read_item_file(games, games_file_name);
-    read_item_file(programs, programs_file_name);
+    for (const auto &[list, file_name] :
+         {std::pair{&games, games_file_name}, {&programs, programs_file_name}}) {
+        if (read_item_file(*list, file_name) == settings_file_c::state_t::unreadable)
+            write_log(QStringLiteral("Vorla Connect : %1 exists but cannot be read; the lists are not saved "
+                                     "over it.")
+                          .arg(file_name),
+                      true);
+    }
 }
 
 QWidget *quick_launch_settings_c::create_form(QWidget *container)

@@ -165,9 +165,14 @@ int item_list_fm_c::run_item_dialog(const QString &old_name, const QString &old_
     new_name = name;
     new_path = path;
     const QString icon = icon_file(id);
-    if ((!old_name.isEmpty() && old_name != new_name) || (!old_path.isEmpty() && old_path != new_path))
+    const bool changed =
+        (!old_name.isEmpty() && old_name != new_name) || (!old_path.isEmpty() && old_path != new_path);
+    // The new picture replaces the old one whole; the old one goes only when
+    // the new file has none, never because a write failed.
+    if (program_scanner_tool_c::save_file_icon(new_path, icon) ==
+            program_scanner_tool_c::icon_saved_t::no_picture &&
+        changed)
         QFile::remove(icon);
-    program_scanner_tool_c::save_file_icon(new_path, icon);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "quick_launch/item_store.h"
 
+#include "common/durable_file_c.h"
 #include "common/global_func_c.h"
 #include "common/settings_file_c.h"
 
@@ -47,7 +48,7 @@ QStringList group_names(const quick_launch_list_t &list)
     }
     return names;
 }
-void read_groups(quick_launch_list_t &list, const QString &path)
+settings_file_c::state_t read_groups(quick_launch_list_t &list, const QString &path)
 {
     const settings_file_c file(path);
     const QString missing_text = QStringLiteral("N/A");
@@ -70,6 +71,7 @@ void read_groups(quick_launch_list_t &list, const QString &path)
         item.Scaned_Name = value("Scaned_Name", missing_text).toString();
         list.append(item);
     }
+    return file.state();
 }
 void write_groups(const quick_launch_list_t &list, QSettings &settings)
 {
@@ -95,24 +97,50 @@ QString icon_file(int id)
     return global_func_c::shared()->icon_directory() + QString::number(id) + QStringLiteral(".png");
 }
 
-void read_item_file(quick_launch_list_t &list, const QString &file_name)
+settings_file_c::state_t read_item_file(quick_launch_list_t &list, const QString &file_name)
 {
-    const QString path = item_path(file_name);
-    if (QFile::exists(path))
-        read_groups(list, path);
+    return read_groups(list, item_path(file_name));
 }
 
-void write_item_file(const quick_launch_list_t &list, const QString &file_name)
+namespace {
+// The old file is never parsed (it may be damaged, see settings_file_c); an
+// empty list still gives an (empty) file.
+bool render_item_file(const quick_launch_list_t &list, const QString &file_name, QByteArray *contents,
+                      QString *error)
 {
-    // The old file is never parsed (it may be damaged, see settings_file_c);
-    // an empty list still leaves its (empty) file behind.
-    settings_file_c::edit(
+    const auto result = settings_file_c::render(
         item_path(file_name),
         [&list](QSettings &settings) {
             write_groups(list, settings);
             return true;
         },
-        settings_file_c::start_t::empty);
+        settings_file_c::start_t::empty, contents, error);
+    return result == settings_file_c::edit_result_t::written;
+}
+} // namespace
+
+bool write_item_file(const quick_launch_list_t &list, const QString &file_name, QString *error)
+{
+    QByteArray contents;
+    return render_item_file(list, file_name, &contents, error) &&
+           durable_file_c::write_whole(item_path(file_name), contents, error);
+}
+
+bool write_item_files(const quick_launch_list_t &games, const quick_launch_list_t &programs, QString *error)
+{
+    QByteArray games_contents;
+    QByteArray programs_contents;
+    if (!render_item_file(games, games_file_name, &games_contents, error) ||
+        !render_item_file(programs, programs_file_name, &programs_contents, error))
+        return false;
+    durable_file_c games_file(item_path(games_file_name));
+    durable_file_c programs_file(item_path(programs_file_name));
+    const bool written = games_file.write(games_contents) && programs_file.write(programs_contents) &&
+                         games_file.commit() && programs_file.commit();
+    if (!written && error != nullptr)
+        *error =
+            !games_file.error_string().isEmpty() ? games_file.error_string() : programs_file.error_string();
+    return written;
 }
 
 bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b)
@@ -131,7 +159,8 @@ bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b)
 void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_name)
 {
     quick_launch_list_t saved_list;
-    read_item_file(saved_list, file_name);
+    if (read_item_file(saved_list, file_name) == settings_file_c::state_t::unreadable)
+        return;
     // A catalogue scan can leave thousands of entries; avoid a quadratic search.
     std::set<std::tuple<qint32, qint32, qint32>> saved;
     for (const quick_launch_item_t &item : qAsConst(saved_list))

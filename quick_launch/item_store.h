@@ -1,9 +1,11 @@
 // The two item files that keep the quick-launch lists between runs, and the
 // icon files that go with their entries. Both live in the icon directory.
-// Failures to create, write or delete files are neither detected nor reported.
+// A file is replaced whole or not at all; a file that exists but cannot be read
+// is never taken for a missing one.
 #ifndef VORLA_ITEM_STORE_H
 #define VORLA_ITEM_STORE_H
 
+#include "common/settings_file_c.h"
 #include "quick_launch/quick_launch_item_t.h"
 
 #include <QString>
@@ -20,12 +22,19 @@ QString icon_file(int id);
 // Appends the entries of the named item file to list. A missing file adds
 // nothing; a group whose "ID" or "Order" is not a base-10 integer is skipped;
 // missing keys take their defaults. Entries come in the order in which the
-// settings store lists the groups, which is sorted as text.
-void read_item_file(quick_launch_list_t &list, const QString &file_name);
+// settings store lists the groups, which is sorted as text. Tells whether the
+// file was read, is missing or could not be read (then nothing is added).
+settings_file_c::state_t read_item_file(quick_launch_list_t &list, const QString &file_name);
 
 // Replaces the named item file by the list's entries, creating the icon
 // directory when needed. The file exists afterwards even for an empty list.
-void write_item_file(const quick_launch_list_t &list, const QString &file_name);
+// False, with *error set, when the old file was left as it was.
+bool write_item_file(const quick_launch_list_t &list, const QString &file_name, QString *error = nullptr);
+
+// Both item files or neither: both new contents are on the disk before either
+// replaces its old file.
+bool write_item_files(const quick_launch_list_t &games, const quick_launch_list_t &programs,
+                      QString *error = nullptr);
 
 // True when both lists have the same length and, position by position, the
 // same Game_Name, Game_Path, ID and Order. The scanner's bookkeeping
@@ -34,7 +43,7 @@ bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b);
 
 // Deletes the icons of the entries of list that the named item file does not
 // hold (matched by ID, Game_Type and Platform_ID). Without the file every
-// entry counts as unsaved.
+// entry counts as unsaved; a file that cannot be read deletes nothing.
 void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_name);
 
 // A new entry ID for which taken() is false. Draws are seeded from the clock's

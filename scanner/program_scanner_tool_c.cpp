@@ -1,6 +1,7 @@
 #include "scanner/program_scanner_tool_c.h"
 
 #include "common/clog.h"
+#include "common/durable_file_c.h"
 #include "common/global_func_c.h"
 #include "common/platform.h"
 #include "common/settings_file_c.h"
@@ -9,6 +10,7 @@
 #include "scanner/steam_app_info.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -299,7 +301,8 @@ void program_scanner_tool_c::prune_and_make_icons(quick_launch_list_t *list)
     *list = kept;
 }
 
-void program_scanner_tool_c::save_file_icon(const QString &source, const QString &png_path)
+program_scanner_tool_c::icon_saved_t program_scanner_tool_c::save_file_icon(const QString &source,
+                                                                            const QString &png_path)
 {
     const QString path = platform::local_path(source);
     QImage picture = platform::largest_picture(path);
@@ -313,8 +316,17 @@ void program_scanner_tool_c::save_file_icon(const QString &source, const QString
                 chosen = size;
         picture = icon.pixmap(chosen).toImage();
     }
-    if (!picture.isNull())
-        picture.save(png_path);
+    if (picture.isNull())
+        return icon_saved_t::no_picture;
+    QByteArray png;
+    QBuffer buffer(&png);
+    QString error;
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG") ||
+        !durable_file_c::write_whole(png_path, png, &error)) {
+        write_log(QStringLiteral("Vorla Connect : Icon %1 not saved: %2").arg(png_path, error), true);
+        return icon_saved_t::failed;
+    }
+    return icon_saved_t::written;
 }
 
 void program_scanner_tool_c::customEvent(QEvent *event)

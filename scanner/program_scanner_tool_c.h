@@ -52,9 +52,16 @@ public:
     // Drops the non-Steam entries whose path is gone and makes the missing
     // icons of the others. Order values stay as they are.
     void prune_and_make_icons(quick_launch_list_t *list);
-    // Saves the largest size of the file's icon as a PNG; failures are silent.
-    // Off the GUI thread only picture files (".ico", ".png") can be converted.
-    static void save_file_icon(const QString &source, const QString &png_path);
+    enum class icon_saved_t
+    {
+        written,
+        no_picture, // the file has no icon to take; png_path is untouched
+        failed,     // the PNG could not be written whole; png_path is untouched
+    };
+    // Saves the largest size of the file's icon as a PNG, replacing png_path
+    // whole or not at all; a failed write is logged. Off the GUI thread only
+    // picture files (".ico", ".png") can be converted.
+    static icon_saved_t save_file_icon(const QString &source, const QString &png_path);
 
 protected:
     // The worker's end of a lookup: 1000 finished, 1001 cancelled.

@@ -6,11 +6,13 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
 #include <memory>
 
 namespace {
@@ -171,7 +173,26 @@ private slots:
         host.unload_module();
     }
 
+    // Two stand-in hosts on one data home: each change is a read, change and
+    // replace of the whole file, so without a lock one keeper's change is lost.
+    void concurrent_keepers()
+    {
+        QVERIFY(QFile::remove(path));
+        std::array<QProcess, 2> keepers;
+        for (QProcess &keeper : keepers)
+            keeper.start(QCoreApplication::applicationFilePath(),
+                         {QStringLiteral("--add-requests"), path, QString::number(requests_per_keeper)});
+        for (QProcess &keeper : keepers) {
+            QVERIFY(keeper.waitForFinished(120000));
+            QCOMPARE(keeper.exitCode(), 0);
+        }
+        QCOMPARE(client_store_keeper_c(path).client_ids().size(), 2 * requests_per_keeper);
+        QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
+    }
+
 private:
+    static constexpr int requests_per_keeper = 40;
+
     QStringList directory_entries() const
     {
         return QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -181,5 +202,21 @@ private:
     QString path;
 };
 
-QTEST_MAIN(tst_client_store_keeper_c)
+int main(int argc, char *argv[])
+{
+    // One keeper of concurrent_keepers(): adds pairing requests and ends.
+    if (argc == 4 && qstrcmp(argv[1], "--add-requests") == 0) {
+        QCoreApplication app(argc, argv);
+        client_store_keeper_c keeper(QString::fromLocal8Bit(argv[2]));
+        for (int i = 0, count = QByteArray(argv[3]).toInt(); i < count; ++i)
+            if (keeper.add_pairing_request(QStringLiteral("phone %1").arg(i), QStringLiteral("M")).isEmpty())
+                return 1;
+        return 0;
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    tst_client_store_keeper_c test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_client_store_keeper_c.moc"
