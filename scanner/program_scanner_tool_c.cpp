@@ -355,7 +355,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
     QDir().mkpath(directory);
     const QString answer_file = directory + answer_file_name;
     const QString request = "https://" + service_host + "/info?apps=%1&prettyprint=1";
-    const auto set_job = [](const QString &url, const QString &dest) {
+    // False, with *error set, when the downloader would find an older job.
+    const auto set_job = [](const QString &url, const QString &dest, QString *error) {
         const auto write = [&](QSettings &job) {
             job.setValue(dest_file_key, dest);
             job.setValue(url_key, url);
@@ -367,10 +368,15 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
         // Registry values are written one by one; nothing else is read.
         QSettings job(organisation, application);
         write(job);
+        job.sync();
+        *error = QStringLiteral("registry not written");
+        return job.status() == QSettings::NoError;
 #else
         // A settings file is parsed whole before it changes, and anyone may
         // have written to the downloader's.
-        settings_file_c::edit(QSettings(organisation, application).fileName(), write);
+        return settings_file_c::edit(QSettings(organisation, application).fileName(), write,
+                                     settings_file_c::start_t::with_values,
+                                     error) == settings_file_c::edit_result_t::written;
 #endif
     };
 
@@ -381,7 +387,11 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
             continue;
         // Otherwise a failed download would hand over the previous application's answer.
         QFile::remove(answer_file);
-        set_job(request.arg(app_id), answer_file);
+        QString error;
+        if (!set_job(request.arg(app_id), answer_file, &error)) {
+            write_log(QStringLiteral("scan game file: download job not written, %1").arg(error), true);
+            break;
+        }
         run_downloader(*lookup);
         lookup->report_progress(i + 1);
         if (QFileInfo::exists(answer_file))
@@ -393,7 +403,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
             break;
     }
     QFile::remove(answer_file);
-    set_job(QString(), QString());
+    QString error;
+    set_job(QString(), QString(), &error);
 
     for (const steam_app_record &record : qAsConst(records)) {
         quick_launch_item_t item;

@@ -55,7 +55,10 @@ int timeout_ms()
 int save(const QString &path, const QByteArray &body)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+    // commit() also renames after a failed flush, so the flush is checked first;
+    // an uncommitted QSaveFile leaves the old file alone.
+    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.flush() ||
+        !file.commit())
         return fail(exit_write, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     return exit_ok;
 }
