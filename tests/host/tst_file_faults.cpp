@@ -4,6 +4,7 @@
 #include "common/durable_file_c.h"
 #include "common/global_func_c.h"
 #include "host/client_store_keeper_c.h"
+#include "host/control_centre_c.h"
 #include "module/vorla_connect_kernel_c.h"
 #include "pages/quick_launch_settings_c.h"
 #include "quick_launch/item_store.h"
@@ -133,6 +134,10 @@ private slots:
         journal.clear();
         const QtMessageHandler previous = qInstallMessageHandler(keep_echo);
         QSignalSpy keeper_log(&keeper, &client_store_keeper_c::logged);
+        // The stand-in host shows what the module echoes about a failed save.
+        auto host = std::make_unique<control_centre_c>();
+        host->watch_module_messages();
+        QSignalSpy host_log(host.get(), &control_centre_c::note_logged);
         if (writer == QLatin1String("lists")) {
             kernel.get_quick_launch_page()->get_games()->append(entry(4, 2));
             QCOMPARE(kernel.save_quick_launch_lists(), 0);
@@ -145,9 +150,13 @@ private slots:
             QCOMPARE(program_scanner_tool_c::save_file_icon(picture, icon),
                      program_scanner_tool_c::icon_saved_t::failed);
         }
-        qInstallMessageHandler(previous);
-        if (writer != QLatin1String("keeper"))
+        if (writer != QLatin1String("keeper")) {
             QCOMPARE(echoed.filter(QStringLiteral("not saved")).size(), 1);
+            QTRY_COMPARE(host_log.size(), 1);
+            QVERIFY(host_log.first().first().toString().contains(QLatin1String("not saved")));
+        }
+        host.reset();
+        qInstallMessageHandler(previous);
 
         for (int i = 0; i < files.size(); ++i)
             QCOMPARE(read_bytes(files.at(i)), before.at(i));
