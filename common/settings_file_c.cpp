@@ -137,10 +137,11 @@ char simple_escape(char c)
     return '\0';
 }
 
-void chop_blanks(QString &text)
+// Trailing blanks go, back to `keep` at most.
+void chop_blanks(QString &text, int keep)
 {
     int n = text.size();
-    while (n > 0 && (text.at(n - 1) == QLatin1Char(' ') || text.at(n - 1) == QLatin1Char('\t')))
+    while (n > keep && (text.at(n - 1) == QLatin1Char(' ') || text.at(n - 1) == QLatin1Char('\t')))
         --n;
     text.truncate(n);
 }
@@ -148,7 +149,9 @@ void chop_blanks(QString &text)
 // A value in [i, to): quotes keep blanks and commas, C-style backslash
 // escapes (octal and \x codes of any length, keeping the low 16 bits), a
 // backslash before a line break joins the lines, and any other escaped
-// character is dropped. Unquoted commas make a list. Without `codec` bytes
+// character is dropped. Unquoted commas make a list; blanks around an
+// element go unless quoted, though never those before the end of an escape
+// (that is how the store trims). Without `codec` bytes
 // are Latin-1; the codec decodes each run between quotes, backslashes and
 // commas on its own, as the store does.
 QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *codec)
@@ -158,6 +161,7 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
     bool is_list = false;
     bool in_quotes = false;
     bool was_quoted = false; // keeps the current element's trailing blanks
+    int keep = 0;            // nor are blanks up to the last escape trimmed
     const auto skip_blanks = [&] {
         while (i < to && is_blank(text.at(i)))
             ++i;
@@ -173,9 +177,9 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
     skip_blanks();
     while (i < to) {
         const char c = text.at(i);
-        if (c == '\\') {
-            if (++i == to)
-                break;
+        if (c == '\\' && ++i == to) {
+            keep = current.size();
+        } else if (c == '\\') {
             const char escaped = text.at(i++);
             if (const char plain = simple_escape(escaped)) {
                 current += QLatin1Char(plain);
@@ -188,6 +192,7 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
                 if (i < to && is_break(text.at(i)) && text.at(i) != escaped)
                     ++i;
             }
+            keep = current.size();
         } else if (c == '"') {
             ++i;
             was_quoted = true;
@@ -196,11 +201,12 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
                 skip_blanks();
         } else if (c == ',' && !in_quotes) {
             if (!was_quoted)
-                chop_blanks(current);
+                chop_blanks(current, keep);
             list.append(current);
             current.clear();
             is_list = true;
             was_quoted = false;
+            keep = 0;
             ++i;
             skip_blanks();
         } else {
@@ -215,7 +221,7 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
         }
     }
     if (!was_quoted)
-        chop_blanks(current);
+        chop_blanks(current, keep);
     if (!is_list)
         return current;
     list.append(current);
@@ -298,13 +304,14 @@ void settings_file_c::parse(const QByteArray &text)
         const auto *close = static_cast<const char *>(std::memchr(name_start, ']', size_t(line_rest)));
         if (close == nullptr)
             parses = false;
-        // Names are compared as C strings, up to a NUL byte, as the store does.
         const QByteArray name =
             QByteArray(name_start, close != nullptr ? int(close - name_start) : line_rest).trimmed();
         section.clear();
-        if (qstricmp(name.constData(), "general") != 0) {
-            if (qstricmp(name.constData(), "%general") == 0)
-                section = QLatin1String(name.constData() + 1);
+        // "[General]" holds the keys outside any group, and "[%General]" the
+        // group named "General".
+        if (name.compare("general", Qt::CaseInsensitive) != 0) {
+            if (name.compare("%general", Qt::CaseInsensitive) == 0)
+                section = QString::fromLatin1(name.mid(1));
             else
                 append_key(name, 0, name.size(), section);
             section += QLatin1Char('/');
