@@ -130,6 +130,9 @@ private slots:
         QTest::newRow("value escapes")
             << QByteArray("a=\"x\\\"y\" \\x41\\101\\q\\t|\nb=  \" p \" \nc=\\x\nd=\\1234\ne=a\\\n  b\n")
             << "a=x\"yAA\t| b= p  c= d=\u029c e=a  b | " << true;
+        QTest::newRow("blanks before escapes")
+            << QByteArray("a=v \\x\nb=v \\q ,w\nc=v \\x20\nd=v \\x41  \ne=v \\\n  \n")
+            << "a=v  b=[v |w] c=v   d=v A e=v  | " << true;
         QTest::newRow("lists") << QByteArray("l=a, b ,\"c,d\"\nm=\"\",\nn= x , \"y\" z\n")
                                << "l=[a|b|c,d] m=[|] n=[x|yz] | " << true;
         QTest::newRow("CR LF") << QByteArray("[s]\r\nk=a\\\r\nb\r\nj=\"1\r\n2\"\r\n")
@@ -140,6 +143,10 @@ private slots:
                                     << "s/K=4 s/k=3 t/k=2 | {s,t}" << true;
         QTest::newRow("section order wins")
             << QByteArray("[a]\nb=2\n[General]\na\\b=1\nc\\d=3\n[c]\nd=4\n") << "a/b=2 c/d=4 | {a,c}" << true;
+        QTest::newRow("NUL in a section name")
+            << QByteArray("[%General\0]\na=1\n[general\0]\nb=2\n[%General]\nc=3\n", 46)
+            << QStringLiteral("%General\0/a=1 General/c=3 general\0/b=2 | {%General\0,General,general\0}")
+            << true;
         QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[s]\nk=\xC3\xA9,\"\xC3\xA9\"\n")
                                          << "s/k=[\u00e9|\u00e9] | {s}" << false;
         QTest::newRow("Latin-1") << QByteArray("[s]\nk=\xC3\xA9\n") << "s/k=\u00c3\u00a9 | {s}" << true;
