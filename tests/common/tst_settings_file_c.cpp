@@ -141,6 +141,8 @@ private slots:
                                   << "s/k=v s/q=a;b | {s}" << true;
         QTest::newRow("duplicates") << QByteArray("[s]\nk=1\n[t]\nk=2\n[s]\nk=3\nK=4\n")
                                     << "s/K=4 s/k=3 t/k=2 | {s,t}" << true;
+        QTest::newRow("group order") << QByteArray("[a]\nz=1\n[a-b]\nc=2\n[A]\nb=3\n")
+                                     << "A/b=3 a-b/c=2 a/z=1 | {A,a,a-b}" << true;
         QTest::newRow("section order wins")
             << QByteArray("[a]\nb=2\n[General]\na\\b=1\nc\\d=3\n[c]\nd=4\n") << "a/b=2 c/d=4 | {a,c}" << true;
         QTest::newRow("NUL in a section name")
