@@ -112,6 +112,7 @@ void append_key(const QByteArray &text, int from, int to, QString &key)
     }
 }
 
+// The characters that end a run of plain text in a value.
 bool is_special(char c)
 {
     return c == '\\' || c == '"' || c == ',';
@@ -128,6 +129,7 @@ int hex_digit(char c)
     return -1;
 }
 
+// The character a one-letter escape stands for; NUL for none.
 char simple_escape(char c)
 {
     static const char pairs[] = "a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\";
@@ -228,6 +230,50 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
     return list;
 }
 
+// The text cut into sections at lines starting with '[' (after a UTF-8 byte
+// order mark), each named by its group with a '/' at the end ("" for the
+// keys outside any group). The first section starts at the very start of
+// the text, mark included; a section that comes back continues the first
+// one, after a line break. `parses` turns false for a name without ']'.
+QMap<QString, QByteArray> sections_of(const QByteArray &text, bool &parses)
+{
+    QMap<QString, QByteArray> sections;
+    QString section;
+    int section_start = 0;
+    const auto close_section = [&](int end) {
+        QByteArray &lines = sections[section];
+        if (!lines.isEmpty())
+            lines += '\n';
+        lines.append(text.constData() + section_start, end - section_start);
+    };
+    int pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (line_t line = next_line(text, pos); line.end > line.start; line = next_line(text, pos)) {
+        if (text.at(line.start) != '[')
+            continue;
+        close_section(line.start);
+        const char *name_start = text.constData() + line.start + 1;
+        const int line_rest = line.end - line.start - 1;
+        const auto *close = static_cast<const char *>(std::memchr(name_start, ']', size_t(line_rest)));
+        if (close == nullptr)
+            parses = false;
+        const QByteArray name =
+            QByteArray(name_start, close != nullptr ? int(close - name_start) : line_rest).trimmed();
+        section.clear();
+        // "[General]" holds the keys outside any group, and "[%General]" the
+        // group named "General".
+        if (name.compare("general", Qt::CaseInsensitive) != 0) {
+            if (name.compare("%general", Qt::CaseInsensitive) == 0)
+                section = QString::fromLatin1(name.mid(1));
+            else
+                append_key(name, 0, name.size(), section);
+            section += QLatin1Char('/');
+        }
+        section_start = pos;
+    }
+    close_section(text.size());
+    return sections;
+}
+
 // The store's own text forms; any other value starting with '@' stays text.
 QVariant text_form(const QString &text)
 {
@@ -275,51 +321,11 @@ settings_file_c::settings_file_c(const QString &path)
 
 void settings_file_c::parse(const QByteArray &text)
 {
-    // First the text is cut into sections at lines starting with '[' (after
-    // a UTF-8 byte order mark, which also makes the values UTF-8); the first
-    // section starts at the very start of the text, mark included. A section
-    // that comes back continues the first one, after a line break.
-    QTextCodec *codec = nullptr;
-    int pos = 0;
-    if (text.startsWith("\xEF\xBB\xBF")) {
-        codec = QTextCodec::codecForName("UTF-8");
-        pos = 3;
-    }
+    // A UTF-8 byte order mark makes the values UTF-8; without one, bytes
+    // are Latin-1.
+    QTextCodec *codec = text.startsWith("\xEF\xBB\xBF") ? QTextCodec::codecForName("UTF-8") : nullptr;
     bool parses = true;
-    QMap<QString, QByteArray> sections;
-    QString section;
-    int section_start = 0;
-    const auto close_section = [&](int end) {
-        QByteArray &lines = sections[section];
-        if (!lines.isEmpty())
-            lines += '\n';
-        lines.append(text.constData() + section_start, end - section_start);
-    };
-    for (line_t line = next_line(text, pos); line.end > line.start; line = next_line(text, pos)) {
-        if (text.at(line.start) != '[')
-            continue;
-        close_section(line.start);
-        const char *name_start = text.constData() + line.start + 1;
-        const int line_rest = line.end - line.start - 1;
-        const auto *close = static_cast<const char *>(std::memchr(name_start, ']', size_t(line_rest)));
-        if (close == nullptr)
-            parses = false;
-        const QByteArray name =
-            QByteArray(name_start, close != nullptr ? int(close - name_start) : line_rest).trimmed();
-        section.clear();
-        // "[General]" holds the keys outside any group, and "[%General]" the
-        // group named "General".
-        if (name.compare("general", Qt::CaseInsensitive) != 0) {
-            if (name.compare("%general", Qt::CaseInsensitive) == 0)
-                section = QString::fromLatin1(name.mid(1));
-            else
-                append_key(name, 0, name.size(), section);
-            section += QLatin1Char('/');
-        }
-        section_start = pos;
-    }
-    close_section(text.size());
-
+    const QMap<QString, QByteArray> sections = sections_of(text, parses);
     // Sections in the order of their names: a key that two sections spell
     // (through '\' in a key name) takes the later section's value, and within
     // a section the last line's.
