@@ -98,6 +98,11 @@ private slots:
         QTest::newRow("invalid") << QByteArray("[a]\nName=@Invalid()\n") << "a/Name" << QVariant();
         QTest::newRow("list with NUL") << QByteArray("[a]\nName=@@x, @String(a\\0b)\n") << "a/Name"
                                        << QVariant(QStringList{"@x", QString::fromLatin1("a\0b", 3)});
+        // The store parses sections as lookups need them and misses these
+        // before anything has listed the keys.
+        QTest::newRow("group spelt in a key") << QByteArray("a\\Name=x\n") << "a/Name" << QVariant("x");
+        QTest::newRow("next to a subgroup")
+            << QByteArray("[a]\nz=x\n[a\\b]\nc=1\n") << "a/z" << QVariant("x");
         QTest::newRow("missing") << QByteArray("[a]\nName=x\n") << "a/Other" << QVariant("fallback");
     }
     void value()
