@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 #include <unistd.h>
 
 namespace {
