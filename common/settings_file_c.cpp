@@ -7,7 +7,11 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryFile>
+#include <QTextCodec>
 #include <QVector>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 bool is_blank(char c)
@@ -26,12 +30,14 @@ struct line_t
     int equals = -1; // the first '=' outside quotes
 };
 
-// The next logical line from `pos` up to `end`, split as the store splits
-// them: quotes keep a line open across breaks, a backslash hides the next
-// character (a CR LF pair as one), and a ';' outside quotes ends the line, or
-// makes a comment of it when it comes first. An empty result ends the text.
-line_t next_line(const QByteArray &text, int &pos, int end)
+// The next logical line from `pos`, split as the store splits them: quotes
+// keep a line open across breaks, a backslash hides the next character (a
+// CR LF pair as one), and a ';' outside quotes ends the line, or makes a
+// comment of it when it comes first (blanks after a comment go with it). An
+// empty result ends the text.
+line_t next_line(const QByteArray &text, int &pos)
 {
+    const int end = text.size();
     line_t line;
     line.start = pos;
     while (line.start < end && (is_blank(text.at(line.start)) || is_break(text.at(line.start))))
@@ -62,6 +68,8 @@ line_t next_line(const QByteArray &text, int &pos, int end)
             if (i == line.start + 1) {
                 while (i < end && !is_break(text.at(i)))
                     ++i;
+                while (i < end && (is_blank(text.at(i)) || is_break(text.at(i))))
+                    ++i;
                 line.start = i;
             } else if (!quoted) {
                 --i;
@@ -74,35 +82,229 @@ line_t next_line(const QByteArray &text, int &pos, int end)
     return line;
 }
 
-// Where the store starts reading the value in [from, to) and each element
-// after an unquoted comma: past the blanks. Inside a value, quotes and
-// backslashes count afresh from its start.
-void value_starts(const QByteArray &text, int from, int to, QVector<int> &starts)
+// Key and section names: '\' is the group separator, "%XX" and "%UXXXX" are
+// characters by their hex code, and a '%' without a code stays as it is.
+// Bytes stand for themselves (Latin-1).
+void append_key(const QByteArray &text, int from, int to, QString &key)
 {
-    const auto past_blanks = [&](int i) {
+    key.reserve(key.size() + (to - from));
+    for (int i = from; i < to;) {
+        const char c = text.at(i);
+        if (c == '\\') {
+            key += QLatin1Char('/');
+            ++i;
+            continue;
+        }
+        if (c == '%' && i + 1 < to) {
+            const bool wide = text.at(i + 1) == 'U';
+            const int digits = wide ? i + 2 : i + 1;
+            const int count = wide ? 4 : 2;
+            bool ok = false;
+            // toInt() as the store uses it, with its tolerance for signs,
+            // blanks and "0x".
+            const int code = digits + count <= to ? text.mid(digits, count).toInt(&ok, 16) : 0;
+            if (ok) {
+                key += QChar(code);
+                i = digits + count;
+                continue;
+            }
+        }
+        key += QLatin1Char(c);
+        ++i;
+    }
+}
+
+// The characters that end a run of plain text in a value.
+bool is_special(char c)
+{
+    return c == '\\' || c == '"' || c == ',';
+}
+
+int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The character a one-letter escape stands for; NUL for none.
+char simple_escape(char c)
+{
+    static const char pairs[] = "a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\";
+    for (const char *p = pairs; *p != '\0'; p += 2)
+        if (*p == c)
+            return p[1];
+    return '\0';
+}
+
+// Trailing blanks go, back to `keep` at most.
+void chop_blanks(QString &text, int keep)
+{
+    int n = text.size();
+    while (n > keep && (text.at(n - 1) == QLatin1Char(' ') || text.at(n - 1) == QLatin1Char('\t')))
+        --n;
+    text.truncate(n);
+}
+
+// A value in [i, to): quotes keep blanks and commas, C-style backslash
+// escapes (octal and \x codes of any length, keeping the low 16 bits), a
+// backslash before a line break joins the lines, and any other escaped
+// character is dropped. Unquoted commas make a list; blanks around an
+// element go unless quoted, though never those before the end of an escape
+// (that is how the store trims). Without `codec` bytes
+// are Latin-1; the codec decodes each run between quotes, backslashes and
+// commas on its own, as the store does.
+QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *codec)
+{
+    QString current;
+    QStringList list;
+    bool is_list = false;
+    bool in_quotes = false;
+    bool was_quoted = false; // keeps the current element's trailing blanks
+    int keep = 0;            // nor are blanks up to the last escape trimmed
+    const auto skip_blanks = [&] {
         while (i < to && is_blank(text.at(i)))
             ++i;
-        return i;
     };
-    int i = past_blanks(from);
-    starts.append(i);
-    bool quoted = false;
-    while (i < to) {
-        const char c = text.at(i++);
-        if (c == '\\') {
+    const auto append_code = [&](int base, uint code) {
+        int digit;
+        while (i < to && (digit = hex_digit(text.at(i))) >= 0 && digit < base) {
+            code = code * uint(base) + uint(digit);
             ++i;
+        }
+        current += QChar(ushort(code));
+    };
+    skip_blanks();
+    while (i < to) {
+        const char c = text.at(i);
+        if (c == '\\' && ++i == to) {
+            keep = current.size();
+        } else if (c == '\\') {
+            const char escaped = text.at(i++);
+            if (const char plain = simple_escape(escaped)) {
+                current += QLatin1Char(plain);
+            } else if (escaped == 'x') {
+                if (i < to && hex_digit(text.at(i)) >= 0)
+                    append_code(16, 0);
+            } else if (escaped >= '0' && escaped <= '7') {
+                append_code(8, uint(escaped - '0'));
+            } else if (is_break(escaped)) {
+                if (i < to && is_break(text.at(i)) && text.at(i) != escaped)
+                    ++i;
+            }
+            keep = current.size();
         } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            i = past_blanks(i);
-            starts.append(i);
+            ++i;
+            was_quoted = true;
+            in_quotes = !in_quotes;
+            if (!in_quotes)
+                skip_blanks();
+        } else if (c == ',' && !in_quotes) {
+            if (!was_quoted)
+                chop_blanks(current, keep);
+            list.append(current);
+            current.clear();
+            is_list = true;
+            was_quoted = false;
+            keep = 0;
+            ++i;
+            skip_blanks();
+        } else {
+            int run_end = i + 1;
+            while (run_end < to && !is_special(text.at(run_end)))
+                ++run_end;
+            if (codec != nullptr)
+                current += codec->toUnicode(text.constData() + i, run_end - i);
+            else
+                current += QLatin1String(text.constData() + i, run_end - i);
+            i = run_end;
         }
     }
+    if (!was_quoted)
+        chop_blanks(current, keep);
+    if (!is_list)
+        return current;
+    list.append(current);
+    return list;
+}
+
+// The text cut into sections at lines starting with '[' (after a UTF-8 byte
+// order mark), each named by its group with a '/' at the end ("" for the
+// keys outside any group). The first section starts at the very start of
+// the text, mark included; a section that comes back continues the first
+// one, after a line break. `parses` turns false for a name without ']'.
+QMap<QString, QByteArray> sections_of(const QByteArray &text, bool &parses)
+{
+    QMap<QString, QByteArray> sections;
+    QString section;
+    int section_start = 0;
+    const auto close_section = [&](int end) {
+        QByteArray &lines = sections[section];
+        if (!lines.isEmpty())
+            lines += '\n';
+        lines.append(text.constData() + section_start, end - section_start);
+    };
+    int pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (line_t line = next_line(text, pos); line.end > line.start; line = next_line(text, pos)) {
+        if (text.at(line.start) != '[')
+            continue;
+        close_section(line.start);
+        const char *name_start = text.constData() + line.start + 1;
+        const int line_rest = line.end - line.start - 1;
+        const auto *close = static_cast<const char *>(std::memchr(name_start, ']', size_t(line_rest)));
+        if (close == nullptr)
+            parses = false;
+        const QByteArray name =
+            QByteArray(name_start, close != nullptr ? int(close - name_start) : line_rest).trimmed();
+        section.clear();
+        // "[General]" holds the keys outside any group, and "[%General]" the
+        // group named "General".
+        if (name.compare("general", Qt::CaseInsensitive) != 0) {
+            if (name.compare("%general", Qt::CaseInsensitive) == 0)
+                section = QString::fromLatin1(name.mid(1));
+            else
+                append_key(name, 0, name.size(), section);
+            section += QLatin1Char('/');
+        }
+        section_start = pos;
+    }
+    close_section(text.size());
+    return sections;
+}
+
+// The store's own text forms; any other value starting with '@' stays text.
+QVariant text_form(const QString &text)
+{
+    if (!text.startsWith(QLatin1Char('@')))
+        return text;
+    if (text.startsWith(QLatin1String("@@")))
+        return text.mid(1);
+    if (text.endsWith(QLatin1Char(')'))) {
+        if (text.startsWith(QLatin1String("@String(")))
+            return text.mid(8, text.size() - 9);
+        if (text.startsWith(QLatin1String("@ByteArray(")))
+            return text.midRef(11, text.size() - 12).toLatin1();
+        if (text == QLatin1String("@Invalid()"))
+            return QVariant();
+    }
+    return text;
+}
+
+// "/a//b/" as "a/b", as the store reads keys and groups it is asked for.
+QString normalised(const QString &key)
+{
+    if (!key.startsWith(QLatin1Char('/')) && !key.endsWith(QLatin1Char('/')) &&
+        !key.contains(QLatin1String("//")))
+        return key;
+    return key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
 }
 } // namespace
 
 settings_file_c::settings_file_c(const QString &path)
-    : copy(QDir::tempPath() + QStringLiteral("/vorla_settings_XXXXXX.ini"))
 {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
@@ -115,53 +317,98 @@ settings_file_c::settings_file_c(const QString &path)
     const QByteArray raw = file.readAll();
     if (file.error() != QFileDevice::NoError || raw.size() != file.size())
         return;
-    const QByteArray text = plain_text(raw);
-    // A copy that cannot be written whole reads as empty, never as the
-    // unmarked text.
-    if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
-        return;
     m_state = state_t::read;
-    copy.close();
-    store = std::make_unique<QSettings>(copy.fileName(), QSettings::IniFormat);
+    parse(raw);
 }
 
-settings_file_c::~settings_file_c() = default;
-
-QStringList settings_file_c::children(const QString &group, QStringList (QSettings::*list)() const) const
+void settings_file_c::parse(const QByteArray &text)
 {
-    if (store == nullptr)
-        return QStringList();
-    store->beginGroup(group);
-    const QStringList names = (store.get()->*list)();
-    store->endGroup();
+    // A UTF-8 byte order mark makes the values UTF-8; without one, bytes
+    // are Latin-1.
+    QTextCodec *codec = text.startsWith("\xEF\xBB\xBF") ? QTextCodec::codecForName("UTF-8") : nullptr;
+    bool parses = true;
+    const QMap<QString, QByteArray> sections = sections_of(text, parses);
+    // Sections in the order of their names: a key that two sections spell
+    // (through '\' in a key name) takes the later section's value, and within
+    // a section the last line's.
+    for (auto it = sections.cbegin(); it != sections.cend(); ++it) {
+        const QByteArray &lines = it.value();
+        int at = 0;
+        for (line_t line = next_line(lines, at); line.end > line.start; line = next_line(lines, at)) {
+            if (line.equals < 0) {
+                if (lines.at(line.start) != ';')
+                    parses = false;
+                continue;
+            }
+            int key_end = line.equals;
+            while (key_end > line.start && is_blank(lines.at(key_end - 1)))
+                --key_end;
+            QString key = it.key();
+            append_key(lines, line.start, key_end, key);
+            m_values.insert(key, read_value(lines, line.equals + 1, line.end, codec));
+        }
+    }
+    m_parses = parses;
+}
+
+QStringList settings_file_c::children(const QString &group, child_t kind) const
+{
+    QString prefix = normalised(group);
+    if (!prefix.isEmpty())
+        prefix += QLatin1Char('/');
+    QStringList names;
+    for (auto it = m_values.lowerBound(prefix); it != m_values.cend() && it.key().startsWith(prefix); ++it) {
+        const QStringRef rest = it.key().midRef(prefix.size());
+        const int slash = rest.indexOf(QLatin1Char('/'));
+        if (kind == child_t::all || (kind == child_t::keys && slash < 0))
+            names.append(rest.toString());
+        else if (kind == child_t::groups && slash >= 0)
+            names.append(rest.left(slash).toString());
+    }
+    // Keys come sorted from the map; group names need not.
+    if (kind == child_t::groups) {
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+    }
     return names;
 }
 
 QStringList settings_file_c::child_groups(const QString &group) const
 {
-    return children(group, &QSettings::childGroups);
+    return children(group, child_t::groups);
 }
 
 QStringList settings_file_c::child_keys(const QString &group) const
 {
-    return children(group, &QSettings::childKeys);
+    return children(group, child_t::keys);
 }
 
 QStringList settings_file_c::all_keys() const
 {
-    return store != nullptr ? store->allKeys() : QStringList();
+    return children(QString(), child_t::all);
 }
 
 bool settings_file_c::parses() const
 {
-    // Sections are parsed when first used; list them before asking.
-    return store != nullptr && (store->childGroups(), store->status() == QSettings::NoError);
+    return m_state == state_t::read && m_parses;
+}
+
+QVariant settings_file_c::text(const QString &key) const
+{
+    return m_values.value(key);
 }
 
 QVariant settings_file_c::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant read = store != nullptr ? store->value(key) : QVariant();
-    return read.isValid() ? unmarked(read) : fallback;
+    const QVariant read = key.isEmpty() ? QVariant() : m_values.value(normalised(key));
+    if (!read.isValid())
+        return fallback;
+    if (read.type() != QVariant::StringList)
+        return text_form(read.toString());
+    QStringList list = read.toStringList();
+    for (QString &element : list)
+        element = text_form(element).toString();
+    return list;
 }
 
 namespace {
@@ -238,72 +485,4 @@ settings_file_c::edit_result_t settings_file_c::edit(const QString &path,
     if (!durable_file_c::write_whole(path, contents, error))
         return edit_result_t::failed;
     return edit_result_t::written;
-}
-
-QByteArray settings_file_c::plain_text(const QByteArray &text)
-{
-    // The store first cuts the text into sections at lines starting with '['
-    // (after a UTF-8 byte order mark), then reads each section's lines on
-    // their own, the first section from the very start of the text.
-    QVector<QPair<int, int>> sections;
-    int section_start = 0;
-    int pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    for (line_t line = next_line(text, pos, text.size()); line.end > line.start;
-         line = next_line(text, pos, text.size())) {
-        if (text.at(line.start) == '[') {
-            sections.append({section_start, line.start});
-            section_start = pos;
-        }
-    }
-    sections.append({section_start, text.size()});
-
-    QVector<int> starts;
-    for (const auto &section : qAsConst(sections)) {
-        pos = section.first;
-        for (line_t line = next_line(text, pos, section.second); line.end > line.start;
-             line = next_line(text, pos, section.second)) {
-            if (line.equals >= 0)
-                value_starts(text, line.equals + 1, line.end, starts);
-        }
-    }
-
-    QByteArray result;
-    result.reserve(text.size() + 2 * starts.size());
-    int from = 0;
-    for (const int at : qAsConst(starts)) {
-        result.append(text.constData() + from, at - from);
-        result.append("@@", 2);
-        from = at;
-    }
-    result.append(text.constData() + from, text.size() - from);
-    return result;
-}
-
-QVariant settings_file_c::unmarked(const QVariant &read)
-{
-    // After the mark, the text forms the store writes itself; any other
-    // serialised Qt type stays the text it is.
-    const auto value_of = [](QString text) -> QVariant {
-        if (text.startsWith(QLatin1Char('@')))
-            text.remove(0, 1);
-        if (!text.startsWith(QLatin1Char('@')))
-            return text;
-        if (text.startsWith(QLatin1String("@@")))
-            return text.mid(1);
-        if (text.endsWith(QLatin1Char(')'))) {
-            if (text.startsWith(QLatin1String("@String(")))
-                return text.mid(8, text.size() - 9);
-            if (text.startsWith(QLatin1String("@ByteArray(")))
-                return text.midRef(11, text.size() - 12).toLatin1();
-            if (text == QLatin1String("@Invalid()"))
-                return QVariant();
-        }
-        return text;
-    };
-    if (read.type() != QVariant::StringList)
-        return value_of(read.toString());
-    QStringList list = read.toStringList();
-    for (QString &element : list)
-        element = value_of(element).toString();
-    return list;
 }

@@ -1,21 +1,20 @@
-// The settings store turns values that start with '@' into Qt types while it
-// parses a file ("@Variant(...)" through Qt's data-stream loaders), and some
-// of those loaders do not survive the sizes a damaged file can claim. Escapes
-// and quotes are undone before that check, so no search of the raw text can
-// find every such value. None of the files the module reads holds Qt types
-// (its keys are texts, numbers and flags): readers open a private copy in
-// which every value is marked as text, and take the mark off again here.
+// Settings files come from other programs and may be damaged. The store
+// (QSettings) turns values that start with '@' into Qt types while it parses
+// a file ("@Variant(...)" through Qt's data-stream loaders), and some of those
+// loaders do not survive the sizes a damaged file can claim. None of the files
+// the module reads holds Qt types (its keys are texts, numbers and flags), so
+// this reader parses the INI text itself, in memory, the way the store does,
+// and leaves every value text.
 #ifndef VORLA_SETTINGS_FILE_C_H
 #define VORLA_SETTINGS_FILE_C_H
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryFile>
 #include <QVariant>
 
 #include <functional>
-#include <memory>
 
 class QSettings;
 
@@ -26,14 +25,14 @@ public:
     // which, so that nothing deletes or overwrites on the strength of a file
     // it could not read.
     explicit settings_file_c(const QString &path);
-    ~settings_file_c();
     settings_file_c(const settings_file_c &) = delete;
     settings_file_c &operator=(const settings_file_c &) = delete;
 
+    // Names as the store lists them: sorted, each once.
     QStringList child_groups(const QString &group = QString()) const;
     QStringList child_keys(const QString &group = QString()) const;
     QStringList all_keys() const;
-    // False when the store found lines it could not read (or no file).
+    // False when the file has lines the store could not read (or no file).
     bool parses() const;
 
     enum class state_t
@@ -45,8 +44,14 @@ public:
     };
     state_t state() const { return m_state; }
     // The value as text (or a text list for unquoted commas); `fallback` when
-    // the key is missing.
+    // the key is missing. The text forms the store writes itself read as it
+    // reads them: "@@x" as "@x", "@String(x)" as "x", "@ByteArray(x)" as
+    // bytes, "@Invalid()" as no value; any other '@' form stays text.
     QVariant value(const QString &key, const QVariant &fallback = QVariant()) const;
+    // The value of a key exactly as all_keys() lists it (value() tidies
+    // slashes as the store does), as the file spells it: quotes and escapes
+    // undone, no '@' form read. An invalid QVariant when the key is missing.
+    QVariant text(const QString &key) const;
 
     enum class edit_result_t
     {
@@ -75,20 +80,21 @@ public:
     // Files above this size are not settings the module wrote or expects.
     static constexpr qint64 max_size = 64 * 1024 * 1024;
 
-    // The text with "@@" in front of every value and every list element, so
-    // the store reads each as text starting with '@'.
-    static QByteArray plain_text(const QByteArray &text);
-    // What the store read from a marked copy, with the mark taken off and
-    // the text forms the store writes itself ("@@", "@String(...)",
-    // "@ByteArray(...)", "@Invalid()") read as the store reads them.
-    static QVariant unmarked(const QVariant &read);
-
 private:
-    QStringList children(const QString &group, QStringList (QSettings::*list)() const) const;
+    enum class child_t
+    {
+        groups,
+        keys,
+        all,
+    };
+    QStringList children(const QString &group, child_t kind) const;
+    void parse(const QByteArray &text);
 
     state_t m_state = state_t::missing;
-    QTemporaryFile copy;
-    std::unique_ptr<QSettings> store;
+    bool m_parses = false;
+    // Full key as the file spells it (not normalised, as the store keeps it)
+    // to a QString or QStringList.
+    QMap<QString, QVariant> m_values;
 };
 
 #endif

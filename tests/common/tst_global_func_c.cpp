@@ -1,5 +1,4 @@
 #include "common/global_func_c.h"
-#include "common/settings_file_c.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -97,56 +96,6 @@ private slots:
                          reader.share_memory_key_prefix()}),
             (QStringList{root, user, user + "log/vorla_connect/", language + reader.language_file(1) + ".qm",
                          language + ".qm", "VORLA" + product}));
-    }
-
-    // Every spelling of a serialised value reaches the reader as the text it
-    // is; decoded, it would be another type or nothing at all. The store's own
-    // text forms still read as the store wrote them.
-    void settings_file_data()
-    {
-        const QByteArray bomb("\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)");
-        const char decoded[] = "@Variant(\0\0\0\t\x7f\xff\xff\xff)";
-        const QString bomb_text = QString::fromLatin1(decoded, sizeof(decoded) - 1);
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("expected");
-        QTest::newRow("plain") << QByteArray("[a]\nName=x\n") << "a/Name" << QVariant("x");
-        QTest::newRow("empty") << QByteArray("[a]\nName=\n") << "a/Name" << QVariant("");
-        QTest::newRow("serialised") << "[a]\nName=@Variant(" + bomb << "a/Name" << QVariant(bomb_text);
-        QTest::newRow("quoted") << "[a]\nName= @Var\"iant(" + bomb + "\""
-                                << "a/Name" << QVariant(bomb_text);
-        QTest::newRow("escaped") << "[a]\nName=\\x40Variant(" + bomb << "a/Name" << QVariant(bomb_text);
-        QTest::newRow("continued") << "[a]\nName=\\\n@Variant(" + bomb << "a/Name" << QVariant(bomb_text);
-        QTest::newRow("list") << "[a]\nName=b ,\t@Variant(" + bomb << "a/Name"
-                              << QVariant(QStringList{"b", bomb_text});
-        QTest::newRow("quoted list") << "[a]\nName=\"b,c\",\"@Variant(" + bomb + "\""
-                                     << "a/Name" << QVariant(QStringList{"b,c", bomb_text});
-        QTest::newRow("after a comment")
-            << ";x=1\n[a]\nName=@Variant(" + bomb << "a/Name" << QVariant(bomb_text);
-        QTest::newRow("byte order mark")
-            << "\xEF\xBB\xBF\nName=@Variant(" + bomb << "Name" << QVariant(bomb_text);
-        QTest::newRow("header left alone")
-            << QByteArray("\xEF\xBB\xBF[a=b]\nName=x\n") << "a=b/Name" << QVariant("x");
-        QTest::newRow("leading @") << QByteArray("[a]\nName=@@x\n") << "a/Name" << QVariant("@x");
-        QTest::newRow("text with NUL") << QByteArray("[a]\nName=@String(a\\0b)\n") << "a/Name"
-                                       << QVariant(QString::fromLatin1("a\0b", 3));
-        QTest::newRow("invalid") << QByteArray("[a]\nName=@Invalid()\n") << "a/Name" << QVariant();
-        QTest::newRow("list with NUL") << QByteArray("[a]\nName=@@x, @String(a\\0b)\n") << "a/Name"
-                                       << QVariant(QStringList{"@x", QString::fromLatin1("a\0b", 3)});
-        QTest::newRow("missing") << QByteArray("[a]\nName=x\n") << "a/Other" << QVariant("fallback");
-    }
-    void settings_file()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, key);
-        QFETCH(QVariant, expected);
-        QTemporaryDir dir;
-        QFile file(dir.filePath("store.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
-
-        QCOMPARE(settings_file_c(file.fileName()).value(key, "fallback"), expected);
     }
 };
 

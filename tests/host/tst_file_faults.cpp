@@ -174,6 +174,7 @@ private slots:
         QTest::newRow("a directory in its place") << QStringLiteral("directory");
         QTest::newRow("over the size limit") << QStringLiteral("oversize");
         QTest::newRow("no read permission") << QStringLiteral("mode 000");
+        QTest::newRow("temporary directory unusable") << QStringLiteral("bad temp");
     }
 
     void unreadable_file_is_not_missing()
