@@ -1,6 +1,7 @@
 #include "common/platform.h"
 
 #include "common/settings_file_c.h"
+#include "common/text_limits.h"
 
 #include <QDir>
 #include <QFile>
@@ -208,6 +209,22 @@ private:
     const char *m_end;
 };
 
+// Whoever can write the key or the client's files decides these texts: the
+// path is cut, and only ids that are application numbers stay, because each
+// goes into a request and is read back as a number.
+platform::steam_registry_t checked(platform::steam_registry_t steam)
+{
+    steam.steam_path = text_limits::capped_path(steam.steam_path);
+    QStringList ids;
+    for (const QString &id : qAsConst(steam.app_ids)) {
+        bool number = false;
+        if (text_limits::is_decimal_digits(id, 10) && (id.toInt(&number), number))
+            ids.append(id);
+    }
+    steam.app_ids = ids;
+    return steam;
+}
+
 #ifndef Q_OS_WIN
 // The Linux Steam client keeps no registry key; its own files tell the same.
 platform::steam_registry_t read_steam_client_files()
@@ -276,14 +293,14 @@ steam_registry_t read_steam_registry(const QString &key)
 #else
     const QString path = native_settings_path(key);
     if (!QFileInfo(path).isFile())
-        return read_steam_client_files();
+        return checked(read_steam_client_files());
     // The key's file is as open to damage as any other settings file.
     const settings_file_c settings(path);
     result.steam_path =
         settings.value(matching_name(settings.child_keys(), QStringLiteral("SteamPath"))).toString();
     result.app_ids = settings.child_groups(matching_name(settings.child_groups(), QStringLiteral("Apps")));
 #endif
-    return result;
+    return checked(result);
 }
 
 key_values_t read_key_values(const QByteArray &text)

@@ -227,6 +227,10 @@ void program_scanner_tool_c::add_directory_entries(const QString &directory, con
     const QStringList names =
         QDir(platform::local_path(directory)).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString &name : names) {
+        // Entry paths are read by Windows rules, where "\\" separates and ".."
+        // goes up: such a name, legal on Linux, would lead out of the folder.
+        if (!text_limits::is_plain_file_name(name))
+            continue;
         const QString path = directory + name;
         if (name != skipped && !has_scanned_entry(path))
             add_found_entry(m_games, name, path);

@@ -229,6 +229,12 @@ private slots:
                    "1 C://Program Files (x86)//Origin Games//Sims Sims icon",
                    "5 C://Program Files (x86)//Overwatch//Overwatch Launcher.exe Overwatch icon",
                    "6 C://Program Files (x86)//Ubisoft//ubisoft game launcher ubisoft game launcher icon"};
+        // A folder name that the Windows path rules read as a way up is no game folder.
+        QTest::newRow("folder names leading out")
+            << QStringList{"Program Files (x86)/Origin Games/Real/",
+                           "Program Files (x86)/Origin Games/Real\\..\\..\\Steal/",
+                           "Program Files (x86)/Steal/"}
+            << false << QStringList{"1 C://Program Files (x86)//Origin Games//Real Real icon"};
     }
 
     void launchers()
