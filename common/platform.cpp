@@ -15,8 +15,10 @@ namespace {
 // Real registry.vdf files nest seven levels; deeper text is damaged or hostile
 // and only has to be skipped without growing the stack.
 const int key_values_depth_limit = 32;
-// A registry.vdf is a few kilobytes.
-const qint64 maximum_vdf_size = 16 * 1024 * 1024;
+// A registry.vdf is a few kilobytes, some hundred with thousands of
+// applications. It is parsed on the GUI thread, twice per scan, at about
+// 50 ms a megabyte, so only its start is read.
+const qint64 maximum_vdf_size = 2 * 1024 * 1024;
 // An icon file lists a handful of sizes; a damaged one may claim thousands.
 const int maximum_pictures = 64;
 
