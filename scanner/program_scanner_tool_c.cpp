@@ -78,9 +78,9 @@ const QString url_key = QStringLiteral("url");
 const int download_limit_ms = 30000;
 // How often a waiting worker looks whether its scanner is still there.
 const int download_poll_ms = 50;
-// Answers are a few kilobytes. A larger file is not an answer and is not read:
-// parsing many megabytes takes seconds per application, and whatever it held
-// would only be cut down to the limits of text_limits.h.
+// Answers are a few kilobytes. A larger file is no answer: it is skipped
+// unread rather than parsed only to be cut down to the limits of text_limits.h,
+// which for many megabytes would hold up the scan for each application.
 const qint64 maximum_answer_size = 1024 * 1024;
 
 const QString league_name = QStringLiteral("League of Legends");
