@@ -1,6 +1,7 @@
 #include "common/platform.h"
 
 #include "common/settings_file_c.h"
+#include "common/text_limits.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +15,10 @@ namespace {
 // Real registry.vdf files nest seven levels; deeper text is damaged or hostile
 // and only has to be skipped without growing the stack.
 const int key_values_depth_limit = 32;
-// A registry.vdf is a few kilobytes.
-const qint64 maximum_vdf_size = 16 * 1024 * 1024;
+// A registry.vdf is a few kilobytes, some hundred with thousands of
+// applications. It is parsed on the GUI thread, twice per scan, at about
+// 50 ms a megabyte, so only its start is read.
+const qint64 maximum_vdf_size = 2 * 1024 * 1024;
 // An icon file lists a handful of sizes; a damaged one may claim thousands.
 const int maximum_pictures = 64;
 
@@ -208,6 +211,22 @@ private:
     const char *m_end;
 };
 
+// Whoever can write the key or the client's files decides these texts: the
+// path is cut, and only ids that are application numbers stay, because each
+// goes into a request and is read back as a number.
+platform::steam_registry_t checked(platform::steam_registry_t steam)
+{
+    steam.steam_path = text_limits::capped_path(steam.steam_path);
+    QStringList ids;
+    for (const QString &id : qAsConst(steam.app_ids)) {
+        bool number = false;
+        if (text_limits::is_decimal_digits(id, 10) && (id.toInt(&number), number))
+            ids.append(id);
+    }
+    steam.app_ids = ids;
+    return steam;
+}
+
 #ifndef Q_OS_WIN
 // The Linux Steam client keeps no registry key; its own files tell the same.
 platform::steam_registry_t read_steam_client_files()
@@ -276,14 +295,14 @@ steam_registry_t read_steam_registry(const QString &key)
 #else
     const QString path = native_settings_path(key);
     if (!QFileInfo(path).isFile())
-        return read_steam_client_files();
+        return checked(read_steam_client_files());
     // The key's file is as open to damage as any other settings file.
     const settings_file_c settings(path);
     result.steam_path =
         settings.value(matching_name(settings.child_keys(), QStringLiteral("SteamPath"))).toString();
     result.app_ids = settings.child_groups(matching_name(settings.child_groups(), QStringLiteral("Apps")));
 #endif
-    return result;
+    return checked(result);
 }
 
 key_values_t read_key_values(const QByteArray &text)

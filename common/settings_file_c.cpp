@@ -464,6 +464,9 @@ settings_file_c::edit_result_t settings_file_c::render(const QString &path,
     if (!change(settings))
         return edit_result_t::declined;
     settings.sync();
+    // Nothing is written that the reader would refuse at the next start.
+    if (QFileInfo(scratch.fileName()).size() > max_size)
+        return fail(QStringLiteral("the new content would be larger than %1 bytes").arg(max_size));
     const settings_file_c written(scratch.fileName());
     if (settings.status() != QSettings::NoError || !holds_all(settings, written))
         return fail(QStringLiteral("cannot write the new content (disk full?)"));

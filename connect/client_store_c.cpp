@@ -1,6 +1,7 @@
 #include "connect/client_store_c.h"
 
 #include "common/global_func_c.h"
+#include "common/text_limits.h"
 
 #include <QDataStream>
 
@@ -20,12 +21,14 @@ QStringList client_store_c::groups() const
 
 QString client_store_c::server_name() const
 {
-    return file.value(QStringLiteral("Server"), default_server_name()).toString();
+    return text_limits::capped_name(file.value(QStringLiteral("Server"), default_server_name()).toString());
 }
 
 QString client_store_c::text(const QString &group, const QString &key) const
 {
-    return file.value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString();
+    // Another program writes the file; its texts are names, ids and models.
+    return text_limits::capped_name(
+        file.value(group + QLatin1Char('/') + key, QStringLiteral("N/A")).toString());
 }
 
 bool client_store_c::connected(const QString &group, bool when_missing) const

@@ -1,6 +1,7 @@
 #include "quick_launch/add_edit_game_fm_c.h"
 
 #include "common/clog.h"
+#include "common/text_limits.h"
 #include "module/module_host.h"
 
 #include "ui_add_edit_game_fm_c.h"
@@ -15,6 +16,9 @@ add_edit_game_fm_c::add_edit_game_fm_c(QWidget *parent)
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     ui->edit_path->setReadOnly(true);
+    // What the item files keep; typing and pasting stop there.
+    ui->edit_name->setMaxLength(text_limits::name_length);
+    ui->edit_path->setMaxLength(text_limits::path_length);
 
     set_font(ui->lb_title, QStringLiteral("EurostileHea"), 14, 0, false, false);
     set_font(ui->lb_name, QStringLiteral("EurostileHea"), 14, 0, false, false);
@@ -30,13 +34,14 @@ add_edit_game_fm_c::~add_edit_game_fm_c() = default;
 
 int add_edit_game_fm_c::exec_dialog(const QString &name, const QString &path)
 {
-    this->name = name;
+    this->name = text_limits::capped_name(name);
     this->path = path;
-    ui->edit_name->setText(name);
+    ui->edit_name->setText(this->name);
     // Only the shown path is tidied: the caller compares the stored one with
     // what it gave to tell whether the entry changed.
     QString shown_path = path;
-    ui->edit_path->setText(shown_path.replace(QStringLiteral("//"), QStringLiteral("/")));
+    shown_path.replace(QStringLiteral("//"), QStringLiteral("/"));
+    ui->edit_path->setText(text_limits::capped_path(shown_path));
 
     module_host_i *host = module_host();
     popup_frame =
@@ -69,7 +74,12 @@ void add_edit_game_fm_c::take_chosen_file(const QString &file)
 {
     if (file.isEmpty())
         return;
-    name = QFileInfo(file).completeBaseName();
+    // Cut, the path would name another file.
+    if (file.size() > text_limits::path_length) {
+        write_log(QStringLiteral("add_edit_game_fm_c: the chosen path is too long to keep"), true);
+        return;
+    }
+    name = text_limits::capped_name(QFileInfo(file).completeBaseName());
     path = file;
     ui->edit_name->setText(name);
     ui->edit_path->setText(path);
@@ -120,5 +130,10 @@ void add_edit_game_fm_c::on_btn_browser_clicked()
 
 void add_edit_game_fm_c::on_edit_name_textChanged(const QString &text)
 {
+    // The line edit cuts at its limit even between the halves of a surrogate pair.
+    if (text.size() >= ui->edit_name->maxLength() && !text.isEmpty() && text.back().isHighSurrogate()) {
+        ui->edit_name->setText(text.left(text.size() - 1));
+        return;
+    }
     name = text;
 }

@@ -35,7 +35,8 @@ public:
     QString game_path() const { return path; }
 
     // Takes a file chosen in the browser: its name without the last suffix
-    // becomes the name, the file itself the path. An empty file changes nothing.
+    // becomes the name (cut to the name limit), the file itself the path. An
+    // empty file, or one whose path is beyond the path limit, changes nothing.
     void take_chosen_file(const QString &file);
 
     // interface_i, for both faces

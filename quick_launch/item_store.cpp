@@ -3,6 +3,7 @@
 #include "common/durable_file_c.h"
 #include "common/global_func_c.h"
 #include "common/settings_file_c.h"
+#include "common/text_limits.h"
 
 #include <QFile>
 #include <QHash>
@@ -66,9 +67,12 @@ settings_file_c::state_t read_groups(quick_launch_list_t &list, const QString &p
         item.Game_Type = value("Game_Type", QStringLiteral("0")).toInt();
         item.Platform_ID = value("Platform_ID", QStringLiteral("0")).toInt();
         item.IS_DLC = value("IS_DLC", false).toBool();
-        item.Game_Name = value("Game_Name", missing_text).toString();
-        item.Game_Path = value("Game_Path", missing_text).toString();
-        item.Scaned_Name = value("Scaned_Name", missing_text).toString();
+        // Cut as every other text from outside, so that a damaged file cannot
+        // grow the next one beyond what this reader takes.
+        item.Game_Name = text_limits::capped_name(value("Game_Name", missing_text).toString());
+        item.Game_Path = text_limits::capped_path(value("Game_Path", missing_text).toString());
+        // A path for launcher entries, a name for Steam ones.
+        item.Scaned_Name = text_limits::capped_path(value("Scaned_Name", missing_text).toString());
         list.append(item);
     }
     return file.state();

@@ -5,6 +5,7 @@
 #include "common/global_func_c.h"
 #include "common/platform.h"
 #include "common/settings_file_c.h"
+#include "common/text_limits.h"
 #include "module/custom_event_c.h"
 #include "quick_launch/item_store.h"
 #include "scanner/steam_app_info.h"
@@ -79,8 +80,10 @@ const QString url_key = QStringLiteral("url");
 const int download_limit_ms = 30000;
 // How often a waiting worker looks whether its scanner is still there.
 const int download_poll_ms = 50;
-// Answers are a few kilobytes; anything near this is not an answer.
-const qint64 maximum_answer_size = 32 * 1024 * 1024;
+// Answers are a few kilobytes. A larger file is no answer: it is skipped
+// unread rather than parsed only to be cut down to the limits of text_limits.h,
+// which for many megabytes would hold up the scan for each application.
+const qint64 maximum_answer_size = 1024 * 1024;
 
 const QString league_name = QStringLiteral("League of Legends");
 // The first that exists wins: the Garena build, the Riot build, the Tencent build.
@@ -138,7 +141,13 @@ void read_answer(const QString &answer_file, const QString &app_id, QList<steam_
     QFile file(answer_file);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    if (file.size() > maximum_answer_size) {
+        write_log(QStringLiteral("scan game file: web page too large, %1").arg(app_id), true);
+        return;
+    }
     const steam_app_answer_t answer = read_steam_app_answer(file.read(maximum_answer_size), app_id);
+    if (answer.client_icon_refused)
+        write_log(QStringLiteral("scan game file: client icon refused, %1").arg(app_id), true);
     if (!answer.json_error.isEmpty())
         write_log(QStringLiteral("scan game file: web page json error, %1").arg(answer.json_error), true);
     else if (answer.has_record)
@@ -220,6 +229,10 @@ void program_scanner_tool_c::add_directory_entries(const QString &directory, con
     const QStringList names =
         QDir(platform::local_path(directory)).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString &name : names) {
+        // Entry paths are read by Windows rules, where "\\" separates and ".."
+        // goes up: such a name, legal on Linux, would lead out of the folder.
+        if (!text_limits::is_plain_file_name(name))
+            continue;
         const QString path = directory + name;
         if (name != skipped && !has_scanned_entry(path))
             add_found_entry(m_games, name, path);
@@ -410,7 +423,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
         quick_launch_item_t item;
         item.ID = draw_item_id([&](int id) { return lookup->taken_ids.contains(id); });
         lookup->taken_ids.insert(item.ID);
-        if (!record.not_a_game)
+        // The icon is 40 hexadecimal digits or empty, so the source stays in Steam's icon folder.
+        if (!record.not_a_game && !record.client_icon.isEmpty())
             save_file_icon(lookup->steam_path + "/steam/games/" + record.client_icon + ".ico",
                            icon_file(item.ID));
         // Hidden entries take no place in the order.

@@ -1,10 +1,15 @@
 #include "scanner/steam_app_info.h"
 
+#include "common/text_limits.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QVariant>
 
 namespace {
+// Steam names an application's icon file by its 40-digit hash.
+const int client_icon_length = 40;
+
 // As text, the way the service's values were always read: the number 1 reads "1".
 QString text_of(const QJsonObject &object, const QString &key)
 {
@@ -31,9 +36,13 @@ steam_app_answer_t read_steam_app_answer(const QByteArray &answer, const QString
                                    .value(QStringLiteral("common"))
                                    .toObject();
     result.has_record = true;
-    result.record.name = text_of(common, QStringLiteral("name"));
+    result.record.name = text_limits::capped_name(text_of(common, QStringLiteral("name")));
     result.record.app_id = app_id;
-    result.record.client_icon = text_of(common, QStringLiteral("clienticon"));
+    const QString icon = text_of(common, QStringLiteral("clienticon"));
+    if (text_limits::is_hex_digits(icon, client_icon_length))
+        result.record.client_icon = icon;
+    else
+        result.client_icon_refused = !icon.isEmpty();
     // Real answers say "game" and "Game".
     result.record.not_a_game = text_of(common, QStringLiteral("type")).toLower() != QLatin1String("game");
     return result;

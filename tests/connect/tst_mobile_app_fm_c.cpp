@@ -217,6 +217,32 @@ private slots:
         }
     }
 
+    // Texts of the other program's file are cut to the name limit, never
+    // inside a surrogate pair ("\\xd83d\\xde00" is one).
+    void store_caps_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("expected");
+        const QByteArray pair = "\\xd83d\\xde00";
+        QTest::newRow("server cut before a pair")
+            << "Server" << QByteArray(255, 's') + pair + "tail" << QString(255, 's');
+        QTest::newRow("name cut after a pair") << "A/Name" << QByteArray(254, 'n') + pair + "tail"
+                                               << QString(254, 'n') + QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::newRow("model") << "A/Model" << QByteArray(100000, 'm') << QString(256, 'm');
+        QTest::newRow("id") << "A/ID" << QByteArray(300, 'i') << QString(256, 'i');
+    }
+    void store_caps()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, expected);
+        const QByteArray line = key.section('/', -1).toLatin1() + '=' + value + '\n';
+        write_store(key.contains('/') ? "[A]\nFriend=1\n" + line : line);
+        const client_store_c store;
+        QCOMPARE(key.contains('/') ? store.text("A", key.section('/', -1)) : store.server_name(), expected);
+    }
+
     void hostile_store()
     {
         const QByteArray huge(100000, 'x');

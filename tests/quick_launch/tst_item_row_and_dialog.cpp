@@ -141,6 +141,10 @@ private slots:
         row("doubled slashes shown single", "C://Games//x.exe", "", "cancel", "C:/Games/x.exe", 0, "x");
         row("name edited, confirmed", "C://Games//x.exe", "y", "ok", "C:/Games/x.exe", 1, "xy");
         row("escape", "D:/z.exe", "y", "escape", "D:/z.exe", 0, "xy");
+        // Only the shown path is cut; what the caller gave comes back unchanged.
+        QTest::newRow("long path, long name typed")
+            << "C:/" + QString(5000, 'p') << QString(300, 'y') << "ok"
+            << "C:/" + QString(4093, 'p') << 1 << "x" + QString(255, 'y');
     }
     void exec_dialog()
     {
@@ -182,6 +186,45 @@ private slots:
         add_edit_game_fm_c dialog;
         QCOMPARE(dialog.exec_dialog(QStringLiteral("n"), QStringLiteral("p")), 0);
         set_module_host(host->host_face());
+    }
+
+    // A chosen file or a pasted name beyond the limits; never half a surrogate pair.
+    void caps_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("name_after");
+        QTest::addColumn<QString>("path_after");
+        const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString long_name = "/g/" + QString(300, 'n') + ".exe";
+        const QString pair_name = "/g/" + QString(255, 'n') + pair + "z.exe";
+        QTest::newRow("chosen name over the limit") << long_name << "" << QString(256, 'n') << long_name;
+        QTest::newRow("chosen name cut before a pair") << pair_name << "" << QString(255, 'n') << pair_name;
+        QTest::newRow("chosen name cut after a pair")
+            << "/g/" + QString(254, 'n') + pair + "z.exe"
+            << "" << QString(254, 'n') + pair << "/g/" + QString(254, 'n') + pair + "z.exe";
+        // Cut, it would name another file: it is not taken at all.
+        QTest::newRow("chosen path over the limit") << "/" + QString(4100, 'p') + "/a.exe"
+                                                    << ""
+                                                    << ""
+                                                    << "";
+        QTest::newRow("pasted name cut before a pair")
+            << "" << QString(255, 'n') + pair + "zz" << QString(255, 'n') << "";
+    }
+    void caps()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, pasted);
+        QFETCH(QString, name_after);
+        QFETCH(QString, path_after);
+        add_edit_game_fm_c dialog;
+        auto *name = dialog.findChild<QLineEdit *>("edit_name");
+        dialog.take_chosen_file(file);
+        name->insert(pasted);
+        QCOMPARE(dialog.game_name(), name_after);
+        QCOMPARE(name->text(), name_after);
+        QCOMPARE(dialog.game_path(), path_after);
+        QCOMPARE(dialog.findChild<QLineEdit *>("edit_path")->text(), path_after);
     }
 
     void browse_data()

@@ -237,6 +237,43 @@ private slots:
         QVERIFY(journal.isEmpty());
     }
 
+    // Texts from a damaged or foreign item file are cut to what the module
+    // itself would store, never inside a surrogate pair ("\\xd83d\\xde00" is one).
+    void read_caps_data()
+    {
+        QTest::addColumn<QByteArray>("values");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("scanned");
+        const QByteArray pair = "\\xd83d\\xde00";
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::newRow("name cut before a pair")
+            << "Game_Name=" + QByteArray(255, 'n') + pair + "tail\nGame_Path=p\nScaned_Name=s\n"
+            << QString(255, 'n') << "p"
+            << "s";
+        QTest::newRow("name cut after a pair")
+            << "Game_Name=" + QByteArray(254, 'n') + pair + "tail\nGame_Path=p\nScaned_Name=s\n"
+            << QString(254, 'n') + emoji << "p"
+            << "s";
+        QTest::newRow("paths") << "Game_Name=n\nGame_Path=" + QByteArray(4095, 'p') + pair +
+                                      "\nScaned_Name=" + QByteArray(9000, 's') + "\n"
+                               << "n" << QString(4095, 'p') << QString(4096, 's');
+    }
+
+    void read_caps()
+    {
+        QFETCH(QByteArray, values);
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        QFETCH(QString, scanned);
+        write_raw(games_file_name, "[0]\nID=5\nOrder=0\n" + values);
+        quick_launch_item_t expected = entry(5, 0);
+        expected.Game_Name = name;
+        expected.Game_Path = path;
+        expected.Scaned_Name = scanned;
+        QCOMPARE(describe(read(games_file_name)), describe({expected}));
+    }
+
 private:
     QStringList journal;
     recording_client_c client{&journal};

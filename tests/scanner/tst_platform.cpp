@@ -82,6 +82,20 @@ private slots:
                    "[$LINUX] {"
                    " \"7\" { \"name\" \"\\\"a\\\" {\" } \"7\" { } \"Seven\" \"x\" \"8\" { \"installed\" ")
             << QStringList() << QString() << QString() << QStringList{"7", "8"};
+        // A path cut where a surrogate pair starts; ids that are no application
+        // number (they go into requests) are left out.
+        const QByteArray long_path = QByteArray(4095, 'p') + "\\xd83d\\xde00" + QByteArray(9000, 'q');
+        QTest::newRow("oversized path, hostile ids")
+            << "HKEY_CURRENT_USER/SOFTWARE/Valve/Steam.ini"
+            << "[General]\nSteamPath=" + long_path +
+                   "\n[Apps]\n10\\Installed=1\n1&x=2\\Installed=1\n..%5Cx\\Installed=1\n"
+                   "99999999999\\Installed=1\n-1\\Installed=1\n"
+            << QByteArray() << QStringList() << QString() << QString(4095, 'p') << QStringList{"10"};
+        QTest::newRow("hostile ids in the vdf")
+            << QString() << QByteArray()
+            << QByteArray("\"registry\" { \"hkcu\" { \"software\" { \"valve\" { \"steam\" { \"apps\" {"
+                          " \"..\\\\..\\\\x\" { } \"620\" { } \"\" { } \"6 2\" { } } } } } } }")
+            << QStringList() << QString() << QString() << QStringList{"620"};
     }
 
     void steam_registry()

@@ -17,6 +17,16 @@ QString target(int id)
     return QStringLiteral("/info?apps=%1&prettyprint=1").arg(id);
 }
 
+// Steam names its icons by 40 hexadecimal digits.
+QString icon_name(int id)
+{
+    return QStringLiteral("%1").arg(id, 40, 10, QLatin1Char('0'));
+}
+
+const QString hex_icon = QStringLiteral("0123456789abcdef0123456789ABCDEF01234567");
+// A name whose 256th unit starts a surrogate pair.
+const QString long_name = QString(255, 'n') + QString::fromUtf8("\xF0\x9F\x98\x80") + QString(100000, 'm');
+
 QStringList targets(std::initializer_list<int> ids)
 {
     QStringList result;
@@ -39,7 +49,7 @@ local_http_server_c::answers_t service_answers()
         QJsonObject body{{"success", 2}};
         if (apps.contains(id)) {
             const QJsonObject common{
-                {"name", apps[id][0]}, {"type", apps[id][1]}, {"clienticon", apps[id][0]}};
+                {"name", apps[id][0]}, {"type", apps[id][1]}, {"clienticon", icon_name(id)}};
             body = {{"success", 1},
                     {"apps", QJsonObject{{key, QJsonObject{{"appid", key}, {"common", common}}}}}};
         }
@@ -48,6 +58,23 @@ local_http_server_c::answers_t service_answers()
     answers[target(16)].body = "<html>Service busy</html>";
     answers[target(18)].status = 503;
     answers[target(22)].delay_ms = 1500;
+
+    // Hostile answers: icons that lead out of Steam's icon folder or are no
+    // icon name, an oversized name, an oversized answer, values of wrong types.
+    const auto game = [](int id, const QJsonValue &name, const QJsonValue &type, const QJsonValue &icon) {
+        const QJsonObject common{{"name", name}, {"type", type}, {"clienticon", icon}};
+        const QJsonObject apps{{QString::number(id), QJsonObject{{"common", common}}}};
+        return QJsonDocument(QJsonObject{{"success", 1}, {"apps", apps}}).toJson();
+    };
+    answers[target(31)].body = game(31, "Up", "game", "../../x");
+    answers[target(32)].body = game(32, "Nul", "game", QString(hex_icon + QChar(0)));
+    answers[target(33)].body = game(33, "Short", "game", hex_icon.left(39));
+    answers[target(34)].body = game(34, "Long", "game", QString(hex_icon + "4"));
+    answers[target(35)].body = game(35, "Not hex", "game", QString("z" + hex_icon.mid(1)));
+    answers[target(36)].body = game(36, long_name, "Game", hex_icon);
+    answers[target(37)].body = game(37, QString(30 * 1024 * 1024, 'h'), "game", hex_icon);
+    answers[target(38)].body = game(38, QJsonArray{"x"}, QJsonObject{{"a", 1}}, 5);
+    answers[target(39)].body = "{\"success\": \"1\", \"apps\": [39]}";
     return answers;
 }
 
@@ -124,7 +151,7 @@ class tst_program_scanner : public QObject
         }
     }
 
-    void write_steam_key(const QStringList &ids)
+    void write_steam_key(const QStringList &ids, const QStringList &icons = {})
     {
         QSettings key(platform::native_settings_path("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam"),
                       QSettings::IniFormat);
@@ -134,9 +161,11 @@ class tst_program_scanner : public QObject
         install({"Program Files (x86)/Steam/steam/games/"});
         for (const QString &id : ids) {
             key.setValue("Apps/" + id + "/Installed", 1);
-            QVERIFY(
-                picture.save(platform::local_path(steam_path + "/steam/games/Game " + id + ".ico"), "ICO"));
+            QVERIFY(picture.save(
+                platform::local_path(steam_path + "/steam/games/" + icon_name(id.toInt()) + ".ico"), "ICO"));
         }
+        for (const QString &icon : icons)
+            QVERIFY(picture.save(platform::local_path(steam_path + "/steam/games/" + icon + ".ico"), "ICO"));
     }
 
     static QStringList pictures()
@@ -200,6 +229,12 @@ private slots:
                    "1 C://Program Files (x86)//Origin Games//Sims Sims icon",
                    "5 C://Program Files (x86)//Overwatch//Overwatch Launcher.exe Overwatch icon",
                    "6 C://Program Files (x86)//Ubisoft//ubisoft game launcher ubisoft game launcher icon"};
+        // A folder name that the Windows path rules read as a way up is no game folder.
+        QTest::newRow("folder names leading out")
+            << QStringList{"Program Files (x86)/Origin Games/Real/",
+                           "Program Files (x86)/Origin Games/Real\\..\\..\\Steal/",
+                           "Program Files (x86)/Steal/"}
+            << false << QStringList{"1 C://Program Files (x86)//Origin Games//Real Real icon"};
     }
 
     void launchers()
@@ -259,6 +294,39 @@ private slots:
         QCOMPARE(m_server.targets, targets({16, 18, 19, 20}));
         QCOMPARE(found(m_games), entries);
         QCOMPARE(s_cancelled, 0);
+    }
+
+    // Nothing an answer says reaches outside Steam's icon folder or grows the
+    // item file beyond what its reader takes; the list survives a save and a restart.
+    void hostile_answers()
+    {
+        const QStringList refused{"../../x", hex_icon.left(39), hex_icon + "4", "z" + hex_icon.mid(1)};
+        write_steam_key({"31", "32", "33", "34", "35", "36", "37", "38", "39"},
+                        refused + QStringList{hex_icon});
+        scanner_c scanner;
+
+        scanner.start_scan(&m_games, &m_programs);
+        QTRY_COMPARE_WITH_TIMEOUT(s_finished, 1, 120000);
+        const QStringList entries{"5 31 Up",    "6 32 Nul",     "7 33 Short",
+                                  "8 34 Long",  "9 35 Not hex", "10 36 " + QString(255, 'n') + " icon",
+                                  "-1 38  dlc", "-1 39  dlc"};
+        QCOMPARE(found(m_games), entries);
+        QCOMPARE(pictures().size(), 1);
+        QStringList log;
+        for (int id : {31, 32, 33, 34, 35, 37, 38})
+            log << QStringLiteral("scan game file: client icon refused, %1").arg(id);
+        log[5] = "scan game file: web page too large, 37";
+        QCOMPARE(s_scan_log, log);
+
+        write_item_file(m_games, games_file_name);
+        QVERIFY(QFileInfo(global_func_c::shared()->icon_directory() + games_file_name).size() < 20000);
+        quick_launch_list_t read_back;
+        read_item_file(read_back, games_file_name);
+        QStringList sorted = entries;
+        sorted.sort();
+        QStringList read_entries = found(read_back);
+        read_entries.sort();
+        QCOMPARE(read_entries, sorted);
     }
 
     void interrupted_data()
