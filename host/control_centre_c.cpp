@@ -96,7 +96,8 @@ void control_centre_c::unload_module()
         note(QStringLiteral("Dropping %1 listeners the module left registered").arg(left));
 
     // A dialog the module ran may just have ended: its nested event loop returns
-    // through the module's code, so the code stays mapped until every such loop has.
+    // through the module's code. Each modal window the release closed ran one such
+    // loop, so the code stays mapped until the loops are back below that depth.
     m_leaving_library = std::move(m_library);
     m_leaving_level = QThread::currentThread()->loopLevel() - (modal_before - open_modal_windows());
     finish_unload();

@@ -155,6 +155,7 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         host->unload_module();
         QVERIFY(!host->module_loaded());
+        QTRY_VERIFY(!module_mapped());
     }
 
 private:
