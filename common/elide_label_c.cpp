@@ -1,14 +1,8 @@
 #include "common/elide_label_c.h"
 
-elide_label_c::elide_label_c(QWidget *parent) : QLabel(parent)
-{
-    register_elide_mode_type();
-}
+elide_label_c::elide_label_c(QWidget *parent) : QLabel(parent) {}
 
-elide_label_c::elide_label_c(const QString &text, QWidget *parent) : QLabel(text, parent)
-{
-    register_elide_mode_type();
-}
+elide_label_c::elide_label_c(const QString &text, QWidget *parent) : QLabel(text, parent) {}
 
 void elide_label_c::set_elide_mode(Qt::TextElideMode mode)
 {

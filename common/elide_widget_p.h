@@ -42,14 +42,9 @@ struct elide_state_t
     }
 };
 
-// Generated form code sets "elide_mode" by name with a QVariant holding the
-// enum; QMetaProperty::write finds the property's type by the name
-// "Qt::TextElideMode", so that name must be a registered meta-type.
-inline void register_elide_mode_type()
-{
-    static const int id = qRegisterMetaType<Qt::TextElideMode>("Qt::TextElideMode");
-    Q_UNUSED(id)
-}
+// "elide_mode" is not registered as a meta-type from here, and the forms set it
+// as a plain number: the helpers of a type registered from the module would stay
+// in Qt's registry after the host unloaded it, for the next user to call.
 
 // With eliding on, a layout may shrink the widget down to an ellipsis.
 inline QSize elided_minimum_size_hint(const QWidget *widget)
@@ -65,11 +60,8 @@ template <class Button, QStyle::SubElement contents, QStyle::ControlElement cont
 class elide_button_t : public Button
 {
 public:
-    explicit elide_button_t(QWidget *parent) : Button(parent) { register_elide_mode_type(); }
-    elide_button_t(const QString &text, QWidget *parent) : Button(text, parent)
-    {
-        register_elide_mode_type();
-    }
+    explicit elide_button_t(QWidget *parent) : Button(parent) {}
+    elide_button_t(const QString &text, QWidget *parent) : Button(text, parent) {}
 
     Qt::TextElideMode elide_mode() const { return m_elide.mode; }
 

@@ -8,9 +8,18 @@
 #include <utility>
 
 namespace {
-const QString simplified_chinese_family = QStringLiteral("WenQuanYi Micro Hei");
-const QString traditional_chinese_family = QStringLiteral("MVK Driver ZongYiEurostile W7");
+const QString simplified_chinese_family = lasting_text(QStringLiteral("WenQuanYi Micro Hei"));
+const QString traditional_chinese_family = lasting_text(QStringLiteral("MVK Driver ZongYiEurostile W7"));
 } // namespace
+
+QString lasting_text(const QString &text)
+{
+    // Copying a QStringLiteral shares its characters, which lie in this library's
+    // read-only data; Qt's process-wide caches (font engines, fallbacks) keep what
+    // they are handed long after the host has unloaded us. Heap characters belong
+    // to Qt's allocator and outlive the library.
+    return QString(text.constData(), text.size());
+}
 
 form_base_c::form_base_c() = default;
 
@@ -47,8 +56,9 @@ void form_base_c::set_font(QWidget *widget, const QString &family, int pixel_siz
 {
     add_font_entry(2, traditional_chinese_family, pixel_size, widget, letter_spacing, bold, italic);
     add_font_entry(1, simplified_chinese_family, pixel_size, widget, letter_spacing, bold, italic);
+    const QString own_family = lasting_text(family);
     for (int language : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16})
-        add_font_entry(language, family, pixel_size, widget, letter_spacing, bold, italic);
+        add_font_entry(language, own_family, pixel_size, widget, letter_spacing, bold, italic);
 }
 
 void form_base_c::add_font_entry(int language, const QString &family, int pixel_size, QWidget *widget,

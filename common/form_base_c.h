@@ -11,6 +11,10 @@
 
 class QWidget;
 
+// A copy of text whose characters are on the heap, for texts handed to Qt's
+// process-wide state, which may outlive the module.
+QString lasting_text(const QString &text);
+
 // One widget's font for one language. The widget is a child of the form and
 // lives as long as the form; the entry does not own it.
 struct font_entry

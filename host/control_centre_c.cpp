@@ -9,8 +9,11 @@
 #include "reset_popup_c.h"
 #include "text_provider_c.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QtEndian>
 
@@ -52,6 +55,7 @@ control_centre_c::control_centre_c(QObject *parent)
 
 control_centre_c::~control_centre_c()
 {
+    // A library still waiting for a nested loop to return then stays mapped.
     unload_module();
     if (watching_host == this) {
         qInstallMessageHandler(previous_handler);
@@ -82,11 +86,6 @@ bool control_centre_c::load_module(const QString &file_path, QString *error)
     if (!file.isFile())
         return fail(QStringLiteral("no such file: ") + file_path);
     auto library = std::make_unique<QLibrary>(file.absoluteFilePath());
-    // Qt keeps pointers into every library that used it: metatype helpers registered
-    // from its code, font-cache keys sharing its string literals. Unmapping the
-    // module would leave those dangling for the rest of the process, so its code
-    // stays mapped after unload; its static objects end with the process.
-    library->setLoadHints(QLibrary::PreventUnloadHint);
     if (!library->load())
         return fail(library->errorString());
     const auto init = reinterpret_cast<init_module_t>(library->resolve("init_module"));
@@ -109,6 +108,7 @@ void control_centre_c::unload_module()
 {
     if (!module_loaded())
         return;
+    const int modal_before = open_modal_windows();
     // Kernels are the module's code and objects: they end while it is still whole.
     release_kernels();
     const exit_module_t exit = m_exit_module;
@@ -124,10 +124,38 @@ void control_centre_c::unload_module()
     if (const int left = m_ctrl_center->forget_listeners(); left > 0)
         note(QStringLiteral("Dropping %1 listeners the module left registered").arg(left));
 
-    const QString path = m_library->fileName();
-    if (!m_library->unload())
-        note(QStringLiteral("Module stays mapped: ") + m_library->errorString());
-    m_library.reset();
+    // A dialog the module ran may just have ended: its nested event loop returns
+    // through the module's code. Each modal window the release closed ran one such
+    // loop, so the code stays mapped until the loops are back below that depth.
+    m_leaving_library = std::move(m_library);
+    m_leaving_level = QThread::currentThread()->loopLevel() - (modal_before - open_modal_windows());
+    finish_unload();
+}
+
+int control_centre_c::open_modal_windows()
+{
+    int open = 0;
+    for (const QWidget *window : QApplication::topLevelWidgets())
+        open += window->isVisible() && window->isModal() ? 1 : 0;
+    return open;
+}
+
+void control_centre_c::finish_unload()
+{
+    if (!m_leaving_library)
+        return;
+    if (QThread::currentThread()->loopLevel() > m_leaving_level) {
+        // Checked again from whichever loop runs next, until the nested ones are gone.
+        QTimer::singleShot(0, this, &control_centre_c::finish_unload);
+        return;
+    }
+    // The module's tasks on the global pool run its code too; they stop soon once
+    // the objects that started them are gone.
+    QThreadPool::globalInstance()->waitForDone();
+    const QString path = m_leaving_library->fileName();
+    if (!m_leaving_library->unload())
+        note(QStringLiteral("Module stays mapped: ") + m_leaving_library->errorString());
+    m_leaving_library.reset();
     note(QStringLiteral("Module unloaded: ") + path);
 }
 

@@ -35,10 +35,11 @@ public:
     // does not load, lacks an entry point or a module is already loaded; a failed load
     // makes no call into the library.
     bool load_module(const QString &file_path, QString *error = nullptr);
-    // Releases the kernels, calls exit_module, then unloads the library (its code
-    // stays mapped, see load_module). Factories and listeners that the module left
-    // behind are dropped: nothing may call into a module after exit_module. Does
-    // nothing when no module is loaded.
+    // Releases the kernels, which ends the dialogs the module opened, calls
+    // exit_module, then unloads the library: at once, or, when called from inside
+    // a nested event loop that a module dialog ran, once that loop has returned.
+    // Factories and listeners that the module left behind are dropped: nothing may
+    // call into a module after exit_module. Does nothing when no module is loaded.
     void unload_module();
     bool module_loaded() const { return m_exit_module != nullptr; }
     QString module_path() const;
@@ -150,6 +151,8 @@ private:
     void launch_kernel(product_kernel_i *kernel);
     void post_host_event(int code);
     void release_kernels();
+    static int open_modal_windows();
+    void finish_unload();
 
     std::unique_ptr<text_provider_c> m_texts;
     std::unique_ptr<ctrl_center_c> m_ctrl_center;
@@ -158,6 +161,9 @@ private:
     QPointer<QWidget> m_container;
     QList<product_kernel_i *> m_kernels;
     std::unique_ptr<QLibrary> m_library;
+    // Unloaded, but still mapped until the event loops deeper than the level are gone.
+    std::unique_ptr<QLibrary> m_leaving_library;
+    int m_leaving_level = 0;
     void (*m_exit_module)() = nullptr;
     QMap<int, kernel_factory_t> m_factories;
     QStringList m_calls;

@@ -445,6 +445,9 @@ void main_window_c::closeEvent(QCloseEvent *event)
     // The host's own unload_module does not save, so a quit after this saves nothing twice.
     if (!m_host.kernels().isEmpty())
         m_host.save_quick_launch_lists();
+    // The kernels end with the window, and with them every dialog the module has
+    // open: one left showing would keep the application from quitting.
+    m_host.set_page_container(nullptr);
     QMainWindow::closeEvent(event);
 }
 

@@ -64,8 +64,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    // Saves the quick-launch lists while the kernels still run: closing is how the
-    // user quits, and the kernels are released after the window is gone.
+    // Saves the quick-launch lists while the kernels still run, then releases
+    // them: closing is how the user quits, and no module dialog may outlive it.
     void closeEvent(QCloseEvent *event) override;
 
 private:

@@ -79,6 +79,8 @@ int popup_frame_c::run_popup(QWidget *content, generic_popup_fm_client_i *client
         content->setMinimumSize(content->size().expandedTo(content->minimumSize()));
         content_holder->addWidget(content);
         content->show();
+        // A frame whose content is gone has nothing left to ask.
+        connect(content, &QObject::destroyed, this, &QDialog::reject);
     }
 
     // Frames come without a parent; they open over the window the user works in.
@@ -113,6 +115,7 @@ void popup_frame_c::hand_back_content()
 {
     if (content == nullptr)
         return;
+    disconnect(content, &QObject::destroyed, this, &QDialog::reject);
     content_holder->removeWidget(content);
     content->hide();
     content->setMinimumSize(content_minimum);

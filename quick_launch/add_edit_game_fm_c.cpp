@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <utility>
+
 add_edit_game_fm_c::add_edit_game_fm_c(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::add_edit_game_fm_c>())
 {
@@ -30,7 +32,13 @@ add_edit_game_fm_c::add_edit_game_fm_c(QWidget *parent)
 }
 
 // The kept file dialog is a child and goes with the widget.
-add_edit_game_fm_c::~add_edit_game_fm_c() = default;
+add_edit_game_fm_c::~add_edit_game_fm_c()
+{
+    // Deleted while the frame runs, with the list or the whole module: the frame
+    // goes too, which ends its modal loop, or the host would keep it open empty.
+    if (popup_frame != nullptr)
+        std::exchange(popup_frame, nullptr)->release();
+}
 
 int add_edit_game_fm_c::exec_dialog(const QString &name, const QString &path)
 {
@@ -57,10 +65,8 @@ int add_edit_game_fm_c::exec_dialog(const QString &name, const QString &path)
     popup_frame_i *frame = popup_frame;
     const int result = frame->run_popup(this, static_cast<generic_popup_fm_client_i *>(this), host_text(536),
                                         QString(), QString(), 0, 0);
-    if (self == nullptr) {
-        frame->release();
-        return result;
-    }
+    if (self == nullptr)
+        return result; // the destructor released the frame
     // The frame gives the content back, but whether it does is the host's
     // business; the caller owns this widget and must not lose it with the frame.
     if (parentWidget() != nullptr)

@@ -19,8 +19,11 @@ const QString bottom_indicator = QStringLiteral(
 item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::item_fm_c>()), owner(owner), owner_object(owner_object)
 {
-    // The list's event handler reads the removal payload by this name.
-    qRegisterMetaType<item_fm_c *>("item_fm_c*");
+    // The list's event handler reads the removal payload by this name. It is
+    // another name for QObject*, whose helpers are Qt's own: a type registered from
+    // here would leave Qt calling into this library after the host unloaded it.
+    static const int row_type = QMetaType::registerTypedef("item_fm_c*", QMetaType::QObjectStar);
+    Q_UNUSED(row_type)
     ui->setupUi(this);
     ui->lb_name->set_elide_mode(Qt::ElideRight);
 

@@ -101,6 +101,39 @@ private slots:
         delete window;
     }
 
+    void popup_frame_ends_without_its_content_data()
+    {
+        QTest::addColumn<bool>("release_frame");
+        QTest::newRow("content deleted") << false;
+        QTest::newRow("frame released") << true;
+    }
+    void popup_frame_ends_without_its_content()
+    {
+        QFETCH(bool, release_frame);
+        auto *frame =
+            static_cast<popup_frame_i *>(host.create_component(component_popup_frame, &iid_popup_frame_i));
+        QPointer<QWidget> content = new QWidget;
+        QTimer::singleShot(0, [&] {
+            if (release_frame)
+                frame->release();
+            else
+                delete content;
+        });
+        // A frame left open would hold the test in its loop.
+        bool stuck = false;
+        QTimer::singleShot(3000, [&] {
+            stuck = QApplication::activeModalWidget() != nullptr;
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        QCOMPARE(frame->run_popup(content, nullptr, QStringLiteral("Title"), {}, {}, 0, 0), 0);
+        QVERIFY(!stuck);
+        QCOMPARE(content.isNull(), !release_frame);
+        if (!release_frame)
+            frame->release();
+        delete content;
+    }
+
     void badge_tip_data()
     {
         QTest::addColumn<QString>("title");
