@@ -474,6 +474,11 @@ settings_file_c::edit_result_t settings_file_c::render(const QString &path,
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     *contents = file.readAll();
+    // The store keeps the files it parsed in a process-wide cache, keys and
+    // values included, which may share text with the module's constants. An
+    // empty file is not cached, and the module may be unloaded.
+    settings.clear();
+    settings.sync();
     return edit_result_t::written;
 }
 
