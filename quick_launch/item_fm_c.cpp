@@ -22,6 +22,8 @@ item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *pa
     // The list's event handler reads the removal payload by this name.
     qRegisterMetaType<item_fm_c *>("item_fm_c*");
     ui->setupUi(this);
+    if (parent != nullptr && parent->styleSheet() == ui->widget->styleSheet())
+        ui->widget->setStyleSheet(QString());
     ui->lb_name->set_elide_mode(Qt::ElideRight);
 
     set_font(ui->lb_no, QStringLiteral("EurostileConHea"), 20, 0, false, false);
@@ -31,6 +33,17 @@ item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *pa
 }
 
 item_fm_c::~item_fm_c() = default;
+
+QString item_fm_c::shared_style_sheet()
+{
+    static const QString sheet = [] {
+        QWidget form;
+        Ui::item_fm_c widgets;
+        widgets.setupUi(&form);
+        return widgets.widget->styleSheet();
+    }();
+    return sheet;
+}
 
 void item_fm_c::set_row(int id, int position, const QString &name, const QString &path)
 {
