@@ -42,7 +42,11 @@ bool has_id(const quick_launch_list_t *list, int id)
 // layout requests, and Qt merges each new request by searching all those
 // still queued: a long list would cost the square of its length. A hidden
 // container takes the rows without requests and lays them out once when it
-// shows again, before anything is painted.
+// shows again, before anything is painted. It is grown to hold the rows
+// first, as the scroll area would grow it afterwards, moving every shown
+// row; and the repaint that each shown widget queues for itself is taken
+// while updates are off (each would look at all rows to clip itself), then
+// the container repaints once.
 class container_hidden_t
 {
 public:
@@ -53,8 +57,13 @@ public:
     }
     ~container_hidden_t()
     {
-        if (container != nullptr)
-            container->show();
+        if (container == nullptr)
+            return;
+        container->resize(container->size().expandedTo(container->minimumSizeHint()));
+        container->setUpdatesEnabled(false);
+        container->show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+        container->setUpdatesEnabled(true);
     }
     container_hidden_t(const container_hidden_t &) = delete;
     container_hidden_t &operator=(const container_hidden_t &) = delete;

@@ -121,7 +121,8 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(shown(games()), QStringLiteral("1:1v 2:2^v 3:3^"));
         item_fm_c *listed = games()->rows().at(1);
-        QVERIFY(listed->isVisible());
+        QVERIFY(listed->isVisible() && listed->updatesEnabled());
+        QCOMPARE(listed->geometry(), games()->rows().at(0)->geometry().translated(0, 37));
 
         item_fm_c single(nullptr, nullptr);
         single.set_row(2, 1, "game 2", QString());
