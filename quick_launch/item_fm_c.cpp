@@ -63,8 +63,12 @@ void item_fm_c::set_number(int position)
 
 void item_fm_c::set_arrows(bool up, bool down)
 {
-    ui->btn_up->setVisible(up);
-    ui->btn_down->setVisible(down);
+    // Showing a button that is not hidden would still polish it and ask for
+    // a new layout at once; numbering a long list does that for most rows.
+    if (ui->btn_up->isHidden() == up)
+        ui->btn_up->setVisible(up);
+    if (ui->btn_down->isHidden() == down)
+        ui->btn_down->setVisible(down);
 }
 
 void item_fm_c::set_name(const QString &name)
