@@ -44,9 +44,8 @@ bool has_id(const quick_launch_list_t *list, int id)
 // container takes the rows without requests and lays them out once when it
 // shows again, before anything is painted. It is grown to hold the rows
 // first, as the scroll area would grow it afterwards, moving every shown
-// row; and the repaint that each shown widget queues for itself is taken
-// while updates are off (each would look at all rows to clip itself), then
-// the container repaints once.
+// row; and the repaints that every shown widget queues for itself (each
+// would look at all rows to clip itself) give way to one of the window.
 class container_hidden_t
 {
 public:
@@ -60,10 +59,9 @@ public:
         if (container == nullptr)
             return;
         container->resize(container->size().expandedTo(container->minimumSizeHint()));
-        container->setUpdatesEnabled(false);
         container->show();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
-        container->setUpdatesEnabled(true);
+        QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
+        container->window()->update();
     }
     container_hidden_t(const container_hidden_t &) = delete;
     container_hidden_t &operator=(const container_hidden_t &) = delete;

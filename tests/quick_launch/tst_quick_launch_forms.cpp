@@ -17,6 +17,16 @@ Q_DECLARE_METATYPE(quick_launch_list_t)
 
 namespace {
 
+struct paint_counter_t : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 // "number:id" per row, with "^" and "v" for the arrows shown.
 QString shown(item_list_fm_c *list)
 {
@@ -118,10 +128,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(container.get()));
         games()->set_items(entries({4, 5}));
         games()->set_items(entries({1, 2, 3}));
-        QCoreApplication::processEvents();
-        QCOMPARE(shown(games()), QStringLiteral("1:1v 2:2^v 3:3^"));
         item_fm_c *listed = games()->rows().at(1);
-        QVERIFY(listed->isVisible() && listed->updatesEnabled());
+        paint_counter_t painted;
+        listed->findChild<QWidget *>("lb_name")->installEventFilter(&painted);
+        QTRY_VERIFY(painted.count > 0);
+        QCOMPARE(shown(games()), QStringLiteral("1:1v 2:2^v 3:3^"));
+        QVERIFY(listed->isVisible());
         QCOMPARE(listed->geometry(), games()->rows().at(0)->geometry().translated(0, 37));
 
         item_fm_c single(nullptr, nullptr);
