@@ -95,7 +95,8 @@ item_list_fm_c::item_list_fm_c(quick_launch_settings_fm_c *form, QWidget *parent
 item_list_fm_c::~item_list_fm_c()
 {
     delete dialog;
-    // Rows go before the widgets that hold them, while the list is whole.
+    // Rows go before the widgets that hold them, while the list is whole, and
+    // from a hidden container, which spares each its own requests.
     ui->wg_scroll_area->hide();
     qDeleteAll(list_rows);
 }
