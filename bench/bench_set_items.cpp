@@ -50,15 +50,18 @@ qint64 time_list(const quick_launch_list_t &list, int &rows)
 qint64 time_floor(const quick_launch_list_t &list, int &rows)
 {
     // Rows are polished by the style sheets of the widgets they go into, so the
-    // floor's column carries the list's.
+    // floor's column carries the list's, and the rows are made inside a box
+    // that carries the rows' shared one, as the list's rows container does.
     QWidget column;
     column.setStyleSheet(item_list_fm_c(nullptr, nullptr).styleSheet());
-    auto *layout = new QVBoxLayout(&column);
+    auto *box = new QWidget(&column);
+    box->setStyleSheet(item_fm_c::shared_style_sheet());
+    auto *layout = new QVBoxLayout(box);
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < list.size(); ++i) {
         const quick_launch_item_t &item = list.at(i);
-        auto *row = new item_fm_c(nullptr, nullptr);
+        auto *row = new item_fm_c(nullptr, nullptr, box);
         row->set_row(item.ID, i, item.Game_Name, item.Game_Path);
         layout->addWidget(row);
     }

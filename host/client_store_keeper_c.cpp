@@ -263,6 +263,18 @@ bool client_store_keeper_c::is_connected(const QString &client_id) const
     return settings_file_c(m_path).value(client_id + QLatin1Char('/') + connected_key).toBool();
 }
 
+QList<client_store_keeper_c::client_t> client_store_keeper_c::clients() const
+{
+    const settings_file_c file(m_path);
+    const QStringList ids = file.child_groups();
+    QList<client_t> result;
+    result.reserve(ids.size());
+    for (const QString &id : ids)
+        result.append({id, file.value(id + QStringLiteral("/Name"), id).toString(),
+                       file.value(id + QLatin1Char('/') + connected_key).toBool()});
+    return result;
+}
+
 bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, bool announce)
 {
     const auto fail = [&](const QString &reason) {

@@ -7,6 +7,7 @@
 
 #include "host/client_command_c.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,15 @@ public:
     QStringList client_ids() const;
     QString client_name(const QString &client_id) const;
     bool is_connected(const QString &client_id) const;
+
+    struct client_t
+    {
+        QString id;
+        QString name; // the id when the group has no name
+        bool connected = false;
+    };
+    // Every client as the three calls above tell it, from one read of the file.
+    QList<client_t> clients() const;
 
 signals:
     void logged(const QString &line);

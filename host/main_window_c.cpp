@@ -336,15 +336,15 @@ void main_window_c::fill_phone_menu()
         store->add_pairing_request(name, QStringLiteral("Android phone"));
     });
     m_phones->addSeparator();
-    const QStringList ids = store->client_ids();
-    for (const QString &id : ids) {
-        QAction *action = m_phones->addAction(store->client_name(id) + QStringLiteral(" connected"));
+    const QList<client_store_keeper_c::client_t> clients = store->clients();
+    for (const client_store_keeper_c::client_t &client : clients) {
+        QAction *action = m_phones->addAction(client.name + QStringLiteral(" connected"));
         action->setCheckable(true);
-        action->setChecked(store->is_connected(id));
+        action->setChecked(client.connected);
         connect(action, &QAction::triggered, this,
-                [store, id](bool connected) { store->set_connected(id, connected); });
+                [store, id = client.id](bool connected) { store->set_connected(id, connected); });
     }
-    if (ids.isEmpty())
+    if (clients.isEmpty())
         m_phones->addAction(QStringLiteral("No phones known"))->setEnabled(false);
     m_phones->addSeparator();
     QAction *seed = m_phones->addAction(QStringLiteral("Seed demo phones"), store,

@@ -25,6 +25,8 @@ item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *pa
     static const int row_type = QMetaType::registerTypedef("item_fm_c*", QMetaType::QObjectStar);
     Q_UNUSED(row_type)
     ui->setupUi(this);
+    if (parent != nullptr && parent->styleSheet() == ui->widget->styleSheet())
+        ui->widget->setStyleSheet(QString());
     ui->lb_name->set_elide_mode(Qt::ElideRight);
 
     set_font(ui->lb_no, QStringLiteral("EurostileConHea"), 20, 0, false, false);
@@ -34,6 +36,17 @@ item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *pa
 }
 
 item_fm_c::~item_fm_c() = default;
+
+QString item_fm_c::shared_style_sheet()
+{
+    static const QString sheet = [] {
+        QWidget form;
+        Ui::item_fm_c widgets;
+        widgets.setupUi(&form);
+        return widgets.widget->styleSheet();
+    }();
+    return sheet;
+}
 
 void item_fm_c::set_row(int id, int position, const QString &name, const QString &path)
 {
@@ -53,8 +66,12 @@ void item_fm_c::set_number(int position)
 
 void item_fm_c::set_arrows(bool up, bool down)
 {
-    ui->btn_up->setVisible(up);
-    ui->btn_down->setVisible(down);
+    // Showing a button that is not hidden would still polish it and ask for
+    // a new layout at once; numbering a long list does that for most rows.
+    if (ui->btn_up->isHidden() == up)
+        ui->btn_up->setVisible(up);
+    if (ui->btn_down->isHidden() == down)
+        ui->btn_down->setVisible(down);
 }
 
 void item_fm_c::set_name(const QString &name)

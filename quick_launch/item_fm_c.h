@@ -60,6 +60,11 @@ public:
 
     void retranslate_texts() override;
 
+    // The style sheet of a row's pictures and colours. A rows container that
+    // carries it as its own style sheet spares the rows inside their own copy,
+    // so that it is parsed and its pictures are loaded once for all of them.
+    static QString shared_style_sheet();
+
 private slots:
     void on_btn_up_clicked();
     void on_btn_down_clicked();

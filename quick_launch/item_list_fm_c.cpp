@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace {
@@ -37,6 +38,38 @@ bool has_id(const quick_launch_list_t *list, int id)
     return list != nullptr && index_of_id(*list, id) >= 0;
 }
 
+// Every row shown, hidden or deleted in a shown container posts show and
+// layout requests, and Qt merges each new request by searching all those
+// still queued: a long list would cost the square of its length. A hidden
+// container takes the rows without requests and lays them out once when it
+// shows again, before anything is painted. It is grown to hold the rows
+// first, as the scroll area would grow it afterwards, moving every shown
+// row; and the repaints that every shown widget queues for itself (each
+// would look at all rows to clip itself) give way to one of the window.
+class container_hidden_t
+{
+public:
+    explicit container_hidden_t(QWidget *container) : container(container->isVisible() ? container : nullptr)
+    {
+        if (this->container != nullptr)
+            this->container->hide();
+    }
+    ~container_hidden_t()
+    {
+        if (container == nullptr)
+            return;
+        container->resize(container->size().expandedTo(container->minimumSizeHint()));
+        container->show();
+        QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
+        container->window()->update();
+    }
+    container_hidden_t(const container_hidden_t &) = delete;
+    container_hidden_t &operator=(const container_hidden_t &) = delete;
+
+private:
+    QWidget *container;
+};
+
 } // namespace
 
 item_list_fm_c::item_list_fm_c(quick_launch_settings_fm_c *form, QWidget *parent)
@@ -53,6 +86,7 @@ item_list_fm_c::item_list_fm_c(quick_launch_settings_fm_c *form, QWidget *parent
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
 
+    ui->wg_scroll_area->setStyleSheet(item_fm_c::shared_style_sheet());
     ui->wg_scroll_area->setAcceptDrops(true);
     ui->wg_scroll_area->installEventFilter(this);
     setMouseTracking(true);
@@ -61,7 +95,9 @@ item_list_fm_c::item_list_fm_c(quick_launch_settings_fm_c *form, QWidget *parent
 item_list_fm_c::~item_list_fm_c()
 {
     delete dialog;
-    // Rows go before the widgets that hold them, while the list is whole.
+    // Rows go before the widgets that hold them, while the list is whole, and
+    // from a hidden container, which spares each its own requests.
+    ui->wg_scroll_area->hide();
     qDeleteAll(list_rows);
 }
 
@@ -83,6 +119,7 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
 {
     // A removal still queued names a row that is about to go.
     QCoreApplication::removePostedEvents(this, custom_event_1000);
+    const container_hidden_t hidden(ui->wg_scroll_area);
     pressed_row = nullptr;
     qDeleteAll(list_rows);
     list_rows.clear();
@@ -90,10 +127,17 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
     spacer = nullptr;
 
     list_items = list;
-    for (int i = 0; i < list_items.size(); ++i) {
-        const quick_launch_item_t &item = list_items.at(i);
-        if (!item.IS_DLC)
-            add_row(item.Game_Name, item.Game_Path, i, item.ID);
+    if (qobject_cast<QVBoxLayout *>(ui->wg_scroll_area->layout()) != nullptr) {
+        // One row per ID, as add_row keeps it, without asking every row.
+        QSet<int> shown_ids;
+        shown_ids.reserve(list_items.size());
+        for (int i = 0; i < list_items.size(); ++i) {
+            const quick_launch_item_t &item = list_items.at(i);
+            if (!item.IS_DLC && !shown_ids.contains(item.ID)) {
+                shown_ids.insert(item.ID);
+                append_row(item.Game_Name, item.Game_Path, i, item.ID);
+            }
+        }
     }
 
     if (QLayout *layout = ui->wg_scroll_area->layout()) {
@@ -115,12 +159,30 @@ void item_list_fm_c::add_row(const QString &name, const QString &path, int posit
     for (const item_fm_c *row : qAsConst(list_rows))
         if (row->id() == id)
             return;
+    if (position < list_rows.size()) {
+        item_fm_c *row = new_row(name, path, position, id);
+        position = qMax(0, position);
+        list_rows.insert(position, row);
+        layout->insertWidget(position, row);
+    } else {
+        append_row(name, path, position, id);
+    }
+}
 
-    auto *row = new item_fm_c(this, this);
+void item_list_fm_c::append_row(const QString &name, const QString &path, int position, int id)
+{
+    item_fm_c *row = new_row(name, path, position, id);
+    list_rows.append(row);
+    // Before the spacer, which stays last.
+    static_cast<QVBoxLayout *>(ui->wg_scroll_area->layout())->insertWidget(list_rows.size() - 1, row);
+}
+
+item_fm_c *item_list_fm_c::new_row(const QString &name, const QString &path, int position, int id)
+{
+    // Made inside its container: moving a row there would polish it again.
+    auto *row = new item_fm_c(this, this, ui->wg_scroll_area);
     row->set_row(id, position, name, path);
-    position = qBound(0, position, list_rows.size());
-    list_rows.insert(position, row);
-    layout->insertWidget(position, row);
+    return row;
 }
 
 void item_list_fm_c::renumber_rows()

@@ -73,6 +73,10 @@ private slots:
 
 private:
     void add_row(const QString &name, const QString &path, int position, int id);
+    // add_row past the last row, for a caller that knows the id is new and
+    // that the container has its vertical box layout.
+    void append_row(const QString &name, const QString &path, int position, int id);
+    item_fm_c *new_row(const QString &name, const QString &path, int position, int id);
     void renumber_rows();
     void report_change();
     // Runs the add/edit dialog; on OK also replaces the entry's icon file

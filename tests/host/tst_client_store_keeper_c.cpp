@@ -6,6 +6,8 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -132,6 +134,37 @@ private slots:
         QVERIFY(keeper.clear());
         QVERIFY(keeper.seed_demo_phones());
         QCOMPARE(keeper.client_ids().size(), 3);
+    }
+
+    // The phone menu reads the file once; it shows what the single lookups tell.
+    void phone_menu_lists_every_client()
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("\n[d]\nFriend=1\n");
+        file.close();
+        control_centre_c host;
+        host.keep_client_store(path);
+        const client_store_keeper_c *keeper = host.client_store();
+        QStringList expected;
+        for (const QString &id : keeper->client_ids())
+            expected << keeper->client_name(id) +
+                            (keeper->is_connected(id) ? " connected [x]" : " connected [ ]");
+        QCOMPARE(expected, QStringList({"Alpha connected [x]", "Beta connected [x]", "Gamma connected [ ]",
+                                        "d connected [ ]"}));
+
+        main_window_c window(host);
+        QMenu *menu = nullptr;
+        for (QAction *action : window.menuBar()->actions())
+            if (action->text() == "&Phones")
+                menu = action->menu();
+        QVERIFY(menu != nullptr);
+        emit menu->aboutToShow();
+        QStringList shown;
+        for (const QAction *action : menu->actions())
+            if (action->isCheckable())
+                shown << action->text() + (action->isChecked() ? " [x]" : " [ ]");
+        QCOMPARE(shown, expected);
     }
 
     // Through the host with the real module: the block the kernel leaves in shared

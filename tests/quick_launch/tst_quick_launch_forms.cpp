@@ -17,6 +17,16 @@ Q_DECLARE_METATYPE(quick_launch_list_t)
 
 namespace {
 
+struct paint_counter_t : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 // "number:id" per row, with "^" and "v" for the arrows shown.
 QString shown(item_list_fm_c *list)
 {
@@ -92,6 +102,8 @@ private slots:
         QTest::newRow("last row down is refused")
             << entries({1, 2}) << "1:1v 2:2^" << 1 << QList<int>({1, 2});
         // The hidden entry keeps its place and stays in the page's list.
+        QTest::newRow("a repeated ID shows once") << (entries({1, 2}) << entry(2, 7) << entry(3, 3))
+                                                  << "1:1v 2:2^v 3:3^" << 0 << QList<int>({2, 1, 2, 3});
         QTest::newRow("with a DLC entry") << (entries({1}) << entry(9, 9, true) << entry(2, 2)) << "1:1v 2:2^"
                                           << 0 << QList<int>({9, 2, 1});
     }
@@ -105,6 +117,38 @@ private slots:
         QCOMPARE(shown(games()), rows);
         games()->move_row_down(games()->rows().at(move_down_row));
         QCOMPARE(ids(*page->get_games()), page_after);
+    }
+
+    // Rows of a shown list take their looks from the list's rows container; they
+    // must look exactly like a row on its own, and the list must show again.
+    void shown_list_rows_look_like_single_rows()
+    {
+        container->resize(1002, 487);
+        container->show();
+        QVERIFY(QTest::qWaitForWindowExposed(container.get()));
+        games()->set_items(entries({4, 5}));
+        games()->set_items(entries({1, 2, 3}));
+        item_fm_c *listed = games()->rows().at(1);
+        paint_counter_t painted;
+        listed->findChild<QWidget *>("lb_name")->installEventFilter(&painted);
+        QTRY_VERIFY(painted.count > 0);
+        QCOMPARE(shown(games()), QStringLiteral("1:1v 2:2^v 3:3^"));
+        QVERIFY(listed->isVisible());
+        QCOMPARE(listed->geometry(), games()->rows().at(0)->geometry().translated(0, 37));
+
+        item_fm_c single(nullptr, nullptr);
+        single.set_row(2, 1, "game 2", QString());
+        single.set_arrows(true, true);
+        single.resize(listed->size());
+        single.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&single));
+        const auto picture = [](item_fm_c *row) {
+            return row->findChild<QWidget *>("widget")->grab().toImage();
+        };
+        // A focused button shows its highlighted picture.
+        if (QWidget *focused = QApplication::focusWidget())
+            focused->clearFocus();
+        QCOMPARE(picture(listed), picture(&single));
     }
 
     void add_by_hand_data()
