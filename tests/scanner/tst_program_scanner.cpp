@@ -1,3 +1,4 @@
+#include "common/durable_file_c.h"
 #include "common/global_func_c.h"
 #include "common/platform.h"
 #include "quick_launch/item_store.h"
@@ -327,6 +328,23 @@ private slots:
         QStringList read_entries = found(read_back);
         read_entries.sort();
         QCOMPARE(read_entries, sorted);
+    }
+
+    // A job the downloader would not find must not start it: it would fetch the
+    // previous job's address and hand over another application's answer.
+    void job_not_written()
+    {
+        write_steam_key({"41", "42"});
+        durable_file_c::inject_fault([](const QString &path) { return path.contains("VORLA_Downloader"); });
+        scanner_c scanner;
+        scanner.start_scan(&m_games, &m_programs);
+        QTRY_COMPARE_WITH_TIMEOUT(s_finished, 1, 60000);
+        durable_file_c::inject_fault(nullptr);
+        QCOMPARE(m_server.targets, targets({}));
+        QCOMPARE(found(m_games), QStringList());
+        QCOMPARE(s_scan_log.size(), 1);
+        QVERIFY2(s_scan_log.first().startsWith("scan game file: download job not written, "),
+                 qPrintable(s_scan_log.first()));
     }
 
     void interrupted_data()
