@@ -105,17 +105,18 @@ bool seed_quick_launch(bool force)
 
 QList<steam_app_t> steam_apps()
 {
-    // Real answers spell the type in either case, and a library holds more than games.
+    // Real answers spell the type in either case, and a library holds more than
+    // games. Icons are named by a 40-digit hash, as Steam names them.
     return {
         {QStringLiteral("1000010"), QStringLiteral("game"), QStringLiteral("Aurora Frontier"),
-         QStringLiteral("3f2a9c1b")},
+         QStringLiteral("3f2a9c1b5e7d40a8c6b2e19f04d7a3c58b6e2f10")},
         {QStringLiteral("1000020"), QStringLiteral("Game"), QStringLiteral("Glass Citadel"),
-         QStringLiteral("8d41e07a")},
+         QStringLiteral("8d41e07a2c9b5f36e1a04d8c7b3f92e6a5d01c4b")},
         {QStringLiteral("1000030"), QStringLiteral("dlc"), QStringLiteral("Aurora Frontier - Soundtrack"),
          QString()},
         {QStringLiteral("1000040"), QStringLiteral("tool"), QStringLiteral("Level Forge SDK"), QString()},
         {QStringLiteral("1000050"), QStringLiteral("game"), QStringLiteral("Quiet Orbit"),
-         QStringLiteral("c07de55f")},
+         QStringLiteral("c07de55f9a1b3e6d2c8f40b7e5a19d3c6f2b8e04")},
     };
 }
 
