@@ -5,6 +5,7 @@
 #include "host/client_store_keeper_c.h"
 #include "host/control_centre_c.h"
 #include "host/demo_data.h"
+#include "host/host_options.h"
 #include "host/main_window_c.h"
 #include "host/tour_c.h"
 
@@ -33,46 +34,6 @@
 #include <memory>
 
 namespace {
-struct options_t
-{
-    QCommandLineOption module{
-        QStringLiteral("module"),
-        QStringLiteral("The module library to load (default: libvorla_connect.so beside this program)."),
-        QStringLiteral("path")};
-    QCommandLineOption user_data_home{
-        QStringLiteral("user-data-home"),
-        QStringLiteral("Directory used as XDG_DATA_HOME, so that the module keeps its data there."),
-        QStringLiteral("dir")};
-    QCommandLineOption language{QStringLiteral("language"), QStringLiteral("Language id to start with."),
-                                QStringLiteral("id")};
-    QCommandLineOption seed_phones{QStringLiteral("seed-phones"),
-                                   QStringLiteral("Start with a few known phones when there is no "
-                                                  "paired-client file yet.")};
-    QCommandLineOption seed_games{QStringLiteral("seed-games"),
-                                  QStringLiteral("Start with demo quick-launch lists when there are none "
-                                                 "yet, and a folder of demo games to add.")};
-    QCommandLineOption seed_scan{
-        QStringLiteral("seed-scan"),
-        QStringLiteral("Give the game scanner something to find: launchers in a Wine-style drive C, a "
-                       "Steam key with applications, and a local stand-in for the application-information "
-                       "web service. Also offers the scan button.")};
-    QCommandLineOption simulate_pairing{
-        QStringLiteral("simulate-pairing"),
-        QStringLiteral("Once started, a new phone of this name asks to pair."), QStringLiteral("name")};
-    QCommandLineOption tour{QStringLiteral("tour"),
-                            QStringLiteral("Walk through the window without a user, save screenshots and "
-                                           "the log into dir, then quit."),
-                            QStringLiteral("dir")};
-
-    void add_to(QCommandLineParser &parser) const
-    {
-        parser.setApplicationDescription(QStringLiteral("Control centre host for the Vorla Connect module."));
-        parser.addHelpOption();
-        parser.addOptions(
-            {module, user_data_home, language, seed_phones, seed_games, simulate_pairing, tour});
-    }
-};
-
 // Clicks the tab button at index as a user would, so that the window's own click
 // handling runs too.
 QString click_tab(main_window_c &window, int index)
@@ -417,7 +378,7 @@ void add_tour_steps(tour_c &tour, main_window_c &window, control_centre_c &host,
 
 int main(int argc, char *argv[])
 {
-    const options_t options;
+    const host_options_t options;
     {
         // The data directory has to be redirected before anything reads the standard
         // paths, which may already happen while the application object is built.
