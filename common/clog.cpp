@@ -14,7 +14,7 @@ QMutex s_log_mutex;
 CLog s_log;
 
 const char file_name_format[] = "yyyy_MM_dd_hh_mm_ss";
-const char stamp_format[] = "yyyyMMdd_hh:mm:ss:z";
+const char stamp_format[] = "yyyyMMdd_hh:mm:ss:";
 const int clean_up_interval = 60000; // 60 seconds
 } // namespace
 
@@ -38,9 +38,16 @@ void CLog::init(const QString &base_dir, const QString &log_name)
         m_timer_id = startTimer(clean_up_interval, Qt::CoarseTimer);
 }
 
+QString CLog::stamp(const QDateTime &at)
+{
+    // Qt 5.15 writes "z" zero-padded ("067" for 67 ms), so the count is
+    // written by hand.
+    return at.toString(QLatin1String(stamp_format)) + QString::number(at.time().msec());
+}
+
 void CLog::write(const QString &message, bool echo)
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QLatin1String(stamp_format));
+    const QString stamp = CLog::stamp(QDateTime::currentDateTime());
     if (echo) {
         qDebug().noquote() << stamp;
         qDebug().noquote().nospace() << message << "\n";

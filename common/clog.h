@@ -16,6 +16,8 @@
 //
 // The module has one instance (module_log()) and writes to it only through
 // write_log(), which serialises writers. Other instances exist only in tests.
+class QDateTime;
+
 class CLog : public QObject
 {
     Q_OBJECT
@@ -34,6 +36,9 @@ public:
     // file once the current one is larger than the maximum size. With echo, the
     // time stamp and the message also go to the debug output.
     void write(const QString &message, bool echo);
+    // "yyyyMMdd_hh:mm:ss:" and the milliseconds without leading zeros, as
+    // every log of the installation stamps its lines.
+    static QString stamp(const QDateTime &at);
 
     // The log directory, ending with "/"; empty before init().
     QString directory() const { return m_directory; }

@@ -108,6 +108,23 @@ private slots:
         QCOMPARE(s_debug.size(), 2);
         QVERIFY(s_debug.at(0) == lines.at(3) && s_debug.at(1).startsWith("hello"));
     }
+
+    void stamp_data()
+    {
+        QTest::addColumn<int>("milliseconds");
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("two digits") << 67 << "20261204_04:31:25:67";
+        QTest::newRow("one digit") << 7 << "20261204_04:31:25:7";
+        QTest::newRow("none") << 0 << "20261204_04:31:25:0";
+        QTest::newRow("three digits") << 999 << "20261204_04:31:25:999";
+    }
+
+    void stamp()
+    {
+        QFETCH(int, milliseconds);
+        QFETCH(QString, stamp);
+        QCOMPARE(CLog::stamp(QDateTime(QDate(2026, 12, 4), QTime(4, 31, 25, milliseconds))), stamp);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_clog)
