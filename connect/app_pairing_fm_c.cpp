@@ -28,6 +28,12 @@ app_pairing_fm_c::app_pairing_fm_c(vorla_connect_kernel_c *kernel, QWidget *pare
     set_font(ui->btn_yes, QStringLiteral("EurostileBla"), 15, 0, false, false);
     set_font(ui->btn_no, QStringLiteral("EurostileBla"), 15, 0, false, false);
 
+    // A stray Return must not pair a phone: no button answers for the user.
+    for (QPushButton *button : {ui->btn_yes, ui->btn_no, ui->btn_close}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
     place_close_button();
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
@@ -39,6 +45,9 @@ void app_pairing_fm_c::show_request(const QString &name, const QString &client_i
 {
     ui->lb_dev_name->setText(name);
     shown_client_id = client_id;
+    // Each phone gets its own answer: one dismissed after another was accepted
+    // must not become trusted.
+    answer_code = answer_none;
     // Under the host's main window the dialog stays in front of it and is
     // modal to it; setParent() would otherwise drop the window flags.
     const QWidgetList windows = QApplication::topLevelWidgets();

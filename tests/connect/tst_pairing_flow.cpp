@@ -49,6 +49,18 @@ step_t press(const QString &button)
     return [button](app_pairing_fm_c *dialog) { dialog->findChild<QPushButton *>(button)->click(); };
 }
 
+// A key typed with the focus on a button ("" for the dialog itself), as a user would.
+step_t type(Qt::Key key, const QString &button = QString())
+{
+    return [key, button](app_pairing_fm_c *dialog) {
+        dialog->activateWindow();
+        QWidget *target =
+            button.isEmpty() ? static_cast<QWidget *>(dialog) : dialog->findChild<QPushButton *>(button);
+        target->setFocus();
+        QTest::keyClick(target, key);
+    };
+}
+
 QString client_group(const QString &id, const QString &name, int friend_state, bool connected)
 {
     return QStringLiteral("[%1]\nID=%1\nName=%2\nModel=Model %1\nCONNECTED=%3\nFriend=%4\n")
@@ -182,6 +194,21 @@ private slots:
                                       "Prepare another pairing window.", "Client's count = 2.",
                                       "Client 1, ID = b, Name = Beta, Model = Model b.", deny},
             {"a", "b"});
+        // Every request starts unanswered: a dismissed phone is never paired, and
+        // neither Return nor Enter answers for the user.
+        const QString two = client_group("a", "Alpha", 2, true) + client_group("b", "Beta", 2, true);
+        const QStringList two_lines{"Client's count = 2.", "Client 0, ID = a, Name = Alpha, Model = Model a.",
+                                    "Client 1, ID = b, Name = Beta, Model = Model b."};
+        const QString gone = QStringLiteral("Mobile phone disconnect.");
+        row("yes, then escape", two, 8, {press("btn_yes"), type(Qt::Key_Escape)}, {"Alpha/a", "Beta/b"},
+            {"pending", "1 a", "5 b"}, two_lines + QStringList{accept, gone}, {"a"});
+        row("no, then escape", two, 8, {press("btn_no"), type(Qt::Key_Escape)}, {"Alpha/a", "Beta/b"},
+            {"pending", "2 a", "5 b"}, two_lines + QStringList{deny, gone}, {"a"});
+        row("return and enter do nothing", alpha, 9,
+            {type(Qt::Key_Return, "btn_yes"), type(Qt::Key_Enter, "btn_no"), type(Qt::Key_Return),
+             type(Qt::Key_Escape)},
+            {"Alpha/a", "Alpha/a", "Alpha/a", "Alpha/a"}, {"pending", "5 a"}, alpha_lines + QStringList{gone},
+            {});
         // Event 26 ends the dialog only when "a" itself went offline; that answer adds no row.
         row("phone went offline", alpha, 8, {change(a_offline, 26), press("btn_yes")}, {"Alpha/a"},
             {"pending", "5 a"}, alpha_lines + QStringList{"Mobile phone disconnect."}, {"b"});
