@@ -65,6 +65,7 @@ scanning_progress_fm_c::scanning_progress_fm_c(quick_launch_settings_fm_c *owner
 
 scanning_progress_fm_c::~scanning_progress_fm_c()
 {
+    set_busy(false);
     if (progress != nullptr) {
         // The component owns its widget; it must not die with the dialog first.
         QWidget *bar = progress->widget();
@@ -86,12 +87,15 @@ int scanning_progress_fm_c::start_and_run()
         progress->set_value(0);
     }
 
-    // Shown over the main window, as a frameless child centred in it.
+    // Shown over the main window, centred on it wherever it is. The dialog
+    // stays a window of its own, so it is placed in screen coordinates.
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window != this && window->inherits("QMainWindow")) {
             setParent(window, windowFlags());
-            move((window->width() - width()) / 2, (window->height() - height()) / 2);
+            const QPoint centre = window->mapToGlobal(window->rect().center());
+            const QPoint top_left = centre - rect().center();
+            move(isWindow() ? top_left : window->mapFromGlobal(top_left));
             break;
         }
     }
@@ -103,6 +107,7 @@ int scanning_progress_fm_c::start_and_run()
 
     notify_modal(1);
     const int result = exec();
+    set_busy(false);
     notify_modal(0);
     return result;
 }
@@ -198,10 +203,11 @@ void scanning_progress_fm_c::customEvent(QEvent *event)
         ui->lb_progress->setText(QStringLiteral("100%"));
         ui->btn_cancel->setText(host_text(554));
         finished_flag = true;
+        set_busy(false);
         accept();
         break;
     case custom_event_1002:
-        QApplication::restoreOverrideCursor();
+        set_busy(false);
         reject();
         break;
     default:
@@ -225,9 +231,20 @@ void scanning_progress_fm_c::button_pressed()
         accept();
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    set_busy(true);
     if (scanner != nullptr)
         scanner->cancel();
+}
+
+void scanning_progress_fm_c::set_busy(bool on)
+{
+    if (on == busy)
+        return;
+    busy = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void scanning_progress_fm_c::mousePressEvent(QMouseEvent *event)

@@ -61,12 +61,15 @@ private slots:
 private:
     void button_pressed();
     void show_percent();
+    // The wait cursor while a cancel is under way: set once, undone once.
+    void set_busy(bool on);
 
     std::unique_ptr<Ui::scanning_progress_fm_c> ui;
     quick_launch_settings_fm_c *owner_form;
     progress_i *progress = nullptr;
     QVBoxLayout *progress_layout = nullptr;
     bool finished_flag = false;
+    bool busy = false;
     program_scanner_tool_c *scanner = nullptr;
     info_badge_i *info = nullptr;
     bool dragging = false;

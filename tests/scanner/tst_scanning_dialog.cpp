@@ -76,8 +76,22 @@ private slots:
         QVERIFY(host->calls().contains(QStringLiteral("notify_modal_dialog(0, 1, 0)")));
     }
 
+    // Every press sets the busy cursor at most once, and it is gone when the
+    // dialog has closed, however the presses and the scan's end meet.
+    void cancel_restores_lists_and_cursor_data()
+    {
+        QTest::addColumn<QStringList>("presses");
+        QTest::addColumn<bool>("scan_ends_meanwhile");
+        QTest::newRow("cancel") << QStringList{"btn_cancel"} << false;
+        QTest::newRow("cancel twice") << QStringList{"btn_cancel", "btn_cancel"} << false;
+        QTest::newRow("close, then cancel") << QStringList{"btn_close", "btn_cancel"} << false;
+        QTest::newRow("cancel just before the end") << QStringList{"btn_cancel"} << true;
+    }
+
     void cancel_restores_lists_and_cursor()
     {
+        QFETCH(QStringList, presses);
+        QFETCH(bool, scan_ends_meanwhile);
         write_steam_key(dir.path(), 10);
         quick_launch_settings_c page(nullptr);
         // Its path exists, so a finished scan would keep it too.
@@ -94,19 +108,42 @@ private slots:
             dialog->on_scan_progress(3);
             QCoreApplication::sendPostedEvents(dialog);
             percent = text_of(dialog, "lb_progress");
-            dialog->findChild<QPushButton *>(QStringLiteral("btn_cancel"))->click();
+            for (const QString &button : presses)
+                dialog->findChild<QPushButton *>(button)->click();
             waiting = QApplication::overrideCursor() != nullptr &&
                       QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            if (scan_ends_meanwhile)
+                dialog->on_scan_finished();
         });
         QMetaObject::invokeMethod(form, "on_btn_scan_clicked");
 
         QCOMPARE(percent, QStringLiteral("30%"));
         QVERIFY(waiting);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-        QCOMPARE(page.get_games()->size(), 1);
-        QCOMPARE(page.get_games()->first().Game_Name, QStringLiteral("kept"));
-        QVERIFY(page.get_programs()->isEmpty());
-        QCOMPARE(form->games_list_form()->rows().size(), 1);
+        if (!scan_ends_meanwhile) {
+            QCOMPARE(page.get_games()->size(), 1);
+            QCOMPARE(page.get_games()->first().Game_Name, QStringLiteral("kept"));
+            QVERIFY(page.get_programs()->isEmpty());
+            QCOMPARE(form->games_list_form()->rows().size(), 1);
+        }
+    }
+
+    void opens_centred_over_the_main_window()
+    {
+        write_steam_key(dir.path(), 10);
+        main_window.move(600, 500);
+        QTRY_COMPARE(main_window.pos(), QPoint(600, 500));
+        scanning_progress_fm_c dialog(nullptr);
+        QPoint offset(-1000, -1000);
+        QTimer::singleShot(100, [&] {
+            offset = dialog.mapToGlobal(dialog.rect().center()) -
+                     main_window.mapToGlobal(main_window.rect().center());
+            dialog.findChild<QPushButton *>(QStringLiteral("btn_cancel"))->click();
+        });
+        dialog.start_and_run();
+        main_window.move(0, 0);
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2").arg(offset.x()).arg(offset.y())));
     }
 
     void language_change_refits_the_button()
