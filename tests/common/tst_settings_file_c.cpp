@@ -1,8 +1,5 @@
 #include "common/settings_file_c.h"
 
-#include <QDir>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>

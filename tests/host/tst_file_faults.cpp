@@ -13,9 +13,6 @@
 #include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QImage>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <unistd.h>

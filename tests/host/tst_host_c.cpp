@@ -10,11 +10,8 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QSharedMemory>
-#include <QSignalSpy>
 #include <QTextDocument>
 #include <QToolTip>
-#include <QtEndian>
 #include <QtTest>
 
 #include <cstring>

@@ -4,10 +4,7 @@
 #include "raw_vtable.h"
 #include "recording_fakes.h"
 
-#include <QBuffer>
 #include <QPushButton>
-#include <QSharedMemory>
-
 #include <QtTest>
 
 namespace {

@@ -6,9 +6,6 @@
 #include "module/vorla_connect_kernel_c.h"
 #include "recording_fakes.h"
 
-#include <QBuffer>
-#include <QSharedMemory>
-#include <QtEndian>
 #include <QtTest>
 
 #include <memory>

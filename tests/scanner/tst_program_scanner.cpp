@@ -6,7 +6,6 @@
 #include "scanner/program_scanner_tool_c.h"
 #include "tests/scanner/local_http_server.h"
 
-#include <QtCore>
 #include <QtTest>
 
 #include <memory>
