@@ -1,7 +1,5 @@
 #include "common/global_func_c.h"
 
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

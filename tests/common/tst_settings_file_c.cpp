@@ -1,8 +1,5 @@
 #include "common/settings_file_c.h"
 
-#include <QDir>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -59,6 +56,8 @@ bool write(const QString &path, const QByteArray &content)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(settings_file_c::state_t)
+
 class tst_settings_file_c : public QObject
 {
     Q_OBJECT
@@ -113,12 +112,8 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QVariant, expected);
         QTemporaryDir dir;
-        QFile file(dir.filePath("store.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
-
-        QCOMPARE(settings_file_c(file.fileName()).value(key, "fallback"), expected);
+        QVERIFY(write(dir.filePath("store.ini"), content));
+        QCOMPARE(settings_file_c(dir.filePath("store.ini")).value(key, "fallback"), expected);
     }
 
     // What the reader makes of the INI syntax is what the store makes of it:
@@ -181,79 +176,59 @@ private slots:
         QCOMPARE(file.parses(), parses);
     }
 
+    // A file the reader cannot take reads as nothing and tells why. Reading needs
+    // nothing but the file, not a usable temporary directory ("temp" rows), and
+    // leaves nothing behind there.
     void state_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("read") << "file" << int(settings_file_c::state_t::read);
-        QTest::newRow("empty file") << "empty" << int(settings_file_c::state_t::read);
-        QTest::newRow("missing") << "missing" << int(settings_file_c::state_t::missing);
-        QTest::newRow("directory") << "directory" << int(settings_file_c::state_t::unreadable);
-        QTest::newRow("oversize") << "oversize" << int(settings_file_c::state_t::unreadable);
-        QTest::newRow("no permission") << "mode 000" << int(settings_file_c::state_t::unreadable);
+        QTest::addColumn<settings_file_c::state_t>("expected");
+        const auto read = settings_file_c::state_t::read, unreadable = settings_file_c::state_t::unreadable;
+        QTest::newRow("read") << "file" << read;
+        QTest::newRow("empty file") << "empty" << read;
+        QTest::newRow("missing") << "missing" << settings_file_c::state_t::missing;
+        QTest::newRow("directory") << "directory" << unreadable;
+        QTest::newRow("oversize") << "oversize" << unreadable;
+        QTest::newRow("no permission") << "mode 000" << unreadable;
+        QTest::newRow("temp is a regular file") << "temp file" << read;
+        QTest::newRow("temp missing") << "temp missing" << read;
+        QTest::newRow("temp read-only") << "temp read-only" << read;
+        QTest::newRow("temp empty and watched") << "temp watched" << read;
     }
     void state()
     {
         QFETCH(QString, kind);
-        QFETCH(int, expected);
+        QFETCH(settings_file_c::state_t, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath("store.ini");
+        const QString temp = dir.filePath("temp");
         if (kind == "directory") {
             QVERIFY(QDir().mkdir(path));
         } else if (kind != "missing") {
-            QVERIFY(write(path, kind == "empty" ? QByteArray() : QByteArray("[a]\nk=v\n")));
+            QVERIFY(write(path, kind == "empty" ? QByteArray() : QByteArray("[a]\nk=\"v, w\"\nModel=x\n")));
             if (kind == "oversize") // sparse: no disk space is used
                 QVERIFY(QFile(path).resize(settings_file_c::max_size + 1));
-            if (kind == "mode 000") {
-                if (geteuid() == 0)
-                    QSKIP("root reads files whatever their mode; run the tests as a user for this row");
+            if ((kind == "mode 000" || kind == "temp read-only") && geteuid() == 0)
+                QSKIP("root reads and writes whatever the mode; run the tests as a user for this row");
+            if (kind == "mode 000")
                 QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
-            }
         }
-        const settings_file_c file(path);
-        QCOMPARE(int(file.state()), expected);
-        const bool read = expected == int(settings_file_c::state_t::read);
-        QCOMPARE(file.parses(), read);
-        QCOMPARE(file.value("a/k", "none"), QVariant(read && kind == "file" ? "v" : "none"));
-        QCOMPARE(file.all_keys().isEmpty(), !read || kind == "empty");
-    }
-
-    // Reading needs nothing but the file: not a usable temporary directory,
-    // and it leaves nothing behind there.
-    void temporary_directory_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("a regular file") << "file";
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("read-only") << "read-only";
-        QTest::newRow("empty and watched") << "watched";
-    }
-    void temporary_directory()
-    {
-        QFETCH(QString, kind);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("store.ini");
-        QVERIFY(write(path, "[phone]\nName=\"A, B\"\nModel=x\n"));
-        const QString temp = dir.filePath("temp");
-        if (kind == "file")
+        if (kind == "temp file")
             QVERIFY(write(temp, "x"));
-        else if (kind != "missing")
+        else if (kind.startsWith("temp") && kind != "temp missing")
             QVERIFY(QDir().mkdir(temp));
-        if (kind == "read-only") {
-            if (geteuid() == 0)
-                QSKIP("root writes into read-only directories; run the tests as a user for this row");
+        if (kind == "temp read-only")
             QVERIFY(QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        }
-        qputenv("TMPDIR", QFile::encodeName(temp));
+        if (kind.startsWith("temp"))
+            qputenv("TMPDIR", QFile::encodeName(temp));
 
         const settings_file_c file(path);
-        QCOMPARE(file.state(), settings_file_c::state_t::read);
-        QVERIFY(file.parses());
-        QCOMPARE(file.child_groups(), QStringList{"phone"});
-        QCOMPARE(file.value("phone/Name"), QVariant("A, B"));
-        if (kind == "watched")
-            QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                     QStringList());
+        QCOMPARE(file.state(), expected);
+        const bool read = expected == settings_file_c::state_t::read && kind != "empty";
+        QCOMPARE(file.parses(), expected == settings_file_c::state_t::read);
+        QCOMPARE(file.value("a/k", "none"), QVariant(read ? "v, w" : "none"));
+        QCOMPARE(file.child_groups(), read ? QStringList{"a"} : QStringList());
+        QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     }
 };
 

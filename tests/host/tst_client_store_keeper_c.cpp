@@ -4,14 +4,8 @@
 #include "host/control_centre_c.h"
 #include "host/main_window_c.h"
 
-#include <QBuffer>
-#include <QDataStream>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <array>

@@ -13,9 +13,6 @@
 #include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QImage>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <unistd.h>
@@ -25,20 +22,6 @@ QStringList echoed;
 void keep_echo(QtMsgType, const QMessageLogContext &, const QString &message)
 {
     echoed.append(message);
-}
-
-QByteArray read_bytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-void write_bytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // Fills the file system at dir until a write fails.
@@ -101,11 +84,9 @@ private slots:
     {
         QFETCH(bool, full_disk);
         QFETCH(QString, writer);
-        if (full_disk) {
-            const QString why_not = move_home_to_small_tmpfs();
-            if (!why_not.isEmpty())
-                QSKIP(qPrintable(why_not));
-        }
+        const QString why_not = full_disk ? move_home_to_small_tmpfs() : QString();
+        if (!why_not.isEmpty())
+            QSKIP(qPrintable(why_not));
 
         // What the user saved before the disk filled up.
         vorla_connect_kernel_c kernel;
@@ -234,15 +215,11 @@ private:
     // Returns why that is not possible here, or nothing.
     QString move_home_to_small_tmpfs()
     {
-        if (::geteuid() != 0)
-            return QStringLiteral("a full file system needs a tmpfs, which only root can mount; "
-                                  "the injected fault covers the case");
         const QString point = scratch.path() + QStringLiteral("/tmpfs");
-        QDir().mkpath(point);
-        if (QProcess::execute(QStringLiteral("mount"),
-                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                               QStringLiteral("size=256k"), QStringLiteral("tmpfs"), point}) != 0)
-            return QStringLiteral("root could not mount a tmpfs here; the injected fault covers the case");
+        if (::geteuid() != 0 || !QDir().mkpath(point) ||
+            QProcess::execute("mount", QString("-t tmpfs -o size=256k tmpfs").split(' ') << point) != 0)
+            return QStringLiteral("a full file system needs a tmpfs that root can mount; "
+                                  "the injected fault covers the case");
         mount_point = point;
         qputenv("XDG_DATA_HOME", mount_point.toLocal8Bit());
         return QString();

@@ -15,7 +15,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <functional>

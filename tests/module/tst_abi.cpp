@@ -4,10 +4,7 @@
 #include "raw_vtable.h"
 #include "recording_fakes.h"
 
-#include <QBuffer>
 #include <QPushButton>
-#include <QSharedMemory>
-
 #include <QtTest>
 
 namespace {
@@ -24,210 +21,204 @@ class tst_abi : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase() { host.unload_module(); }
-    void kernel_every_slot();
-    void page_faces_data();
-    void page_faces();
-    void host_faces();
-
-private:
     product_kernel_i *new_kernel() { return host.factory(vorla_connect_product_id)(); }
 
     QTemporaryDir copies;
     control_centre_c host;
-};
 
-void tst_abi::initTestCase()
-{
-    QString error;
-    QVERIFY2(host.load_module(fresh_module_copy(copies), &error), qPrintable(error));
-}
-
-void tst_abi::kernel_every_slot()
-{
-    QStringList journal;
-    recording_client_c client(&journal);
-    QWidget container;
-    product_kernel_i *kernel = new_kernel();
-    QVERIFY(kernel != nullptr);
-
-    // Neighbouring slots answer differently (0, 4, -1, 1), so a shift by one shows.
-    const struct
+private slots:
+    void initTestCase()
     {
-        int slot, arguments, expected;
-    } fixed[] = {{4, 0, 0},   {5, 0, 0},   {6, 0, 4},  {13, 0, 0}, {14, 0, 0},
-                 {15, 0, -1}, {16, 0, -1}, {32, 0, 1}, {36, 0, 1}, {39, 0, 0},
-                 {29, 1, 0},  {31, 1, 0},  {33, 1, 0}, {40, 1, 0}, {45, 2, 0}};
-    for (const auto &f : fixed) {
-        const int result = f.arguments == 0   ? call_slot<int>(kernel, f.slot)
-                           : f.arguments == 1 ? call_slot<int>(kernel, f.slot, 77)
-                                              : call_slot<int>(kernel, f.slot, 77, 88);
-        QVERIFY2(result == f.expected, qPrintable(QStringLiteral("slot %1 gave %2").arg(f.slot).arg(result)));
+        QString error;
+        QVERIFY2(host.load_module(fresh_module_copy(copies), &error), qPrintable(error));
     }
-    QCOMPARE(call_slot<void *>(kernel, 0, &iid_product_kernel_i), static_cast<void *>(kernel));
-    QCOMPARE(call_slot<void *>(kernel, 0, &iid_interface_i), static_cast<void *>(kernel));
-    QCOMPARE(call_slot<void *>(kernel, 0, &iid_listener_i), nullptr);
-    QCOMPARE(call_slot<void *>(kernel, 3), nullptr); // get_client
-    QCOMPARE(call_slot<int>(kernel, 8), 0);          // page_count
-    QCOMPARE(call_slot<void *>(kernel, 7, 8), nullptr);
-    QCOMPARE(call_slot<QString>(kernel, 28, 1), QString());
-    QCOMPARE(call_slot<QString>(kernel, 30, 1, 2), QString());
-    // show_page and post_message are ignored until the host initialises the kernel.
-    call_slot<void>(kernel, 10, 8);
-    QString payload = QStringLiteral("x");
-    call_slot<void>(kernel, 42, 12, &payload);
+    void cleanupTestCase() { host.unload_module(); }
 
-    call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
-    QCOMPARE(call_slot<void *>(kernel, 3), static_cast<void *>(&client));
-    QCOMPARE(call_slot<int>(kernel, 8), 2);
-    void *connect_page = call_slot<void *>(kernel, 7, 8);
-    void *quick_launch_page = call_slot<void *>(kernel, 9, 1);
-    QCOMPARE(call_slot<int>(connect_page, 3), 8);
-    QCOMPARE(call_slot<int>(quick_launch_page, 3), 9);
-    QCOMPARE(call_slot<void *>(kernel, 9, 0), connect_page);
+    void kernel_every_slot()
+    {
+        QStringList journal;
+        recording_client_c client(&journal);
+        QWidget container;
+        product_kernel_i *kernel = new_kernel();
+        QVERIFY(kernel != nullptr);
 
-    call_slot<void>(kernel, 10, 9);
-    QCOMPARE(child_count(container), 1);
-    call_slot<void>(kernel, 11);
-    QVERIFY(child_count(container) == 0);
+        // Neighbouring slots answer differently (0, 4, -1, 1), so a shift by one shows.
+        const struct
+        {
+            int slot, arguments, expected;
+        } fixed[] = {{4, 0, 0},   {5, 0, 0},   {6, 0, 4},  {13, 0, 0}, {14, 0, 0},
+                     {15, 0, -1}, {16, 0, -1}, {32, 0, 1}, {36, 0, 1}, {39, 0, 0},
+                     {29, 1, 0},  {31, 1, 0},  {33, 1, 0}, {40, 1, 0}, {45, 2, 0}};
+        for (const auto &f : fixed) {
+            const int result = f.arguments == 0   ? call_slot<int>(kernel, f.slot)
+                               : f.arguments == 1 ? call_slot<int>(kernel, f.slot, 77)
+                                                  : call_slot<int>(kernel, f.slot, 77, 88);
+            QVERIFY2(result == f.expected,
+                     qPrintable(QStringLiteral("slot %1 gave %2").arg(f.slot).arg(result)));
+        }
+        QCOMPARE(call_slot<void *>(kernel, 0, &iid_product_kernel_i), static_cast<void *>(kernel));
+        QCOMPARE(call_slot<void *>(kernel, 0, &iid_interface_i), static_cast<void *>(kernel));
+        QCOMPARE(call_slot<void *>(kernel, 0, &iid_listener_i), nullptr);
+        QCOMPARE(call_slot<void *>(kernel, 3), nullptr); // get_client
+        QCOMPARE(call_slot<int>(kernel, 8), 0);          // page_count
+        QCOMPARE(call_slot<void *>(kernel, 7, 8), nullptr);
+        QCOMPARE(call_slot<QString>(kernel, 28, 1), QString());
+        QCOMPARE(call_slot<QString>(kernel, 30, 1, 2), QString());
+        // show_page and post_message are ignored until the host initialises the kernel.
+        call_slot<void>(kernel, 10, 8);
+        QString payload = QStringLiteral("x");
+        call_slot<void>(kernel, 42, 12, &payload);
 
-    // Slots without meaning take their arguments and change nothing.
-    for (int slot : {12, 18})
-        call_slot<void>(kernel, slot);
-    for (int slot : {17, 19, 20, 21, 26, 27, 37, 38})
-        call_slot<void>(kernel, slot, 1);
-    for (int slot : {22, 23, 25, 34, 35})
-        call_slot<void>(kernel, slot, 1, 2);
-    call_slot<void>(kernel, 24, 1, 2, 3);
-    QCOMPARE(call_slot<int>(kernel, 41), 0);
+        call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
+        QCOMPARE(call_slot<void *>(kernel, 3), static_cast<void *>(&client));
+        QCOMPARE(call_slot<int>(kernel, 8), 2);
+        void *connect_page = call_slot<void *>(kernel, 7, 8);
+        void *quick_launch_page = call_slot<void *>(kernel, 9, 1);
+        QCOMPARE(call_slot<int>(connect_page, 3), 8);
+        QCOMPARE(call_slot<int>(quick_launch_page, 3), 9);
+        QCOMPARE(call_slot<void *>(kernel, 9, 0), connect_page);
 
-    payload = QStringLiteral("hello");
-    call_slot<void>(kernel, 42, 3, &payload);
-    QCOMPARE(journal, QStringList{QStringLiteral("message 3 hello")});
+        call_slot<void>(kernel, 10, 9);
+        QCOMPARE(child_count(container), 1);
+        call_slot<void>(kernel, 11);
+        QVERIFY(child_count(container) == 0);
 
-    const char record[8] = {0, 0, 26}; // host event 26, little-endian from byte 2
-    call_slot<void>(kernel, 43, static_cast<const void *>(record));
+        // Slots without meaning take their arguments and change nothing.
+        for (int slot : {12, 18})
+            call_slot<void>(kernel, slot);
+        for (int slot : {17, 19, 20, 21, 26, 27, 37, 38})
+            call_slot<void>(kernel, slot, 1);
+        for (int slot : {22, 23, 25, 34, 35})
+            call_slot<void>(kernel, slot, 1, 2);
+        call_slot<void>(kernel, 24, 1, 2, 3);
+        QCOMPARE(call_slot<int>(kernel, 41), 0);
 
-    QBuffer buffer;
-    buffer.setData("block");
-    const QString key = call_slot<QString>(kernel, 44, &buffer);
-    QVERIFY2(QSharedMemory(key).attach(QSharedMemory::ReadOnly), qPrintable(key));
+        payload = QStringLiteral("hello");
+        call_slot<void>(kernel, 42, 3, &payload);
+        QCOMPARE(journal, QStringList{QStringLiteral("message 3 hello")});
 
-    // The deleting destructor; page_faces ends through release. Under
-    // AddressSanitizer a wrong slot shows as a leak or a bad free.
-    call_slot<void>(kernel, 47);
-    QVERIFY(child_count(container) == 0);
-}
+        const char record[8] = {0, 0, 26}; // host event 26, little-endian from byte 2
+        call_slot<void>(kernel, 43, static_cast<const void *>(record));
 
-void tst_abi::page_faces_data()
-{
-    QTest::addColumn<int>("page_id");
-    QTest::addColumn<int>("text_id");
-    QTest::newRow("connect page") << 8 << 358;
-    QTest::newRow("quick-launch page") << 9 << 359;
-}
+        QBuffer buffer;
+        buffer.setData("block");
+        const QString key = call_slot<QString>(kernel, 44, &buffer);
+        QVERIFY2(QSharedMemory(key).attach(QSharedMemory::ReadOnly), qPrintable(key));
 
-void tst_abi::page_faces()
-{
-    QFETCH(int, page_id);
-    QFETCH(int, text_id);
-    QStringList journal;
-    recording_client_c client(&journal);
-    QWidget container;
-    product_kernel_i *kernel = new_kernel();
-    call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
+        // The deleting destructor; page_faces ends through release. Under
+        // AddressSanitizer a wrong slot shows as a leak or a bad free.
+        call_slot<void>(kernel, 47);
+        QVERIFY(child_count(container) == 0);
+    }
 
-    void *face = call_slot<void *>(kernel, 7, page_id);
-    void *page = call_slot<void *>(face, 0, &iid_interface_i);
-    QVERIFY(page != nullptr && page != face);
-    QCOMPARE(call_slot<void *>(page, 0, &iid_product_function_page_i), face);
+    void page_faces_data()
+    {
+        QTest::addColumn<int>("page_id");
+        QTest::addColumn<int>("text_id");
+        QTest::newRow("connect page") << 8 << 358;
+        QTest::newRow("quick-launch page") << 9 << 359;
+    }
 
-    // The page's own table: 13 listener slots, then the page slots from
-    // initialise on (query_interface and release already have slots 0 and 1).
-    const auto own_slot = [](int page_slot) { return 13 + page_slot - 2; };
-    QCOMPARE(call_slot<int>(page, own_slot(3)), page_id);
-    QCOMPARE(call_slot<int>(page, own_slot(4), 5), 0);
-    QCOMPARE(call_slot<int>(face, 4, 5), 0);
-    call_slot<void>(face, 6);
-    call_slot<void>(face, 7, 1, 2);
-    call_slot<void>(face, 8, 1);
+    void page_faces()
+    {
+        QFETCH(int, page_id);
+        QFETCH(int, text_id);
+        QStringList journal;
+        recording_client_c client(&journal);
+        QWidget container;
+        product_kernel_i *kernel = new_kernel();
+        call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
 
-    auto *button = call_slot<QPushButton *>(face, 9);
-    call_slot<void>(face, 5, &container);
-    call_slot<void>(face, 5, static_cast<QWidget *>(nullptr));
-    call_slot<void>(face, 10);
-    QVERIFY(button->isChecked());
-    QCOMPARE(child_count(container), 1);
-    call_slot<void>(face, 11);
-    QVERIFY(!button->isChecked());
+        void *face = call_slot<void *>(kernel, 7, page_id);
+        void *page = call_slot<void *>(face, 0, &iid_interface_i);
+        QVERIFY(page != nullptr && page != face);
+        QCOMPARE(call_slot<void *>(page, 0, &iid_product_function_page_i), face);
 
-    // Listener faces: each leads back to the page, each slot does its part.
-    void *language = call_slot<void *>(page, 0, &iid_language_listener_i);
-    void *center = call_slot<void *>(page, 0, &iid_ctrl_center_listener_i);
-    void *kernel_listener = call_slot<void *>(page, 0, &iid_product_kernel_listener_i);
-    for (void *listener_face : {language, center, kernel_listener})
-        QCOMPARE(call_slot<void *>(listener_face, 0, &iid_interface_i), page);
-    button->setText(QStringLiteral("x"));
-    call_slot<void>(language, 2, static_cast<void *>(nullptr), 0);
-    QCOMPARE(button->text(), host.text_provider()->get_text(text_id, 0));
-    call_slot<void>(page, 6, static_cast<void *>(nullptr), 0);
-    call_slot<void>(kernel_listener, 2);
-    for (int slot : {2, 3, 4})
-        call_slot<void>(center, slot, 0);
+        // The page's own table: 13 listener slots, then the page slots from
+        // initialise on (query_interface and release already have slots 0 and 1).
+        const auto own_slot = [](int page_slot) { return 13 + page_slot - 2; };
+        QCOMPARE(call_slot<int>(page, own_slot(3)), page_id);
+        QCOMPARE(call_slot<int>(page, own_slot(4), 5), 0);
+        QCOMPARE(call_slot<int>(face, 4, 5), 0);
+        call_slot<void>(face, 6);
+        call_slot<void>(face, 7, 1, 2);
+        call_slot<void>(face, 8, 1);
 
-    call_slot<void>(kernel, 1);
-    delete button;
-}
+        auto *button = call_slot<QPushButton *>(face, 9);
+        call_slot<void>(face, 5, &container);
+        call_slot<void>(face, 5, static_cast<QWidget *>(nullptr));
+        call_slot<void>(face, 10);
+        QVERIFY(button->isChecked());
+        QCOMPARE(child_count(container), 1);
+        call_slot<void>(face, 11);
+        QVERIFY(!button->isChecked());
 
-void tst_abi::host_faces()
-{
-    void *host_object = host.host_face();
-    void *ctrl_center = call_slot<void *>(host_object, 3);
-    QCOMPARE(ctrl_center, static_cast<void *>(host.ctrl_center()));
+        // Listener faces: each leads back to the page, each slot does its part.
+        void *language = call_slot<void *>(page, 0, &iid_language_listener_i);
+        void *center = call_slot<void *>(page, 0, &iid_ctrl_center_listener_i);
+        void *kernel_listener = call_slot<void *>(page, 0, &iid_product_kernel_listener_i);
+        for (void *listener_face : {language, center, kernel_listener})
+            QCOMPARE(call_slot<void *>(listener_face, 0, &iid_interface_i), page);
+        button->setText(QStringLiteral("x"));
+        call_slot<void>(language, 2, static_cast<void *>(nullptr), 0);
+        QCOMPARE(button->text(), host.text_provider()->get_text(text_id, 0));
+        call_slot<void>(page, 6, static_cast<void *>(nullptr), 0);
+        call_slot<void>(kernel_listener, 2);
+        for (int slot : {2, 3, 4})
+            call_slot<void>(center, slot, 0);
 
-    void *provider = call_slot<void *>(ctrl_center, 7);
-    QVERIFY(provider != nullptr);
-    QCOMPARE(call_slot<QString>(provider, 2, 540, 0), QStringLiteral("YES"));
+        call_slot<void>(kernel, 1);
+        delete button;
+    }
 
-    void *registry = call_slot<void *>(ctrl_center, 0, &iid_listener_registry_i);
-    void *language = call_slot<void *>(ctrl_center, 0, &iid_language_service_i);
-    QVERIFY(registry != nullptr && language != nullptr);
-    QCOMPARE(call_slot<void *>(registry, 0, &iid_language_service_i), language);
+    void host_faces()
+    {
+        void *host_object = host.host_face();
+        void *ctrl_center = call_slot<void *>(host_object, 3);
+        QCOMPARE(ctrl_center, static_cast<void *>(host.ctrl_center()));
 
-    // The module's own listener: out of the registry, only the raw call to slot 2
-    // of its language face can reload the translation for the host's language.
-    QCOMPARE(host.listeners().size(), 1);
-    void *listener = host.listeners().first();
-    QCOMPARE(call_slot<void *>(listener, 0, &iid_listener_i), listener);
-    void *face = call_slot<void *>(listener, 0, &iid_language_listener_i);
-    QCOMPARE(call_slot<void *>(face, 0, &iid_interface_i), listener);
-    call_slot<void>(registry, 3, listener);
-    QVERIFY(host.listeners().isEmpty());
-    host.set_language(3);
-    QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
-    call_slot<void>(face, 2, static_cast<void *>(nullptr), 0);
-    QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Öffnen"));
-    call_slot<void>(registry, 2, listener);
-    QCOMPARE(host.listeners().size(), 1);
-    host.set_language(1);
-    QCOMPARE(call_slot<int>(language, 2), 1);
-    host.set_language(0);
+        void *provider = call_slot<void *>(ctrl_center, 7);
+        QVERIFY(provider != nullptr);
+        QCOMPARE(call_slot<QString>(provider, 2, 540, 0), QStringLiteral("YES"));
 
-    call_slot<void>(ctrl_center, 16, 1, 1, 0);
-    QCOMPARE(host.calls().last(), QStringLiteral("notify_modal_dialog(1, 1, 0)"));
+        void *registry = call_slot<void *>(ctrl_center, 0, &iid_listener_registry_i);
+        void *language = call_slot<void *>(ctrl_center, 0, &iid_language_service_i);
+        QVERIFY(registry != nullptr && language != nullptr);
+        QCOMPARE(call_slot<void *>(registry, 0, &iid_language_service_i), language);
 
-    // A kind asked for through a face it does not have gives nothing.
-    QCOMPARE(call_slot<void *>(host_object, 6, component_info_badge, &iid_progress_i), nullptr);
-    QCOMPARE(host.calls().last(), QStringLiteral("create_component(0x1601)"));
+        // The module's own listener: out of the registry, only the raw call to slot 2
+        // of its language face can reload the translation for the host's language.
+        QCOMPARE(host.listeners().size(), 1);
+        void *listener = host.listeners().first();
+        QCOMPARE(call_slot<void *>(listener, 0, &iid_listener_i), listener);
+        void *face = call_slot<void *>(listener, 0, &iid_language_listener_i);
+        QCOMPARE(call_slot<void *>(face, 0, &iid_interface_i), listener);
+        call_slot<void>(registry, 3, listener);
+        QVERIFY(host.listeners().isEmpty());
+        host.set_language(3);
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
+        call_slot<void>(face, 2, static_cast<void *>(nullptr), 0);
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Öffnen"));
+        call_slot<void>(registry, 2, listener);
+        QCOMPARE(host.listeners().size(), 1);
+        host.set_language(1);
+        QCOMPARE(call_slot<int>(language, 2), 1);
+        host.set_language(0);
 
-    auto factory = host.factory(vorla_connect_product_id);
-    call_slot<void>(host_object, 5, vorla_connect_product_id);
-    QVERIFY(host.factory(vorla_connect_product_id) == nullptr);
-    call_slot<void>(host_object, 4, factory, vorla_connect_product_id);
-    QVERIFY(host.factory(vorla_connect_product_id) == factory);
-}
+        call_slot<void>(ctrl_center, 16, 1, 1, 0);
+        QCOMPARE(host.calls().last(), QStringLiteral("notify_modal_dialog(1, 1, 0)"));
+
+        // A kind asked for through a face it does not have gives nothing.
+        QCOMPARE(call_slot<void *>(host_object, 6, component_info_badge, &iid_progress_i), nullptr);
+        QCOMPARE(host.calls().last(), QStringLiteral("create_component(0x1601)"));
+
+        auto factory = host.factory(vorla_connect_product_id);
+        call_slot<void>(host_object, 5, vorla_connect_product_id);
+        QVERIFY(host.factory(vorla_connect_product_id) == nullptr);
+        call_slot<void>(host_object, 4, factory, vorla_connect_product_id);
+        QVERIFY(host.factory(vorla_connect_product_id) == factory);
+    }
+};
 
 QTEST_MAIN(tst_abi)
 #include "tst_abi.moc"

@@ -30,61 +30,53 @@ private slots:
         host.reset();
     }
 
-    void tab_button_fits_host_text_data()
+    // Every page listens to the host: a language change refits its button, unless
+    // there is no text provider or another kernel has become the active one.
+    void tab_button_data()
     {
         QTest::addColumn<int>("page_id");
         QTest::addColumn<int>("language");
-        QTest::newRow("connect, English") << 8 << 0;
-        QTest::newRow("quick launch, Chinese") << 9 << 1;
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("connect, English") << 8 << 0 << "active";
+        QTest::newRow("quick launch, Chinese") << 9 << 1 << "active";
+        QTest::newRow("no text provider") << 8 << 1 << "no host";
+        QTest::newRow("inactive kernel forgets its button") << 8 << 1 << "inactive";
     }
-    void tab_button_fits_host_text()
+    void tab_button()
     {
         QFETCH(int, page_id);
         QFETCH(int, language);
+        QFETCH(QString, kind);
         const auto text = [&] { return host->text_provider()->get_text(page_id == 8 ? 358 : 359, 0); };
-        vorla_connect_kernel_c kernel;
-        kernel.initialise(nullptr, nullptr);
-        std::unique_ptr<QPushButton> button(kernel.get_page(page_id)->create_tab_button());
-        QCOMPARE(button->text(), text());
+        if (kind == "no host")
+            set_module_host(nullptr);
+        QStringList journal;
+        recording_client_c client(&journal);
+        vorla_connect_kernel_c kernel, other;
+        kernel.initialise(&client, nullptr);
+        function_page_c *page = page_id == 8 ? static_cast<function_page_c *>(kernel.get_connect_page())
+                                             : kernel.get_quick_launch_page();
+        std::unique_ptr<QPushButton> button(page->create_tab_button());
+        QCOMPARE(button->text(), kind == "no host" ? QString() : text());
         QVERIFY(button->isCheckable());
         QCOMPARE(button->height(), 34);
+        client.active = kind == "inactive" ? &other : &kernel;
+        page->active_kernel_changed(0);
+        QCOMPARE(page->tab_button(), kind == "inactive" ? nullptr : button.get());
 
-        // Every page listens to the host; the language change refits the button.
+        if (kind == "inactive")
+            button->setText(QStringLiteral("kept"));
         host->set_language(language);
+        if (kind == "no host")
+            page->language_changed(nullptr, 0);
+        if (kind != "active") {
+            QCOMPARE(button->text(), kind == "inactive" ? QStringLiteral("kept") : QString());
+            QCOMPARE(button->maximumWidth(), QWIDGETSIZE_MAX);
+            return;
+        }
         QCOMPARE(button->text(), text());
         QCOMPARE(button->minimumWidth(), QFontMetrics(button->font()).horizontalAdvance(text()) + 48);
         QCOMPARE(button->maximumWidth(), button->minimumWidth());
-    }
-
-    void tab_button_without_text_provider_stays_unsized()
-    {
-        set_module_host(nullptr);
-        connect_c page(nullptr);
-        std::unique_ptr<QPushButton> button(page.create_tab_button());
-        QVERIFY(button->text().isEmpty());
-        page.language_changed(nullptr, 0);
-        QCOMPARE(button->maximumWidth(), QWIDGETSIZE_MAX);
-    }
-
-    void inactive_kernel_forgets_its_button()
-    {
-        QStringList journal;
-        vorla_connect_kernel_c kernel, other;
-        recording_client_c client(&journal);
-        kernel.initialise(&client, nullptr);
-        auto *page = kernel.get_connect_page();
-        std::unique_ptr<QPushButton> button(page->create_tab_button());
-        client.active = &kernel;
-        page->active_kernel_changed(0);
-        QCOMPARE(page->tab_button(), button.get());
-
-        client.active = &other;
-        page->active_kernel_changed(0);
-        QCOMPARE(page->tab_button(), nullptr);
-        button->setText(QStringLiteral("kept"));
-        host->set_language(1);
-        QCOMPARE(button->text(), QStringLiteral("kept"));
-        QCOMPARE(button->maximumWidth(), QWIDGETSIZE_MAX);
     }
 
     void show_and_hide_keep_one_form()

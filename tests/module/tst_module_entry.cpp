@@ -2,7 +2,6 @@
 #include "module/host_interfaces.h"
 #include "module_copy.h"
 
-#include <QLibrary>
 #include <QtTest>
 
 class tst_module_entry : public QObject

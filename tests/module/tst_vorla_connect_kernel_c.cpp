@@ -1,18 +1,62 @@
+// The kernel without a host: its pages, host events, and the pool of shared
+// memory keys it hands blocks over in.
 #include "common/clog.h"
+#include "common/global_func_c.h"
+#include "module/share_memory_key_pool_c.h"
 #include "module/vorla_connect_kernel_c.h"
 #include "recording_fakes.h"
 
-#include <QtEndian>
 #include <QtTest>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+// Keys of this process only, so that parallel test programs never meet.
+QString test_prefix()
+{
+    return QStringLiteral("VORLATEST%1").arg(QCoreApplication::applicationPid());
+}
+
+// The text of each message: a message is a time stamp, the text and an empty line.
+QStringList logged_lines()
+{
+    QFile log(module_log().file_name());
+    log.open(QIODevice::ReadOnly | QIODevice::Text);
+    const QStringList lines = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'));
+    QStringList texts;
+    for (int i = 1; i < lines.size(); i += 3)
+        texts.append(lines.at(i));
+    return texts;
+}
+
+QByteArray segment_bytes(const QString &key)
+{
+    QSharedMemory reader(key);
+    if (!reader.attach(QSharedMemory::ReadOnly))
+        return QByteArray();
+    return QByteArray(static_cast<const char *>(reader.constData()), reader.size());
+}
+} // namespace
 
 class tst_vorla_connect_kernel_c : public QObject
 {
     Q_OBJECT
     QStringList journal;
     QWidget container;
+    QTemporaryDir log_dir;
 
 private slots:
-    void init() { journal.clear(); }
+    void initTestCase() { module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("kernel")); }
+    void init()
+    {
+        journal.clear();
+        QFile::resize(module_log().file_name(), 0);
+    }
 
     // Until the host initialises the kernel there is no page to show and no client to tell.
     void before_and_after_initialise()
@@ -68,8 +112,6 @@ private slots:
 
     void host_event_code_is_read_unaligned_at_offset_2()
     {
-        QTemporaryDir log_dir;
-        module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("kernel"));
         vorla_connect_kernel_c kernel;
         // One byte into the buffer, so that the code's address is odd.
         QByteArray storage(32, '\0');
@@ -79,12 +121,84 @@ private slots:
             kernel.on_host_event(record);
             QCOMPARE(kernel.pairing_requested(), code == 27);
         }
+        QCOMPARE(logged_lines().count(QStringLiteral("Vorla Connect : Prepare pairing window.")), 1);
+    }
 
-        QFile log(module_log().file_name());
-        QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
-        QCOMPARE(
-            QString::fromUtf8(log.readAll()).count(QStringLiteral("Vorla Connect : Prepare pairing window.")),
-            1);
+    // A key someone else holds is skipped, with one line in the log; one left
+    // by a process that ended without detaching is taken back.
+    void key_numbers_count_up_skip_taken_and_wrap()
+    {
+        QSharedMemory holder(test_prefix() + QStringLiteral("_3"));
+        QVERIFY(holder.create(16));
+#ifdef Q_OS_UNIX // elsewhere segments go with their process
+        QSharedMemory leftover(test_prefix() + QStringLiteral("_1"));
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(leftover.create(16) ? 0 : 1);
+        int status = -1;
+        QVERIFY(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+                WEXITSTATUS(status) == 0);
+#endif
+        share_memory_key_pool_c pool;
+        QStringList suffixes;
+        const auto request = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                suffixes.append(pool.new_segment(test_prefix())->key().section(QLatin1Char('_'), -1));
+        };
+        request(4);
+        pool.set_next_number(10000);
+        request(2);
+        QCOMPARE(suffixes, (QStringList{"0", "1", "2", "4", "10000", "0"}));
+        QCOMPARE(logged_lines(),
+                 QStringList{test_prefix() + QStringLiteral("_3 create_share_memory_key fail")});
+        QCOMPARE(pool.new_segment(QString()), nullptr);
+    }
+
+    void key_expiry_data()
+    {
+        QTest::addColumn<quint32>("age");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("59999 ms") << 59999u << 2;
+        QTest::newRow("60000 ms") << 60000u << 2;
+        QTest::newRow("60001 ms") << 60001u << 1;
+    }
+    void key_expiry()
+    {
+        QFETCH(quint32, age);
+        QFETCH(int, kept);
+        // Start near the wrap of the 32-bit millisecond count on purpose.
+        auto now = std::make_shared<quint32>(0xFFFFFF00u);
+        share_memory_key_pool_c pool([now] { return *now; });
+        QVERIFY(pool.new_segment(test_prefix()));
+        *now += age;
+        QVERIFY(pool.new_segment(test_prefix()));
+        QCOMPARE(pool.size(), kept);
+    }
+
+    void shares_exact_bytes_until_released()
+    {
+        const QByteArray data("\0\0\0\3a\0b\0c", 9);
+        QBuffer buffer;
+        buffer.setData(data);
+        auto *kernel = new vorla_connect_kernel_c;
+        const QString first = kernel->share_data(&buffer);
+        const QString second = kernel->share_data(&buffer);
+        QCOMPARE(first, global_func_c::shared()->share_memory_key_prefix() + QStringLiteral("_0"));
+        QCOMPARE(segment_bytes(first), data);
+        QCOMPARE(segment_bytes(second), data);
+        QVERIFY(logged_lines().isEmpty());
+
+        // An empty block still gets its key; the failure goes to the log.
+        QBuffer empty;
+        const QString key = kernel->share_data(&empty);
+        QVERIFY(!key.isEmpty());
+        const QStringList lines = logged_lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Key: ") + key + QStringLiteral(" Error: ")),
+                 qPrintable(lines.first()));
+
+        kernel->release();
+        QVERIFY(segment_bytes(first).isNull() && segment_bytes(second).isNull());
     }
 };
 

@@ -36,6 +36,25 @@ inline QList<int> ids(const quick_launch_list_t &list)
     return result;
 }
 
+// A whole file, or "(unreadable)".
+inline QByteArray read_bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Each write gets a modification time of its own: the settings store trusts
+// its cache while a file keeps its size and time.
+inline void write_bytes(const QString &path, const QByteArray &bytes)
+{
+    static int stamp = 0;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + ++stamp), QFileDevice::FileModificationTime);
+}
+
 // Runs step once the next modal window is up, as a user would act on it.
 inline void when_modal(std::function<void(QWidget *)> step)
 {

@@ -195,21 +195,19 @@ private slots:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("name_after");
         QTest::addColumn<QString>("path_after");
+        const auto row = [](const char *tag, const QString &file, const QString &pasted, const QString &name,
+                            const QString &path) { QTest::newRow(tag) << file << pasted << name << path; };
         const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString n255 = QString(255, 'n'), n254 = QString(254, 'n');
         const QString long_name = "/g/" + QString(300, 'n') + ".exe";
-        const QString pair_name = "/g/" + QString(255, 'n') + pair + "z.exe";
-        QTest::newRow("chosen name over the limit") << long_name << "" << QString(256, 'n') << long_name;
-        QTest::newRow("chosen name cut before a pair") << pair_name << "" << QString(255, 'n') << pair_name;
-        QTest::newRow("chosen name cut after a pair")
-            << "/g/" + QString(254, 'n') + pair + "z.exe"
-            << "" << QString(254, 'n') + pair << "/g/" + QString(254, 'n') + pair + "z.exe";
+        row("chosen name over the limit", long_name, "", QString(256, 'n'), long_name);
+        row("chosen name cut before a pair", "/g/" + n255 + pair + "z.exe", "", n255,
+            "/g/" + n255 + pair + "z.exe");
+        row("chosen name cut after a pair", "/g/" + n254 + pair + "z.exe", "", n254 + pair,
+            "/g/" + n254 + pair + "z.exe");
         // Cut, it would name another file: it is not taken at all.
-        QTest::newRow("chosen path over the limit") << "/" + QString(4100, 'p') + "/a.exe"
-                                                    << ""
-                                                    << ""
-                                                    << "";
-        QTest::newRow("pasted name cut before a pair")
-            << "" << QString(255, 'n') + pair + "zz" << QString(255, 'n') << "";
+        row("chosen path over the limit", "/" + QString(4100, 'p') + "/a.exe", "", "", "");
+        row("pasted name cut before a pair", "", n255 + pair + "zz", n255, "");
     }
     void caps()
     {

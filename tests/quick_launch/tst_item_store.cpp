@@ -27,24 +27,6 @@ QString dir()
     return global_func_c::shared()->icon_directory();
 }
 
-// Each write gets a modification time of its own: the settings store trusts
-// its cache while a file keeps its size and time.
-void write_raw(const QString &file_name, const QByteArray &bytes)
-{
-    static int stamp = 0;
-    QDir().mkpath(dir());
-    QFile file(dir() + file_name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + ++stamp), QFileDevice::FileModificationTime);
-}
-
-QByteArray read_raw(const QString &file_name)
-{
-    QFile file(dir() + file_name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 quick_launch_list_t read(const QString &file_name)
 {
     quick_launch_list_t list;
@@ -128,13 +110,28 @@ private slots:
             many += "[" + QByteArray::number(i) + "]\nID=" + QByteArray::number(i) +
                     "\nOrder=" + QByteArray::number(i % 50) + "\n";
         QTest::newRow("1000 groups") << many << any_entries;
+
+        // Texts from a damaged or foreign item file are cut to what the module
+        // itself would store, never inside a surrogate pair ("\\xd83d\\xde00" is one).
+        const QByteArray pair = "\\xd83d\\xde00";
+        const QString fields = QStringLiteral("5|0|0|0|-|%1|%2|%3");
+        QTest::newRow("name cut before a pair")
+            << "[0]\nID=5\nOrder=0\nGame_Name=" + QByteArray(255, 'n') + pair + "tail\n"
+            << QStringList{fields.arg(QString(255, 'n'), "N/A", "N/A")};
+        QTest::newRow("name cut after a pair")
+            << "[0]\nID=5\nOrder=0\nGame_Name=" + QByteArray(254, 'n') + pair + "tail\n"
+            << QStringList{
+                   fields.arg(QString(254, 'n') + QString::fromUtf8("\xF0\x9F\x98\x80"), "N/A", "N/A")};
+        QTest::newRow("paths cut") << "[0]\nID=5\nOrder=0\nGame_Path=" + QByteArray(4095, 'p') + pair +
+                                          "\nScaned_Name=" + QByteArray(9000, 's') + "\n"
+                                   << QStringList{fields.arg("N/A", QString(4095, 'p'), QString(4096, 's'))};
     }
 
     void load_then_save()
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, expected);
-        write_raw(games_file_name, content);
+        write_bytes(dir() + games_file_name, content);
         vorla_connect_kernel_c kernel;
         kernel.initialise(&client, nullptr);
         quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
@@ -144,7 +141,7 @@ private slots:
 
         // What was loaded is what is saved: nothing to write.
         QCOMPARE(kernel.save_quick_launch_lists(), 0);
-        QCOMPARE(read_raw(games_file_name), content);
+        QCOMPARE(read_bytes(dir() + games_file_name), content);
 
         // After a change every entry comes back, none duplicated or lost.
         games.append(entry(-5, 5000));
@@ -218,9 +215,10 @@ private slots:
     {
         write_item_file({entry(7, 0), entry(9, 1)}, games_file_name);
         write_item_file({entry(4, 0)}, programs_file_name);
-        const QByteArray before = read_raw(games_file_name) + read_raw(programs_file_name);
+        const QByteArray before =
+            read_bytes(dir() + games_file_name) + read_bytes(dir() + programs_file_name);
         for (int id : {7, 9, 12, 20, 30})
-            write_raw(QStringLiteral("%1.png").arg(id), "png");
+            write_bytes(dir() + QStringLiteral("%1.png").arg(id), "png");
 
         auto *kernel = new vorla_connect_kernel_c;
         kernel->initialise(&client, nullptr);
@@ -233,45 +231,8 @@ private slots:
             QVERIFY(QFileInfo::exists(icon_file(id)));
         for (int id : {12, 20})
             QVERIFY(!QFileInfo::exists(icon_file(id)));
-        QCOMPARE(read_raw(games_file_name) + read_raw(programs_file_name), before);
+        QCOMPARE(read_bytes(dir() + games_file_name) + read_bytes(dir() + programs_file_name), before);
         QVERIFY(journal.isEmpty());
-    }
-
-    // Texts from a damaged or foreign item file are cut to what the module
-    // itself would store, never inside a surrogate pair ("\\xd83d\\xde00" is one).
-    void read_caps_data()
-    {
-        QTest::addColumn<QByteArray>("values");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("scanned");
-        const QByteArray pair = "\\xd83d\\xde00";
-        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
-        QTest::newRow("name cut before a pair")
-            << "Game_Name=" + QByteArray(255, 'n') + pair + "tail\nGame_Path=p\nScaned_Name=s\n"
-            << QString(255, 'n') << "p"
-            << "s";
-        QTest::newRow("name cut after a pair")
-            << "Game_Name=" + QByteArray(254, 'n') + pair + "tail\nGame_Path=p\nScaned_Name=s\n"
-            << QString(254, 'n') + emoji << "p"
-            << "s";
-        QTest::newRow("paths") << "Game_Name=n\nGame_Path=" + QByteArray(4095, 'p') + pair +
-                                      "\nScaned_Name=" + QByteArray(9000, 's') + "\n"
-                               << "n" << QString(4095, 'p') << QString(4096, 's');
-    }
-
-    void read_caps()
-    {
-        QFETCH(QByteArray, values);
-        QFETCH(QString, name);
-        QFETCH(QString, path);
-        QFETCH(QString, scanned);
-        write_raw(games_file_name, "[0]\nID=5\nOrder=0\n" + values);
-        quick_launch_item_t expected = entry(5, 0);
-        expected.Game_Name = name;
-        expected.Game_Path = path;
-        expected.Scaned_Name = scanned;
-        QCOMPARE(describe(read(games_file_name)), describe({expected}));
     }
 
 private:

@@ -1,6 +1,5 @@
 # The platform layer and the program scanner. The scanner's Steam lookup runs
 # the real downloader, which its build copies next to the test programs.
-vorla_add_test(tst_platform SOURCES tst_platform.cpp LIBS vorla_common)
 vorla_add_test(tst_program_scanner SOURCES tst_program_scanner.cpp LIBS vorla_scanner vorla_graphics Qt5::Network)
 if(TARGET web_engine)
     add_dependencies(tst_program_scanner web_engine)

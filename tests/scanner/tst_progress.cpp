@@ -6,7 +6,6 @@
 #include "tests/module/raw_vtable.h"
 
 #include <QLabel>
-#include <QThreadPool>
 #include <QtTest>
 
 namespace {
