@@ -54,11 +54,14 @@ private slots:
             {form->accept, "DejaVu Serif", 12, 1, false, true},
             {form->check, "DejaVu Sans", 10, 3, false, false}, // the later entry
         };
-        for (const int language : {1, 0}) {
+        // Both Chinese scripts have a family of their own; every other language keeps the form's.
+        const QMap<int, QString> language_family{{1, "WenQuanYi Micro Hei"},
+                                                 {2, "MVK Driver ZongYiEurostile W7"}};
+        for (const int language : {1, 2, 5, 0}) {
             host.set_language(language);
             for (const auto &[widget, own_family, pixel_size, letter_spacing, bold, italic] : expected) {
                 const QFont font = widget->font();
-                QCOMPARE(font.family(), language == 1 ? QStringLiteral("WenQuanYi Micro Hei") : own_family);
+                QCOMPARE(font.family(), language_family.value(language, own_family));
                 QCOMPARE(font.pixelSize(), pixel_size);
                 QCOMPARE(font.letterSpacing(), qreal(letter_spacing));
                 QCOMPARE(font.weight(), bold ? 75 : 50);
