@@ -76,6 +76,14 @@ private slots:
         plain.setText(text);
         plain.resize(label.size());
         QCOMPARE(image(&label), image(&plain));
+
+        // A new text at the same width is cut afresh.
+        label.resize(120, 30);
+        plain.resize(label.size());
+        const QString other = QStringLiteral("Other ") + text;
+        label.setText(other);
+        plain.setText(label.fontMetrics().elidedText(other, Qt::ElideRight, 120));
+        QCOMPARE(image(&label), image(&plain));
     }
 
     void check_box_cuts_text_and_keeps_mnemonic()
