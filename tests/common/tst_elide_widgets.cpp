@@ -80,6 +80,7 @@ private slots:
         // A new text at the same width is cut afresh.
         label.resize(120, 30);
         plain.resize(label.size());
+        image(&label); // painted at this width with the old text
         const QString other = QStringLiteral("Other ") + text;
         label.setText(other);
         plain.setText(label.fontMetrics().elidedText(other, Qt::ElideRight, 120));
