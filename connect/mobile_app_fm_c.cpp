@@ -137,6 +137,12 @@ void mobile_app_fm_c::clear_rows()
 
 void mobile_app_fm_c::reload_clients()
 {
+    // A load asked for before the first tick makes the tick's own load a
+    // second build of the whole list.
+    if (first_load_timer != 0) {
+        killTimer(first_load_timer);
+        first_load_timer = 0;
+    }
     const list_hidden_t hidden(ui->wg_dev_list);
     clear_rows();
     const client_store_c store;
@@ -272,8 +278,6 @@ void mobile_app_fm_c::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
         return;
     }
-    killTimer(first_load_timer);
-    first_load_timer = 0;
     reload_clients();
 }
 
