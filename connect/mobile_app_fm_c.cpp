@@ -8,6 +8,7 @@
 #include "ui_mobile_app_fm_c.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
 
@@ -18,12 +19,41 @@ constexpr int message_client_command = 12;
 constexpr int row_gap = 3;
 // Height of the logo panel above and around the list, without the list.
 constexpr int panel_height_without_list = 352;
+
+// Rows shown one by one in a shown list each polish themselves and queue
+// their own repaints, which Qt then clips against every other row. Taken
+// while the list is hidden, they are polished once when it shows again, and
+// one repaint of the window replaces theirs.
+class list_hidden_t
+{
+public:
+    explicit list_hidden_t(QWidget *list) : list(list->isVisible() ? list : nullptr)
+    {
+        if (this->list != nullptr)
+            this->list->hide();
+    }
+    ~list_hidden_t()
+    {
+        if (list == nullptr)
+            return;
+        list->show();
+        QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
+        list->window()->update();
+    }
+    list_hidden_t(const list_hidden_t &) = delete;
+    list_hidden_t &operator=(const list_hidden_t &) = delete;
+
+private:
+    QWidget *list;
+};
 } // namespace
 
 mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::mobile_app_fm_c>()), kernel(connect_kernel)
 {
     ui->setupUi(this);
+    // One sheet for all rows: parsed once, not once per row.
+    ui->wg_dev_list->setStyleSheet(mobile_device_fm_c::shared_style_sheet());
     QScrollBar *bar = ui->scrollArea->verticalScrollBar();
     bar->setStyleSheet(ui->scrollArea->styleSheet());
     connect(bar, &QScrollBar::valueChanged, this, &mobile_app_fm_c::bar_value_changed);
@@ -52,7 +82,9 @@ mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget
 
 mobile_app_fm_c::~mobile_app_fm_c()
 {
-    // Rows unregister from the host while the form is still whole.
+    // Rows unregister from the host while the form is still whole, and leave
+    // a hidden list, which spares each its own repaint requests.
+    ui->wg_dev_list->hide();
     clear_rows();
 }
 
@@ -105,6 +137,13 @@ void mobile_app_fm_c::clear_rows()
 
 void mobile_app_fm_c::reload_clients()
 {
+    // A load asked for before the first tick makes the tick's own load a
+    // second build of the whole list.
+    if (first_load_timer != 0) {
+        killTimer(first_load_timer);
+        first_load_timer = 0;
+    }
+    const list_hidden_t hidden(ui->wg_dev_list);
     clear_rows();
     const client_store_c store;
     ui->edit_server_name->setText(store.server_name());
@@ -172,6 +211,8 @@ void mobile_app_fm_c::remove_client(const QString &client_id)
         return;
 
     send_client_command(client_command_remove, client_id);
+    // Every row below moves up; hidden, they move without repaints of their own.
+    const list_hidden_t hidden(ui->wg_dev_list);
     delete rows.takeAt(index);
     if (rows.isEmpty())
         add_placeholder_row();
@@ -237,8 +278,6 @@ void mobile_app_fm_c::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
         return;
     }
-    killTimer(first_load_timer);
-    first_load_timer = 0;
     reload_clients();
 }
 

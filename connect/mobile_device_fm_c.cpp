@@ -17,6 +17,10 @@ mobile_device_fm_c::mobile_device_fm_c(mobile_app_fm_c *owner_form, QWidget *par
     : QWidget(parent), ui(std::make_unique<Ui::mobile_device_fm_c>()), owner(owner_form)
 {
     ui->setupUi(this);
+    // Rows in a container that carries their style sheet take it from there:
+    // a sheet of their own would be parsed and polished once per row.
+    if (parent != nullptr && parent->styleSheet() == styleSheet())
+        setStyleSheet(QString());
     set_font(ui->lb_slot, QStringLiteral("EurostileConHea"), 20, 0, false, false);
     set_font(ui->lb_device, QStringLiteral("EurostileHea"), 14, 0, false, false);
     set_font(ui->lb_model, QStringLiteral("EurostileHea"), 14, 0, false, false);
@@ -26,6 +30,17 @@ mobile_device_fm_c::mobile_device_fm_c(mobile_app_fm_c *owner_form, QWidget *par
 }
 
 mobile_device_fm_c::~mobile_device_fm_c() = default;
+
+QString mobile_device_fm_c::shared_style_sheet()
+{
+    static const QString sheet = [] {
+        QWidget row;
+        Ui::mobile_device_fm_c widgets;
+        widgets.setupUi(&row);
+        return row.styleSheet();
+    }();
+    return sheet;
+}
 
 void mobile_device_fm_c::set_info(const QString &client_id, int position_index, const QString &name,
                                   const QString &model, bool paired, bool auto_pair)

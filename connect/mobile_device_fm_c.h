@@ -26,6 +26,9 @@ public:
     explicit mobile_device_fm_c(mobile_app_fm_c *owner, QWidget *parent = nullptr);
     ~mobile_device_fm_c() override;
 
+    // The rows' style sheet, for a container to carry on behalf of all its rows.
+    static QString shared_style_sheet();
+
     // An empty client id marks the placeholder row, which offers no action.
     void set_info(const QString &client_id, int position_index, const QString &name, const QString &model,
                   bool paired, bool auto_pair);

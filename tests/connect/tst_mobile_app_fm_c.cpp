@@ -155,6 +155,7 @@ private slots:
                 Qt::LeftButton);
 
         QCOMPARE(rows_of(*form), rows);
+        QVERIFY(child<QWidget>(form.get(), "wg_dev_list")->isVisible());
         QCOMPARE(sent_blocks(),
                  command == 0 ? QList<QByteArray>() : QList{client_command_block(command, id)});
         QCOMPARE(child<QLineEdit>(form.get(), "edit_server_name")->text(), QStringLiteral("YOUR VORLA"));
@@ -162,6 +163,30 @@ private slots:
         const mobile_device_fm_c *first = form->device_rows().constFirst();
         QCOMPARE(child<QCheckBox>(first, "cb_auto_pair")->isEnabled(), !first->client_id().isEmpty());
         QCOMPARE(child<QPushButton>(first, "btn_remove")->isEnabled(), !first->client_id().isEmpty());
+    }
+
+    // Rows in the list look exactly like a row on its own under the page's sheet.
+    void rows_look_like_a_single_row()
+    {
+        write_store(group("A", "1", "true", "Pixel", "P7") + group("B", "0", "false", "Galaxy", "S9"));
+        const auto form = loaded_form();
+        QTRY_COMPARE(form->device_rows().size(), 2);
+        QWidget page;
+        page.setStyleSheet(form->styleSheet());
+        for (mobile_device_fm_c *row : form->device_rows()) {
+            // Made without a parent, so that it keeps its own sheet.
+            auto *single = new mobile_device_fm_c(nullptr);
+            single->setParent(&page);
+            single->set_info(row->client_id(), row->position() - 1, child<QLabel>(row, "lb_device")->text(),
+                             child<QLabel>(row, "lb_model")->text(), row->is_paired(), row->is_auto_pair());
+            single->resize(row->size());
+            page.resize(row->size());
+            page.show();
+            single->show();
+            QVERIFY(row->isVisible() && single->isVisible());
+            QCOMPARE(row->grab().toImage(), single->grab().toImage());
+            delete single;
+        }
     }
 
     void row_without_owner_ignores_clicks()
