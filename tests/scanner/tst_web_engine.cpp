@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -111,6 +113,38 @@ private slots:
         QCOMPARE(!dest.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), expected);
         const QStringList expected_entries = expected.isNull() ? QStringList() : QStringList{dest};
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), expected_entries);
+    }
+
+    // Without the test override a real address is https: the downloader must
+    // open TLS to it, not refuse it or fall back to plain http.
+    void https_without_base_speaks_tls()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QByteArray first_bytes;
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket,
+                    [&, socket] { first_bytes += socket->readAll(); });
+        });
+        QTemporaryDir dir;
+        {
+            QSettings settings(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader"));
+            settings.setValue(QStringLiteral("url"),
+                              QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort()));
+            settings.setValue(QStringLiteral("dest_file"), dir.filePath(QStringLiteral("apps.json")));
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("VORLA_WEB_BASE"));
+        env.insert(QStringLiteral("VORLA_WEB_TIMEOUT_MS"), QStringLiteral("3000"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        QSignalSpy finished(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished));
+        process.start(QStringLiteral(WEB_ENGINE_EXE), QStringList());
+        QVERIFY(finished.wait(20000));
+        // A TLS record of type handshake (a ClientHello) comes first.
+        QVERIFY2(first_bytes.startsWith("\x16\x03"), first_bytes.left(16).toHex().constData());
+        QVERIFY(process.exitCode() != 0);
     }
 };
 
