@@ -82,22 +82,29 @@ private slots:
     {
         QTest::addColumn<QStringList>("presses");
         QTest::addColumn<bool>("scan_ends_meanwhile");
-        QTest::newRow("cancel") << QStringList{"btn_cancel"} << false;
-        QTest::newRow("cancel twice") << QStringList{"btn_cancel", "btn_cancel"} << false;
-        QTest::newRow("close, then cancel") << QStringList{"btn_close", "btn_cancel"} << false;
-        QTest::newRow("cancel just before the end") << QStringList{"btn_cancel"} << true;
+        QTest::addColumn<bool>("second_scan"); // the form's dialog ran a finished scan before
+        QTest::newRow("cancel") << QStringList{"btn_cancel"} << false << false;
+        QTest::newRow("cancel twice") << QStringList{"btn_cancel", "btn_cancel"} << false << false;
+        QTest::newRow("close, then cancel") << QStringList{"btn_close", "btn_cancel"} << false << false;
+        QTest::newRow("cancel just before the end") << QStringList{"btn_cancel"} << true << false;
+        QTest::newRow("cancel a second scan") << QStringList{"btn_cancel"} << false << true;
     }
 
     void cancel_restores_lists_and_cursor()
     {
         QFETCH(QStringList, presses);
         QFETCH(bool, scan_ends_meanwhile);
-        write_steam_key(dir.path(), 10);
+        QFETCH(bool, second_scan);
         quick_launch_settings_c page(nullptr);
         // Its path exists, so a finished scan would keep it too.
         *page.get_games() << quick_launch_item_t{5, 0, 0, 0, false, "kept", dir.path(), {}};
         QWidget holder;
         auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
+        if (second_scan) {
+            write_steam_key(dir.path(), 0); // finishes at once
+            QMetaObject::invokeMethod(form, "on_btn_scan_clicked");
+        }
+        write_steam_key(dir.path(), 10);
 
         QString percent;
         bool waiting = false;
