@@ -7,14 +7,17 @@
 #include <QVBoxLayout>
 
 namespace {
+// The frame's own buttons only (direct children): the content's buttons keep
+// the module's looks and sizes.
 const char *const frame_style = R"(
 QDialog#popup_frame { background: #0b0b0b; border: 1px solid #2a2a2a; }
 QLabel#lb_frame_title { color: #bcbcbc; font-size: 14px; font-weight: bold; letter-spacing: 1px;
                         padding: 8px 12px; background: #121212; border-bottom: 1px solid #1f1f1f; }
-QPushButton { min-width: 90px; min-height: 26px; color: #8a8a8a; background: #161616;
+QDialog#popup_frame > QPushButton { min-width: 90px; min-height: 26px; color: #8a8a8a; background: #161616;
               border: 1px solid #303030; border-radius: 2px; font-size: 13px; }
-QPushButton:hover, QPushButton:focus { color: #bcbcbc; border-color: #65c3f7; }
-QPushButton:pressed { background: #1f2a31; }
+QDialog#popup_frame > QPushButton:hover, QDialog#popup_frame > QPushButton:focus {
+              color: #bcbcbc; border-color: #65c3f7; }
+QDialog#popup_frame > QPushButton:pressed { background: #1f2a31; }
 )";
 } // namespace
 

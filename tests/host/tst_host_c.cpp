@@ -304,6 +304,25 @@ private slots:
         delete content;
     }
 
+    // The frame styles its own buttons only: a small button of the content keeps its size.
+    void popup_frame_leaves_content_buttons_alone()
+    {
+        auto *frame =
+            static_cast<popup_frame_i *>(m_host.create_component(component_popup_frame, &iid_popup_frame_i));
+        auto *content = new QWidget;
+        auto *browse = new QPushButton(QStringLiteral("..."), content);
+        browse->setFixedSize(32, 32);
+        QSize seen;
+        QTimer::singleShot(0, [&] {
+            seen = browse->size();
+            qobject_cast<QDialog *>(QApplication::activeModalWidget())->reject();
+        });
+        frame->run_popup(content, nullptr, QStringLiteral("Title"), {}, {}, 0, 0);
+        frame->release();
+        delete content;
+        QCOMPARE(seen, QSize(32, 32));
+    }
+
     void badge_tip_data()
     {
         QTest::addColumn<QString>("title");
