@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace {
@@ -106,8 +107,12 @@ int scanning_progress_fm_c::start_and_run()
                         owner_form != nullptr ? owner_form->programs_list() : nullptr);
 
     notify_modal(1);
+    // The owner may delete the dialog while it runs (the module is unloaded);
+    // its destructor then undoes the cursor.
+    const QPointer<scanning_progress_fm_c> self(this);
     const int result = exec();
-    set_busy(false);
+    if (self != nullptr)
+        set_busy(false);
     notify_modal(0);
     return result;
 }
