@@ -1,5 +1,6 @@
 #include "connect/mobile_app_fm_c.h"
 
+#include "common/hidden_while_refilled.h"
 #include "connect/client_store_c.h"
 #include "connect/mobile_device_fm_c.h"
 #include "module/module_host.h"
@@ -20,32 +21,6 @@ constexpr int row_gap = 3;
 // Height of the logo panel above and around the list, without the list.
 constexpr int panel_height_without_list = 352;
 
-// Rows shown one by one in a shown list each polish themselves and queue
-// their own repaints, which Qt then clips against every other row. Taken
-// while the list is hidden, they are polished once when it shows again, and
-// one repaint of the window replaces theirs.
-class list_hidden_t
-{
-public:
-    explicit list_hidden_t(QWidget *list) : list(list->isVisible() ? list : nullptr)
-    {
-        if (this->list != nullptr)
-            this->list->hide();
-    }
-    ~list_hidden_t()
-    {
-        if (list == nullptr)
-            return;
-        list->show();
-        QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
-        list->window()->update();
-    }
-    list_hidden_t(const list_hidden_t &) = delete;
-    list_hidden_t &operator=(const list_hidden_t &) = delete;
-
-private:
-    QWidget *list;
-};
 } // namespace
 
 mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget *parent)
@@ -143,7 +118,7 @@ void mobile_app_fm_c::reload_clients()
         killTimer(first_load_timer);
         first_load_timer = 0;
     }
-    const list_hidden_t hidden(ui->wg_dev_list);
+    const hidden_while_refilled_t hidden(ui->wg_dev_list);
     clear_rows();
     const client_store_c store;
     ui->edit_server_name->setText(store.server_name());
@@ -212,7 +187,7 @@ void mobile_app_fm_c::remove_client(const QString &client_id)
 
     send_client_command(client_command_remove, client_id);
     // Every row below moves up; hidden, they move without repaints of their own.
-    const list_hidden_t hidden(ui->wg_dev_list);
+    const hidden_while_refilled_t hidden(ui->wg_dev_list);
     delete rows.takeAt(index);
     if (rows.isEmpty())
         add_placeholder_row();

@@ -1,5 +1,6 @@
 #include "quick_launch/item_list_fm_c.h"
 
+#include "common/hidden_while_refilled.h"
 #include "module/custom_event_c.h"
 #include "module/module_host.h"
 #include "quick_launch/add_edit_game_fm_c.h"
@@ -37,38 +38,6 @@ bool has_id(const quick_launch_list_t *list, int id)
 {
     return list != nullptr && index_of_id(*list, id) >= 0;
 }
-
-// Every row shown, hidden or deleted in a shown container posts show and
-// layout requests, and Qt merges each new request by searching all those
-// still queued: a long list would cost the square of its length. A hidden
-// container takes the rows without requests and lays them out once when it
-// shows again, before anything is painted. It is grown to hold the rows
-// first, as the scroll area would grow it afterwards, moving every shown
-// row; and the repaints that every shown widget queues for itself (each
-// would look at all rows to clip itself) give way to one of the window.
-class container_hidden_t
-{
-public:
-    explicit container_hidden_t(QWidget *container) : container(container->isVisible() ? container : nullptr)
-    {
-        if (this->container != nullptr)
-            this->container->hide();
-    }
-    ~container_hidden_t()
-    {
-        if (container == nullptr)
-            return;
-        container->resize(container->size().expandedTo(container->minimumSizeHint()));
-        container->show();
-        QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
-        container->window()->update();
-    }
-    container_hidden_t(const container_hidden_t &) = delete;
-    container_hidden_t &operator=(const container_hidden_t &) = delete;
-
-private:
-    QWidget *container;
-};
 
 } // namespace
 
@@ -119,7 +88,8 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
 {
     // A removal still queued names a row that is about to go.
     QCoreApplication::removePostedEvents(this, custom_event_1000);
-    const container_hidden_t hidden(ui->wg_scroll_area);
+    const hidden_while_refilled_t hidden(ui->wg_scroll_area,
+                                         hidden_while_refilled_t::sizing_t::grown_to_rows);
     pressed_row = nullptr;
     qDeleteAll(list_rows);
     list_rows.clear();

@@ -1,0 +1,50 @@
+// Keeps a shown list widget hidden while its rows are replaced. Rows added to
+// a shown container each post show and layout requests, and Qt merges every
+// new request by searching all those still queued, so a long list would cost
+// the square of its length; every shown row also queues its own repaint,
+// clipped against all the others. Hidden, the container takes the rows
+// without requests, lays them out once when it shows again, and one repaint
+// of the window replaces theirs.
+#ifndef VORLA_HIDDEN_WHILE_REFILLED_H
+#define VORLA_HIDDEN_WHILE_REFILLED_H
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+
+class hidden_while_refilled_t
+{
+public:
+    enum class sizing_t
+    {
+        kept,
+        // Grown to hold the rows before it shows: a scroll area would grow it
+        // afterwards, moving every shown row again.
+        grown_to_rows,
+    };
+
+    explicit hidden_while_refilled_t(QWidget *list, sizing_t size = sizing_t::kept)
+        : list(list->isVisible() ? list : nullptr), size(size)
+    {
+        if (this->list != nullptr)
+            this->list->hide();
+    }
+    ~hidden_while_refilled_t()
+    {
+        if (list == nullptr)
+            return;
+        if (size == sizing_t::grown_to_rows)
+            list->resize(list->size().expandedTo(list->minimumSizeHint()));
+        list->show();
+        QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
+        list->window()->update();
+    }
+    hidden_while_refilled_t(const hidden_while_refilled_t &) = delete;
+    hidden_while_refilled_t &operator=(const hidden_while_refilled_t &) = delete;
+
+private:
+    QWidget *const list;
+    const sizing_t size;
+};
+
+#endif
