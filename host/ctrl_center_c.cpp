@@ -2,8 +2,6 @@
 
 #include "control_centre_c.h"
 
-#include <algorithm>
-
 ctrl_center_c::ctrl_center_c(control_centre_c &host) : m_host(host) {}
 
 void *ctrl_center_c::query_interface(const interface_id_t *id)
@@ -31,21 +29,21 @@ void ctrl_center_c::notify_modal_dialog(int modal, int a, int b)
 void ctrl_center_c::add_listener(listener_i *listener)
 {
     m_host.log_call(QStringLiteral("add_listener"));
-    if (listener == nullptr)
+    if (listener == nullptr || m_serials.contains(listener))
         return;
-    const bool known = std::any_of(m_registrations.cbegin(), m_registrations.cend(),
-                                   [listener](const registration_t &r) { return r.listener == listener; });
-    if (!known)
-        m_registrations.append({listener, m_next_serial++});
+    m_serials.insert(listener, m_next_serial);
+    m_by_serial.insert(m_next_serial, listener);
+    ++m_next_serial;
 }
 
 void ctrl_center_c::remove_listener(listener_i *listener)
 {
     m_host.log_call(QStringLiteral("remove_listener"));
-    m_registrations.erase(
-        std::remove_if(m_registrations.begin(), m_registrations.end(),
-                       [listener](const registration_t &r) { return r.listener == listener; }),
-        m_registrations.end());
+    const auto found = m_serials.constFind(listener);
+    if (found == m_serials.cend())
+        return;
+    m_by_serial.remove(found.value());
+    m_serials.erase(found);
 }
 
 int ctrl_center_c::get_language()
@@ -55,21 +53,18 @@ int ctrl_center_c::get_language()
 
 QList<listener_i *> ctrl_center_c::listeners() const
 {
-    QList<listener_i *> result;
-    result.reserve(m_registrations.size());
-    for (const registration_t &registration : m_registrations)
-        result.append(registration.listener);
-    return result;
+    return m_by_serial.values();
 }
 
 void ctrl_center_c::notify_language_changed()
 {
-    const QList<registration_t> round = m_registrations;
-    for (const registration_t &registration : round) {
-        if (!is_registered(registration))
+    const QMap<quint64, listener_i *> round = m_by_serial;
+    for (auto it = round.cbegin(); it != round.cend(); ++it) {
+        // Gone or replaced by a newcomer at the same address since the round started.
+        if (m_serials.value(it.value(), m_next_serial) != it.key())
             continue;
-        auto *face = static_cast<language_listener_i *>(
-            registration.listener->query_interface(&iid_language_listener_i));
+        auto *face =
+            static_cast<language_listener_i *>(it.value()->query_interface(&iid_language_listener_i));
         if (face != nullptr)
             face->language_changed(language_face(), 0);
     }
@@ -77,14 +72,8 @@ void ctrl_center_c::notify_language_changed()
 
 int ctrl_center_c::forget_listeners()
 {
-    const int count = m_registrations.size();
-    m_registrations.clear();
+    const int count = m_serials.size();
+    m_serials.clear();
+    m_by_serial.clear();
     return count;
-}
-
-bool ctrl_center_c::is_registered(const registration_t &registration) const
-{
-    return std::any_of(m_registrations.cbegin(), m_registrations.cend(), [&](const registration_t &r) {
-        return r.listener == registration.listener && r.serial == registration.serial;
-    });
 }

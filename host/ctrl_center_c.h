@@ -4,7 +4,9 @@
 
 #include "module/host_interfaces.h"
 
+#include <QHash>
 #include <QList>
+#include <QMap>
 
 class control_centre_c;
 
@@ -63,17 +65,12 @@ public:
     int forget_listeners();
 
 private:
-    struct registration_t
-    {
-        listener_i *listener;
-        // Tells a listener apart from a new one that was given the same address while
-        // a notification round was running.
-        quint64 serial;
-    };
-    bool is_registered(const registration_t &registration) const;
-
     control_centre_c &m_host;
-    QList<registration_t> m_registrations;
+    // Every row of a long list registers itself, so both directions are looked up,
+    // never searched. The serial keeps the order of registration and tells a listener
+    // apart from a new one given the same address while a notification round runs.
+    QHash<listener_i *, quint64> m_serials;
+    QMap<quint64, listener_i *> m_by_serial;
     quint64 m_next_serial = 0;
 };
 
