@@ -20,11 +20,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -48,6 +51,16 @@ QString click_tab(main_window_c &window, int index)
     return QString();
 }
 
+// Runs the event loop until done() holds or timeout_ms pass; tells whether it held.
+bool wait_until(const std::function<bool()> &done, int timeout_ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeout_ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
 // The module's pairing dialog while it is open, found as a user would see it.
 QDialog *open_pairing_dialog()
 {
@@ -59,6 +72,74 @@ QDialog *open_pairing_dialog()
             return dialog;
     }
     return nullptr;
+}
+
+QString scroll_phones_to_end(main_window_c &window)
+{
+    auto *area = window.page_container()->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
+    if (area == nullptr)
+        return QStringLiteral("no scroll area on the page");
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    return QString();
+}
+
+QString press_in_pairing_dialog(const char *button)
+{
+    QDialog *dialog = open_pairing_dialog();
+    if (dialog == nullptr)
+        return QStringLiteral("no pairing dialog");
+    dialog->findChild<QPushButton *>(QLatin1String(button))->click();
+    return QString();
+}
+
+// Two phones ask at once: the first is accepted, the second dismissed with
+// Escape, which must leave it unpaired.
+void add_dismissed_request_steps(tour_c &tour, main_window_c &window, client_store_keeper_c *store)
+{
+    const QStringList names{QStringLiteral("Pixel 8"), QStringLiteral("Xperia 5 V")};
+    // Requests are shown in the file's order, which depends on their random ids.
+    auto accepted = std::make_shared<QString>();
+    auto ids = std::make_shared<QHash<QString, QString>>();
+    tour.add_step(QStringLiteral("two phones ask to pair"), [store, ids, names] {
+        for (const QString &name : names)
+            ids->insert(name, store->add_pairing_request(name, QStringLiteral("Model of ") + name));
+        return ids->values().contains(QString()) ? QStringLiteral("a request was not written") : QString();
+    });
+    tour.add_step(QStringLiteral("press YES for the first"), [accepted, names] {
+        QDialog *dialog = open_pairing_dialog();
+        for (const QLabel *label : dialog != nullptr ? dialog->findChildren<QLabel *>() : QList<QLabel *>())
+            if (names.contains(label->text()))
+                *accepted = label->text();
+        return accepted->isEmpty() ? QStringLiteral("no dialog shows either phone")
+                                   : press_in_pairing_dialog("btn_yes");
+    });
+    tour.add_step(QStringLiteral("the second request is shown"), [] {
+        return wait_until([] { return open_pairing_dialog() != nullptr; }, 5000)
+                   ? QString()
+                   : QStringLiteral("no pairing dialog for the second phone");
+    });
+    tour.add_screenshot(QStringLiteral("22_second_request.png"));
+    tour.add_step(QStringLiteral("press Escape"), [] {
+        QDialog *dialog = open_pairing_dialog();
+        if (dialog == nullptr)
+            return QStringLiteral("no pairing dialog");
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, &escape);
+        return QString();
+    });
+    tour.add_step(QStringLiteral("only the accepted phone is paired"), [store, ids, accepted, names] {
+        const QString dismissed = ids->value(names.at(names.at(0) == *accepted ? 1 : 0));
+        if (!wait_until(
+                [&] { return open_pairing_dialog() == nullptr && !store->client_ids().contains(dismissed); },
+                5000))
+            return QStringLiteral("the dismissed phone is still asking or in the file");
+        return store->client_ids().contains(ids->value(*accepted))
+                   ? QString()
+                   : QStringLiteral("the accepted phone is not in the file");
+    });
+    tour.add_step(QStringLiteral("scroll to the end of the list"),
+                  [&window] { return scroll_phones_to_end(window); });
+    tour.add_screenshot(QStringLiteral("23_second_dismissed.png"));
 }
 
 // The phone page through the life of the paired-client file: the seeded phones,
@@ -86,26 +167,16 @@ void add_phone_steps(tour_c &tour, main_window_c &window, control_centre_c &host
         return open_pairing_dialog() != nullptr ? QString() : QStringLiteral("no pairing dialog");
     });
     tour.add_screenshot(QStringLiteral("08_pairing_dialog.png"));
-    tour.add_step(QStringLiteral("press YES"), [] {
-        QDialog *dialog = open_pairing_dialog();
-        if (dialog == nullptr)
-            return QStringLiteral("no pairing dialog");
-        dialog->findChild<QPushButton *>(QStringLiteral("btn_yes"))->click();
-        return QString();
-    });
+    tour.add_step(QStringLiteral("press YES"), [] { return press_in_pairing_dialog("btn_yes"); });
     tour.add_step(QStringLiteral("the new phone is in the file"), [store, paired_id] {
         const QStringList ids = store->client_ids();
         return ids.contains(*paired_id) ? QString() : QStringLiteral("the new phone is not in the file");
     });
     // Ids are random, so the new phone may be listed below the fold.
-    tour.add_step(QStringLiteral("scroll to the end of the list"), [&window] {
-        auto *area = window.page_container()->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
-        if (area == nullptr)
-            return QStringLiteral("no scroll area on the page");
-        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
-        return QString();
-    });
+    tour.add_step(QStringLiteral("scroll to the end of the list"),
+                  [&window] { return scroll_phones_to_end(window); });
     tour.add_screenshot(QStringLiteral("10_phone_paired.png"));
+    add_dismissed_request_steps(tour, window, store);
     tour.add_step(QStringLiteral("switch to language 1"), switch_language(1));
     tour.add_screenshot(QStringLiteral("09_zh_phones.png"));
     tour.add_step(QStringLiteral("switch back to language 0"), switch_language(0));
@@ -285,16 +356,6 @@ void add_quick_launch_steps(tour_c &tour, main_window_c &window, control_centre_
     tour.add_screenshot(QStringLiteral("17_lists_after_restart.png"));
 }
 
-// Runs the event loop until done() holds or timeout_ms pass; tells whether it held.
-bool wait_until(const std::function<bool()> &done, int timeout_ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeout_ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 QDialog *scan_dialog_of(main_window_c &window)
 {
     return window.findChild<QDialog *>(QStringLiteral("scanning_progress_fm_c"));
@@ -311,6 +372,10 @@ void add_scan_steps(tour_c &tour, main_window_c &window, app_info_service_c &ser
         return QString();
     });
     tour.add_screenshot(QStringLiteral("18_scan_offered.png"));
+    tour.add_step(QStringLiteral("move the main window away from the screen's origin"), [&window] {
+        window.move(window.screen()->availableGeometry().topLeft() + QPoint(600, 500));
+        return QString();
+    });
     tour.add_step(QStringLiteral("press SCAN"), [&window] {
         auto *scan = window.page_container()->findChild<QPushButton *>(QStringLiteral("btn_scan"));
         if (scan == nullptr || !scan->isVisible())
@@ -323,6 +388,11 @@ void add_scan_steps(tour_c &tour, main_window_c &window, app_info_service_c &ser
             return QStringLiteral("the scan asked the service %1 times").arg(service.requests());
         // The dialog closes itself once the scan is done; its last picture is taken then.
         QDialog *dialog = scan_dialog_of(window);
+        const QPoint off = dialog->frameGeometry().center() - window.frameGeometry().center();
+        if (off.manhattanLength() > 2)
+            return QStringLiteral("the dialog is %1, %2 pixels off the window's centre")
+                .arg(off.x())
+                .arg(off.y());
         QObject::connect(dialog, &QDialog::finished, &tour,
                          [&tour, dialog] { tour.save_shot(QStringLiteral("20_scan_finished.png"), dialog); });
         return QString();
