@@ -242,6 +242,38 @@ private slots:
         }
     }
 
+    // Names are elided in the row, so every tooltip must carry the full current text.
+    void row_tooltips_follow_texts_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change : {"set_info", "set_paired", "set_position", "language"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+    void row_tooltips_follow_texts()
+    {
+        QFETCH(QString, change);
+        mobile_device_fm_c row(nullptr);
+        row.resize(741, 42);
+        row.set_info(QStringLiteral("abc"), 4, QString(80, 'n'), QString(80, 'm'), true, false);
+        if (change == QLatin1String("set_paired"))
+            row.set_paired(false);
+        else if (change == QLatin1String("set_position"))
+            row.set_position(11);
+        else if (change == QLatin1String("language"))
+            host->set_language(1);
+        const auto back_to_default = qScopeGuard([this] { host->set_language(0); });
+        QStringList tips, texts;
+        for (const char *name : {"lb_slot", "lb_device", "lb_model"}) {
+            tips << child<QLabel>(&row, name)->toolTip();
+            texts << child<QLabel>(&row, name)->text();
+        }
+        const auto *pair = child<QCheckBox>(&row, "cb_pair");
+        tips << pair->toolTip();
+        texts << pair->text();
+        QCOMPARE(tips, texts);
+        QCOMPARE(pair->text(), host_text(row.is_paired() ? 550 : 549));
+    }
+
     // Texts of the other program's file are cut to the name limit, never
     // inside a surrogate pair ("\\xd83d\\xde00" is one).
     void store_caps_data()
