@@ -27,6 +27,8 @@ mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget
     : QWidget(parent), ui(std::make_unique<Ui::mobile_app_fm_c>()), kernel(connect_kernel)
 {
     ui->setupUi(this);
+    // Until the file is read the field holds the default, which no one typed.
+    show_server_name(client_store_c::default_server_name());
     // One sheet for all rows: parsed once, not once per row.
     ui->wg_dev_list->setStyleSheet(mobile_device_fm_c::shared_style_sheet());
     QScrollBar *bar = ui->scrollArea->verticalScrollBar();
@@ -121,7 +123,7 @@ void mobile_app_fm_c::reload_clients()
     const hidden_while_refilled_t hidden(ui->wg_dev_list);
     clear_rows();
     const client_store_c store;
-    ui->edit_server_name->setText(store.server_name());
+    show_server_name(store.server_name());
 
     int y = 0;
     const QStringList groups = store.groups();
@@ -236,15 +238,36 @@ bool mobile_app_fm_c::eventFilter(QObject *watched, QEvent *event)
             if (key == Qt::Key_Return || key == Qt::Key_Enter)
                 ui->edit_server_name->clearFocus();
         } else if (event->type() == QEvent::FocusOut) {
-            // The phones need a name to show, so an empty field means the default.
-            if (ui->edit_server_name->text().isEmpty())
-                ui->edit_server_name->setText(client_store_c::default_server_name());
-            send_client_command(client_command_rename_pc, ui->edit_server_name->text());
+            end_server_name_edit();
         }
     } else if (watched == ui->wg_column_title && event->type() == QEvent::Resize) {
         fit_row_widths();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void mobile_app_fm_c::show_server_name(const QString &name)
+{
+    QLineEdit *edit = ui->edit_server_name;
+    edit->setText(name);
+    // The field may hold less than the file: what it shows is what counts as
+    // unchanged, so a long name is never written back cut.
+    server_name_shown = edit->text();
+    edit->setCursorPosition(0);
+}
+
+void mobile_app_fm_c::end_server_name_edit()
+{
+    QLineEdit *edit = ui->edit_server_name;
+    // The phones need a name to show, so an empty field means the default.
+    if (edit->text().isEmpty())
+        edit->setText(client_store_c::default_server_name());
+    if (edit->text() != server_name_shown) {
+        server_name_shown = edit->text();
+        send_client_command(client_command_rename_pc, server_name_shown);
+    }
+    // A name wider than the field shows its start, not where typing ended.
+    edit->setCursorPosition(0);
 }
 
 void mobile_app_fm_c::timerEvent(QTimerEvent *event)

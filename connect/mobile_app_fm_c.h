@@ -61,11 +61,17 @@ private:
     void clear_rows();
     void layout_rows();
     void fit_row_widths();
+    // Fills the PC name field from the file.
+    void show_server_name(const QString &name);
+    // Sends the PC name when the user changed it.
+    void end_server_name_edit();
 
     std::unique_ptr<Ui::mobile_app_fm_c> ui;
     vorla_connect_kernel_c *kernel = nullptr;
     QList<mobile_device_fm_c *> rows;
     int first_load_timer = 0;
+    // The PC name as last read from the file or sent, as far as the field holds it.
+    QString server_name_shown;
 };
 
 #endif

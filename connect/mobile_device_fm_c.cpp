@@ -11,6 +11,16 @@ namespace {
 // Host text ids of the paired indicator.
 constexpr int text_not_paired = 549;
 constexpr int text_paired = 550;
+
+// The base copies tooltips only when the language changes, but these texts
+// change afterwards and are elided, so the tooltip is the only way to read a
+// cut-off name. Works on labels and buttons alike.
+template <typename Widget>
+void show_text(Widget *widget, const QString &text)
+{
+    widget->setText(text);
+    widget->setToolTip(text);
+}
 } // namespace
 
 mobile_device_fm_c::mobile_device_fm_c(mobile_app_fm_c *owner_form, QWidget *parent)
@@ -46,8 +56,8 @@ void mobile_device_fm_c::set_info(const QString &client_id, int position_index, 
                                   const QString &model, bool paired, bool auto_pair)
 {
     id = client_id;
-    ui->lb_device->setText(name);
-    ui->lb_model->setText(model);
+    show_text(ui->lb_device, name);
+    show_text(ui->lb_model, model);
     set_position(position_index);
     set_paired(paired);
     set_auto_pair_checked(auto_pair);
@@ -66,7 +76,7 @@ void mobile_device_fm_c::set_info(const QString &client_id, int position_index, 
 
 void mobile_device_fm_c::set_position(int position_index)
 {
-    ui->lb_slot->setText(QString::number(position_index + 1));
+    show_text(ui->lb_slot, QString::number(position_index + 1));
 }
 
 int mobile_device_fm_c::position() const
@@ -105,7 +115,7 @@ void mobile_device_fm_c::retranslate_texts()
 
 void mobile_device_fm_c::refresh_pair_text()
 {
-    ui->cb_pair->setText(host_text(ui->cb_pair->isChecked() ? text_paired : text_not_paired));
+    show_text(ui->cb_pair, host_text(ui->cb_pair->isChecked() ? text_paired : text_not_paired));
 }
 
 void mobile_device_fm_c::on_cb_auto_pair_clicked()

@@ -211,35 +211,89 @@ private slots:
         QCOMPARE(bare_kernel.key_pool().size(), 0);
     }
 
-    // Every loss of focus sends the name, changed or not; the phones need one to show.
-    void pc_name_sent_on_focus_loss()
+    // The name goes out only when the user changed it: a name the field can only
+    // show cut must not be written back cut. Each edit is followed by a second
+    // visit without typing, which sends nothing more.
+    void pc_name_sent_when_changed_data()
     {
-        write_store("Server=Office\n");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed"); // null: the text is left as it is
+        QTest::addColumn<int>("key");       // 0: the focus moves elsewhere
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("sent");
+        const QByteArray long_name = "abcdefghijklmnopqrstuvwxyz0123";
+        const QString cut = QString::fromLatin1(long_name.left(24));
+        QTest::newRow("cleared") << QByteArray("Office") << "" << int(Qt::Key_Enter) << "YOUR VORLA" << true;
+        QTest::newRow("typed past the limit")
+            << QByteArray("Office") << QString::fromLatin1(long_name) << int(Qt::Key_Return) << cut << true;
+        QTest::newRow("left alone") << QByteArray("Office") << QString() << 0 << "Office" << false;
+        QTest::newRow("long name left alone") << long_name << QString() << 0 << cut << false;
+        QTest::newRow("long name, Enter") << long_name << QString() << int(Qt::Key_Enter) << cut << false;
+        QTest::newRow("typed back as it was")
+            << QByteArray("Office") << "Office" << int(Qt::Key_Return) << "Office" << false;
+    }
+    void pc_name_sent_when_changed()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, shown);
+        QFETCH(bool, sent);
+        write_store("Server=" + stored + '\n');
         QWidget window;
         QLineEdit other(&window);
         const auto form = loaded_form(&window);
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto *edit = child<QLineEdit>(form.get(), "edit_server_name");
-        // typed text (null: left as it is), the key that ends the edit (0: the focus moves), the text sent
-        const std::tuple<const char *, Qt::Key, const char *> steps[] = {
-            {"", Qt::Key_Enter, "YOUR VORLA"},
-            {"abcdefghijklmnopqrstuvwxyz0123", Qt::Key_Return, "abcdefghijklmnopqrstuvwx"},
-            {nullptr, Qt::Key(0), "abcdefghijklmnopqrstuvwx"}};
-        QList<QByteArray> expected;
-        for (const auto &[typed, key, sent] : steps) {
+        const int loaded_cursor = edit->cursorPosition();
+        for (int visit = 0; visit < 2; ++visit) {
             edit->setFocus();
             QTRY_VERIFY(edit->hasFocus());
-            if (typed != nullptr) {
+            if (visit == 0 && !typed.isNull()) {
                 edit->clear();
-                QTest::keyClicks(edit, QLatin1String(typed));
+                QTest::keyClicks(edit, typed);
             }
-            key != 0 ? QTest::keyClick(edit, key) : other.setFocus();
+            key != 0 ? QTest::keyClick(edit, Qt::Key(key)) : other.setFocus();
             QTRY_VERIFY(!edit->hasFocus());
-            QCOMPARE(edit->text(), QLatin1String(sent));
-            expected << client_command_block(4, QLatin1String(sent));
-            QCOMPARE(sent_blocks(), expected);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(sent_blocks(), sent ? QList{client_command_block(4, shown)} : QList<QByteArray>());
+            // Out of focus the field shows the start of the name, where a reader looks.
+            QCOMPARE(edit->cursorPosition(), 0);
         }
+        QCOMPARE(loaded_cursor, 0);
+    }
+
+    // Names are elided in the row, so every tooltip must carry the full current text.
+    void row_tooltips_follow_texts_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change : {"set_info", "set_paired", "set_position", "language"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+    void row_tooltips_follow_texts()
+    {
+        QFETCH(QString, change);
+        mobile_device_fm_c row(nullptr);
+        row.resize(741, 42);
+        row.set_info(QStringLiteral("abc"), 4, QString(80, 'n'), QString(80, 'm'), true, false);
+        if (change == QLatin1String("set_paired"))
+            row.set_paired(false);
+        else if (change == QLatin1String("set_position"))
+            row.set_position(11);
+        else if (change == QLatin1String("language"))
+            host->set_language(1);
+        const auto back_to_default = qScopeGuard([this] { host->set_language(0); });
+        QStringList tips, texts;
+        for (const char *name : {"lb_slot", "lb_device", "lb_model"}) {
+            tips << child<QLabel>(&row, name)->toolTip();
+            texts << child<QLabel>(&row, name)->text();
+        }
+        const auto *pair = child<QCheckBox>(&row, "cb_pair");
+        tips << pair->toolTip();
+        texts << pair->text();
+        QCOMPARE(tips, texts);
+        QCOMPARE(pair->text(), host_text(row.is_paired() ? 550 : 549));
     }
 
     // Texts of the other program's file are cut to the name limit, never
