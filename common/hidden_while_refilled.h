@@ -5,6 +5,11 @@
 // clipped against all the others. Hidden, the container takes the rows
 // without requests, lays them out once when it shows again, and one repaint
 // of the window replaces theirs.
+//
+// Every new widget also queues a polish request, and a layout request posted
+// to a widget that already has an event queued is merged by searching the
+// whole queue; row_added() drops the polish requests in batches so that the
+// queue stays short. A hidden widget is polished when it shows anyway.
 #ifndef VORLA_HIDDEN_WHILE_REFILLED_H
 #define VORLA_HIDDEN_WHILE_REFILLED_H
 
@@ -39,12 +44,19 @@ public:
         QCoreApplication::removePostedEvents(nullptr, QEvent::UpdateLater);
         list->window()->update();
     }
+    void row_added()
+    {
+        if (++rows % polish_batch == 0)
+            QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
+    }
     hidden_while_refilled_t(const hidden_while_refilled_t &) = delete;
     hidden_while_refilled_t &operator=(const hidden_while_refilled_t &) = delete;
 
 private:
+    static constexpr int polish_batch = 64;
     QWidget *const list;
     const sizing_t size;
+    int rows = 0;
 };
 
 #endif

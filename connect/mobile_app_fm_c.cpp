@@ -120,7 +120,7 @@ void mobile_app_fm_c::reload_clients()
         killTimer(first_load_timer);
         first_load_timer = 0;
     }
-    const hidden_while_refilled_t hidden(ui->wg_dev_list);
+    hidden_while_refilled_t hidden(ui->wg_dev_list);
     clear_rows();
     const client_store_c store;
     show_server_name(store.server_name());
@@ -139,6 +139,7 @@ void mobile_app_fm_c::reload_clients()
         row->move(0, y);
         row->show();
         rows.append(row);
+        hidden.row_added();
         y += row->height() + row_gap;
     }
     if (rows.isEmpty()) {
