@@ -47,7 +47,7 @@ protected:
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
                     socket->readAll();
-                    const QByteArray body = "{\"success\": 2}";
+                    const QByteArray body = "{\"status\": \"failed\"}";
                     socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
                                   QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
                     socket->disconnectFromHost();
@@ -121,10 +121,8 @@ qint64 time_downloader(const QString &downloader, int runs, bool with_job)
     timer.start();
     for (int i = 0; i < runs; ++i) {
         job.setValue("dest_file", with_job ? answer_file : QString());
-        job.setValue(
-            "url",
-            with_job ? QStringLiteral("https://appinfo.mirvek.net/info?apps=%1&prettyprint=1").arg(900000 + i)
-                     : QString());
+        job.setValue("url", with_job ? QStringLiteral("https://api.steamcmd.net/v1/info/%1").arg(900000 + i)
+                                     : QString());
         job.sync();
         QProcess process;
         process.setProgram(downloader);

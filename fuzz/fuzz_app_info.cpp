@@ -24,7 +24,7 @@ extern "C" __attribute__((visibility("default"))) const char *__lsan_default_sup
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray answer = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
-    // The seeds describe application 620.
+    // The seeds, in both answer shapes, describe application 620.
     const steam_app_answer_t result = read_steam_app_answer(answer, QStringLiteral("620"));
     if (result.has_record && (!result.json_error.isEmpty() || result.record.app_id != QLatin1String("620")))
         abort();

@@ -11,6 +11,19 @@
 namespace {
 // A request line longer than this is not one of ours.
 constexpr int max_request_bytes = 16 * 1024;
+const QString public_path = QStringLiteral("/v1/info/");
+const QString older_path = QStringLiteral("/info");
+
+// The application id a target asks for, empty when it is none of ours.
+QString requested_id(const QString &target)
+{
+    const QUrl url(target);
+    if (url.path().startsWith(public_path))
+        return url.path().mid(public_path.size());
+    if (url.path() == older_path)
+        return QUrlQuery(url.query()).queryItemValue(QStringLiteral("apps"));
+    return QString();
+}
 } // namespace
 
 app_info_service_c::app_info_service_c(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
@@ -40,19 +53,28 @@ QString app_info_service_c::base() const
 
 QByteArray app_info_service_c::answer(const QString &target) const
 {
-    const QString id = QUrlQuery(QUrl(target).query()).queryItemValue(QStringLiteral("apps"));
+    const QString id = requested_id(target);
     const auto app = m_apps.constFind(id);
+    const bool public_shape = m_shape == shape_t::status_data;
     QJsonObject document;
     if (app == m_apps.constEnd()) {
-        document.insert(QStringLiteral("success"), 2);
+        if (public_shape)
+            document.insert(QStringLiteral("status"), QStringLiteral("failed"));
+        else
+            document.insert(QStringLiteral("success"), 2);
     } else {
         const QJsonObject common{{QStringLiteral("type"), app->type},
                                  {QStringLiteral("name"), app->name},
                                  {QStringLiteral("clienticon"), app->client_icon}};
-        document.insert(QStringLiteral("success"), 1);
-        document.insert(QStringLiteral("apps"),
-                        QJsonObject{{id, QJsonObject{{QStringLiteral("appid"), id},
-                                                     {QStringLiteral("common"), common}}}});
+        const QJsonObject apps{
+            {id, QJsonObject{{QStringLiteral("appid"), id}, {QStringLiteral("common"), common}}}};
+        if (public_shape) {
+            document.insert(QStringLiteral("status"), QStringLiteral("success"));
+            document.insert(QStringLiteral("data"), apps);
+        } else {
+            document.insert(QStringLiteral("success"), 1);
+            document.insert(QStringLiteral("apps"), apps);
+        }
     }
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
@@ -69,7 +91,7 @@ void app_info_service_c::read(QTcpSocket *socket)
         return;
     const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
     const QString target = words.size() > 1 ? QString::fromLatin1(words.at(1)) : QString();
-    const bool known_path = target.startsWith(QLatin1String("/info?"));
+    const bool known_path = !requested_id(target).isEmpty();
     const QByteArray body = known_path ? answer(target) : QByteArray("not found\n");
     const QByteArray reply = (known_path ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
                              QByteArray("Content-Type: application/json\r\nContent-Length: ") +

@@ -1,6 +1,7 @@
 // Stands in for the public application-information web service on this
-// machine: a local HTTP server answering "/info?apps=<id>" with the JSON shape
-// the module reads. Programs started by the host reach it through
+// machine: a local HTTP server answering "/v1/info/<id>" (the public service's
+// path) and "/info?apps=<id>" (older services') in either of the two JSON
+// shapes the module reads. Programs started by the host reach it through
 // VORLA_WEB_BASE, which the downloader uses in place of the service's address.
 #ifndef VORLA_HOST_APP_INFO_SERVICE_C_H
 #define VORLA_HOST_APP_INFO_SERVICE_C_H
@@ -24,6 +25,12 @@ public:
         QString client_icon;
     };
 
+    enum class shape_t
+    {
+        status_data,  // {"status": "success", "data": {"<id>": {"common": ...}}}, the public service's
+        success_apps, // {"success": 1, "apps": {"<id>": {"common": ...}}}
+    };
+
     explicit app_info_service_c(QObject *parent = nullptr);
     ~app_info_service_c() override;
 
@@ -35,9 +42,11 @@ public:
     int requests() const { return m_requests; }
     // Makes each answer wait, as a distant service would; 0 answers at once.
     void set_delay_ms(int delay) { m_delay_ms = delay; }
+    void set_shape(shape_t shape) { m_shape = shape; }
 
-    // The body for a request target, e.g. "/info?apps=570&prettyprint=1": the
-    // known application under "apps", or "success" 2 for an unknown one.
+    // The body for a request target, e.g. "/v1/info/570": the known
+    // application in the current shape, or that shape's failure for an
+    // unknown one.
     QByteArray answer(const QString &target) const;
 
 signals:
@@ -50,6 +59,7 @@ private:
     QMap<QString, app_t> m_apps;
     int m_requests = 0;
     int m_delay_ms = 0;
+    shape_t m_shape = shape_t::status_data;
 };
 
 #endif

@@ -70,20 +70,26 @@ struct steam_lookup_t
 
 namespace {
 const QString steam_key = QStringLiteral("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam");
-// Our own service answers in the shape of the public Steam application info.
-const QString service_host = QStringLiteral("appinfo.mirvek.net");
+// The public application-information service; every "%1" becomes the id. The
+// downloader's store may name another service under url_template_key.
+const QString default_url_template = QStringLiteral("https://api.steamcmd.net/v1/info/%1");
+const QString url_template_key = QStringLiteral("url_template");
+const QString id_placeholder = QStringLiteral("%1");
+const QString downloader_organisation = QStringLiteral("Mirvek");
+const QString downloader_application = QStringLiteral("VORLA_Downloader");
 const QString answer_file_name = QStringLiteral("steam_web_page.txt");
 const QString downloader_file = QStringLiteral("web_loader/web_engine.exe");
 const QString dest_file_key = QStringLiteral("dest_file");
 const QString url_key = QStringLiteral("url");
 
 const int download_limit_ms = 30000;
-// How often a waiting worker looks whether its scanner is still there.
+// How often a waiting worker looks whether the scan was cancelled or its scanner is gone.
 const int download_poll_ms = 50;
-// Answers are a few kilobytes. A larger file is no answer: it is skipped
-// unread rather than parsed only to be cut down to the limits of text_limits.h,
-// which for many megabytes would hold up the scan for each application.
-const qint64 maximum_answer_size = 1024 * 1024;
+// Answers are some kilobytes, a few hundred for an application with many
+// depots. A larger file is no answer: it is skipped unread rather than parsed
+// only to be cut down to the limits of text_limits.h, which for many megabytes
+// would hold up the scan for each application.
+const qint64 maximum_answer_size = 4 * 1024 * 1024;
 
 const QString league_name = QStringLiteral("League of Legends");
 // The first that exists wins: the Garena build, the Riot build, the Tencent build.
@@ -118,6 +124,7 @@ bool any_item(const quick_launch_list_t *list, const std::function<bool(const qu
     return list != nullptr && std::any_of(list->cbegin(), list->cend(), test);
 }
 
+// Runs one download; a cancel or a scanner that is gone ends it at once.
 void run_downloader(const steam_lookup_t &lookup)
 {
     QProcess process;
@@ -125,15 +132,37 @@ void run_downloader(const steam_lookup_t &lookup)
     process.start(QIODevice::ReadWrite);
     QElapsedTimer waited;
     waited.start();
-    // Waiting in slices lets a worker whose scanner is gone stop at once
-    // instead of holding the application's exit for the whole limit.
+    // Waiting in slices lets the worker stop at once when the user cancels or
+    // the scanner goes, instead of waiting for a service that may never answer.
     while (!process.waitForFinished(download_poll_ms) && process.state() != QProcess::NotRunning &&
-           waited.elapsed() < download_limit_ms && !lookup.detached) {
+           waited.elapsed() < download_limit_ms && !lookup.cancel_flag && !lookup.detached) {
     }
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(download_poll_ms);
     }
+}
+
+// The template from the downloader's store when it names where the id goes;
+// otherwise the public service.
+QString url_template()
+{
+#ifdef Q_OS_WIN
+    const QString value =
+        QSettings(downloader_organisation, downloader_application).value(url_template_key).toString();
+#else
+    const QString value =
+        settings_file_c(QSettings(downloader_organisation, downloader_application).fileName())
+            .value(url_template_key)
+            .toString();
+#endif
+    if (value.contains(id_placeholder))
+        return value;
+    if (!value.isEmpty())
+        write_log(
+            QStringLiteral("scan game file: url template without %1 ignored, %2").arg(id_placeholder, value),
+            true);
+    return default_url_template;
 }
 
 void read_answer(const QString &answer_file, const QString &app_id, QList<steam_app_record> &records)
@@ -367,7 +396,7 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
     const QString directory = global_func_c::shared()->icon_directory();
     QDir().mkpath(directory);
     const QString answer_file = directory + answer_file_name;
-    const QString request = "https://" + service_host + "/info?apps=%1&prettyprint=1";
+    const QString request = url_template();
     // False, with *error set, when the downloader would find an older job.
     const auto set_job = [](const QString &url, const QString &dest, QString *error) {
         const auto write = [&](QSettings &job) {
@@ -375,11 +404,9 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
             job.setValue(url_key, url);
             return true;
         };
-        const QString organisation = QStringLiteral("Mirvek");
-        const QString application = QStringLiteral("VORLA_Downloader");
 #ifdef Q_OS_WIN
         // Registry values are written one by one; nothing else is read.
-        QSettings job(organisation, application);
+        QSettings job(downloader_organisation, downloader_application);
         write(job);
         job.sync();
         *error = QStringLiteral("registry not written");
@@ -387,8 +414,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
 #else
         // A settings file is parsed whole before it changes, and anyone may
         // have written to the downloader's.
-        return settings_file_c::edit(QSettings(organisation, application).fileName(), write,
-                                     settings_file_c::start_t::with_values,
+        return settings_file_c::edit(QSettings(downloader_organisation, downloader_application).fileName(),
+                                     write, settings_file_c::start_t::with_values,
                                      error) == settings_file_c::edit_result_t::written;
 #endif
     };
@@ -401,11 +428,14 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
         // Otherwise a failed download would hand over the previous application's answer.
         QFile::remove(answer_file);
         QString error;
-        if (!set_job(request.arg(app_id), answer_file, &error)) {
+        if (!set_job(QString(request).replace(id_placeholder, app_id), answer_file, &error)) {
             write_log(QStringLiteral("scan game file: download job not written, %1").arg(error), true);
             break;
         }
         run_downloader(*lookup);
+        // A cancelled download is no answer, and no step to show either.
+        if (lookup->cancel_flag)
+            break;
         lookup->report_progress(i + 1);
         if (QFileInfo::exists(answer_file))
             read_answer(answer_file, app_id, records);

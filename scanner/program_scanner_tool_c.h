@@ -26,7 +26,7 @@ class program_scanner_tool_c : public QObject
 {
 public:
     explicit program_scanner_tool_c(program_scanner_tool_client_i *client);
-    // Does not wait for a running lookup: it stops after its current download,
+    // Does not wait for a running lookup: it ends its download under way,
     // deletes the icons it made and reports nothing more.
     ~program_scanner_tool_c() override;
 
@@ -35,7 +35,8 @@ public:
     void start_scan(quick_launch_list_t *games, quick_launch_list_t *programs);
     // Reads the Steam key: keeps the Steam path, returns the number of ids.
     int steam_app_count();
-    // Ends a running Steam lookup after its current download; nothing otherwise.
+    // Ends a running Steam lookup, and the download under way with it, then
+    // reports on_scan_cancelled; nothing otherwise.
     void cancel();
 
     // Appends a launcher entry (Game_Type 0) with a fresh ID; a null list: nothing.

@@ -102,6 +102,7 @@ int scanning_progress_fm_c::start_and_run()
     }
     // A later scan must be cancellable again, not end at the first press.
     finished_flag = false;
+    show_button_text(host_text(1));
     set_percent(0);
     scanner->start_scan(owner_form != nullptr ? owner_form->games_list() : nullptr,
                         owner_form != nullptr ? owner_form->programs_list() : nullptr);
@@ -147,7 +148,7 @@ void scanning_progress_fm_c::retranslate_texts()
         info->set_text(host_text(360));
     }
     ui->lb_head->setText(host_text(551) + QStringLiteral("..."));
-    ui->btn_cancel->setText(host_text(1));
+    ui->btn_cancel->setText(busy ? cancelling_text() : host_text(1));
 }
 
 void scanning_progress_fm_c::after_language_applied()
@@ -203,12 +204,12 @@ void scanning_progress_fm_c::customEvent(QEvent *event)
         break;
     }
     case custom_event_1001:
+        set_busy(false);
         if (progress != nullptr)
             progress->set_value(progress->maximum());
         ui->lb_progress->setText(QStringLiteral("100%"));
-        ui->btn_cancel->setText(host_text(554));
+        show_button_text(host_text(554));
         finished_flag = true;
-        set_busy(false);
         accept();
         break;
     case custom_event_1002:
@@ -250,6 +251,19 @@ void scanning_progress_fm_c::set_busy(bool on)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+    show_button_text(on ? cancelling_text() : host_text(1));
+}
+
+QString scanning_progress_fm_c::cancelling_text()
+{
+    // The host has no text for this state, so the module's translations carry it.
+    return tr("Cancelling...");
+}
+
+void scanning_progress_fm_c::show_button_text(const QString &text)
+{
+    ui->btn_cancel->setText(text);
+    after_language_applied();
 }
 
 void scanning_progress_fm_c::mousePressEvent(QMouseEvent *event)

@@ -61,8 +61,12 @@ private slots:
 private:
     void button_pressed();
     void show_percent();
-    // The wait cursor while a cancel is under way: set once, undone once.
+    // The wait cursor and the button's "Cancelling..." while a cancel is
+    // under way: set once, undone once.
     void set_busy(bool on);
+    static QString cancelling_text();
+    // Sets the button's text and fits the button to it.
+    void show_button_text(const QString &text);
 
     std::unique_ptr<Ui::scanning_progress_fm_c> ui;
     quick_launch_settings_fm_c *owner_form;

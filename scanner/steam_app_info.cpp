@@ -27,14 +27,17 @@ steam_app_answer_t read_steam_app_answer(const QByteArray &answer, const QString
         return result;
     }
     const QJsonObject top = document.object();
-    if (text_of(top, QStringLiteral("success")) != QLatin1String("1"))
+    // The public service says {"status": "success", "data": {...}}; older
+    // services of the same kind say {"success": 1, "apps": {...}}.
+    QString list_key;
+    if (text_of(top, QStringLiteral("status")) == QLatin1String("success"))
+        list_key = QStringLiteral("data");
+    else if (text_of(top, QStringLiteral("success")) == QLatin1String("1"))
+        list_key = QStringLiteral("apps");
+    else
         return result;
-    const QJsonObject common = top.value(QStringLiteral("apps"))
-                                   .toObject()
-                                   .value(app_id)
-                                   .toObject()
-                                   .value(QStringLiteral("common"))
-                                   .toObject();
+    const QJsonObject common =
+        top.value(list_key).toObject().value(app_id).toObject().value(QStringLiteral("common")).toObject();
     result.has_record = true;
     result.record.name = text_limits::capped_name(text_of(common, QStringLiteral("name")));
     result.record.app_id = app_id;

@@ -22,15 +22,17 @@ struct steam_app_answer_t
 {
     // Empty when the answer is JSON; otherwise the parser's message.
     QString json_error;
-    // The answer's "success", read as text, is "1"; only then record is filled.
+    // The answer reports success ("status" "success", or "success" read as
+    // text "1"); only then record is filled.
     bool has_record = false;
     steam_app_record record;
     // The answer named an icon that is not 40 hexadecimal digits; client_icon is empty.
     bool client_icon_refused = false;
 };
 
-// Reads the answer for application app_id: a JSON object whose "success" is 1
-// and whose "apps" -> app_id -> "common" holds "type", "name" and "clienticon".
+// Reads the answer for application app_id, a JSON object in one of two shapes:
+// "status" "success" with "data" -> app_id -> "common", or "success" 1 with
+// "apps" -> app_id -> "common"; "common" holds "type", "name" and "clienticon".
 // Missing parts read as empty; values of other JSON types read as their text.
 // The name is cut to text_limits::name_length. The icon names a file in
 // Steam's icon folder, so anything but 40 hexadecimal digits is refused.

@@ -31,4 +31,11 @@
         <translation>Dateityp:</translation>
     </message>
 </context>
+<context>
+    <name>scanning_progress_fm_c</name>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Wird abgebrochen...</translation>
+    </message>
+</context>
 </TS>

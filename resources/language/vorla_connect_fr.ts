@@ -31,4 +31,11 @@
         <translation>Type de fichier :</translation>
     </message>
 </context>
+<context>
+    <name>scanning_progress_fm_c</name>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Annulation...</translation>
+    </message>
+</context>
 </TS>

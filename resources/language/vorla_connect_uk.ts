@@ -31,4 +31,11 @@
         <translation type="unfinished"></translation>
     </message>
 </context>
+<context>
+    <name>scanning_progress_fm_c</name>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Скасування...</translation>
+    </message>
+</context>
 </TS>

@@ -31,4 +31,11 @@
         <translation>文件类型：</translation>
     </message>
 </context>
+<context>
+    <name>scanning_progress_fm_c</name>
+    <message>
+        <source>Cancelling...</source>
+        <translation>正在取消...</translation>
+    </message>
+</context>
 </TS>

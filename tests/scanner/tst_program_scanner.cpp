@@ -34,9 +34,10 @@ void write_file(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// Where the public service is asked by default.
 QString target(int id)
 {
-    return QStringLiteral("/info?apps=%1&prettyprint=1").arg(id);
+    return QStringLiteral("/v1/info/%1").arg(id);
 }
 
 // Steam names its icons by 40 hexadecimal digits.
@@ -57,10 +58,20 @@ QStringList targets(std::initializer_list<int> ids)
     return result;
 }
 
+// The answer for one application in the public service's shape or in the
+// older "success"/"apps" one.
+QByteArray answer_body(const QString &id, const QJsonObject &entry, bool public_shape)
+{
+    const QJsonObject apps{{id, entry}};
+    return QJsonDocument(public_shape ? QJsonObject{{"status", "success"}, {"data", apps}}
+                                      : QJsonObject{{"success", 1}, {"apps", apps}})
+        .toJson();
+}
+
 // Answers shaped like the service's: games with both spellings of "type", a
 // DLC, a tool, no JSON ("16"), an HTTP error ("18"), else an unknown id. The
 // answer for "22" comes late enough to act while it downloads.
-local_http_server_c::answers_t service_answers()
+local_http_server_c::answers_t service_answers(bool public_shape = true)
 {
     static const QHash<int, QStringList> apps{{11, {"Game 11", "game"}},   {12, {"Game 12", "Game"}},
                                               {14, {"Soundtrack", "DLC"}}, {15, {"Server", "Tool"}},
@@ -68,18 +79,19 @@ local_http_server_c::answers_t service_answers()
     local_http_server_c::answers_t answers;
     for (int id = 11; id <= 23; ++id) {
         const QString key = QString::number(id);
-        QJsonObject body{{"success", 2}};
+        const QJsonObject failed =
+            public_shape ? QJsonObject{{"status", "failed"}} : QJsonObject{{"success", 2}};
+        answers[target(id)].body = QJsonDocument(failed).toJson();
         if (apps.contains(id)) {
             const QJsonObject common{
                 {"name", apps[id][0]}, {"type", apps[id][1]}, {"clienticon", icon_name(id)}};
-            body = {{"success", 1},
-                    {"apps", QJsonObject{{key, QJsonObject{{"appid", key}, {"common", common}}}}}};
+            answers[target(id)].body = answer_body(key, {{"appid", key}, {"common", common}}, public_shape);
         }
-        answers[target(id)].body = QJsonDocument(body).toJson();
     }
     answers[target(16)].body = "<html>Service busy</html>";
     answers[target(18)].status = 503;
-    answers[target(22)].delay_ms = 1500;
+    answers[target(22)].delay_ms = 5000;
+    answers["/lookup/11.json?id=11"] = answers[target(11)];
 
     // Hostile answers: icons that lead out of Steam's icon folder or are no
     // icon name, an oversized name, an oversized answer, values of wrong types.
@@ -160,6 +172,7 @@ class tst_program_scanner : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     local_http_server_c m_server{service_answers()};
+    local_http_server_c m_older_server{service_answers(false)};
     quick_launch_list_t m_games;
     quick_launch_list_t m_programs;
 
@@ -198,8 +211,7 @@ private slots:
     void initTestCase()
     {
         global_func_c::shared()->initialise();
-        QVERIFY(m_server.is_listening());
-        qputenv("VORLA_WEB_BASE", m_server.base().toUtf8());
+        QVERIFY(m_server.is_listening() && m_older_server.is_listening());
         QVERIFY(QFile::exists(global_func_c::application_directory() + "web_loader/web_engine.exe"));
         s_previous_handler = qInstallMessageHandler(keep_scan_log);
     }
@@ -212,6 +224,7 @@ private slots:
         qputenv("VORLA_REGISTRY_ROOT", (m_dir->path() + "/registry").toUtf8());
         QDir(global_func_c::shared()->icon_directory()).removeRecursively();
         QSettings("Mirvek", "VORLA_Downloader").clear();
+        qputenv("VORLA_WEB_BASE", m_server.base().toUtf8());
         m_server.targets.clear();
         s_scan_log.clear();
         s_steps.clear();
@@ -384,8 +397,20 @@ private slots:
         QVERIFY(!QSettings("Mirvek", "VORLA_Downloader").contains("url"));
     }
 
+    // Both shapes of answer give the same entries.
+    void steam_lookup_data()
+    {
+        QTest::addColumn<bool>("public_shape");
+        QTest::newRow("status and data") << true;
+        QTest::newRow("success and apps") << false;
+    }
+
     void steam_lookup()
     {
+        QFETCH(bool, public_shape);
+        local_http_server_c &server = public_shape ? m_server : m_older_server;
+        qputenv("VORLA_WEB_BASE", server.base().toUtf8());
+        server.targets.clear();
         write_steam_key({"11", "12", "13", "14", "15", "16", "17", "18", "19", "20"});
         // Ids 13 and 17 already have an entry, one in each list.
         m_games.append({913, -1, 1, 13, false, {}, {}, {}});
@@ -397,7 +422,7 @@ private slots:
         QCOMPARE(s_finished, 0);
         QTRY_COMPARE_WITH_TIMEOUT(s_finished, 1, 60000);
         QCOMPARE(s_steps, (QList<int>{1, 2, 4, 5, 6, 8, 9, 10}));
-        QCOMPARE(m_server.targets, targets({11, 12, 14, 15, 16, 18, 19, 20}));
+        QCOMPARE(server.targets, targets({11, 12, 14, 15, 16, 18, 19, 20}));
         // League of Legends and the four launchers took Order 1 to 5 before they were dropped.
         const QStringList entries{"6 11 Game 11 icon", "7 12 Game 12 icon", "-1 14 Soundtrack dlc",
                                   "-1 15 Server dlc"};
@@ -413,10 +438,10 @@ private slots:
         QCOMPARE(QSettings("Mirvek", "VORLA_Downloader").value("url").toString(), QString());
 
         // Only the ids without an entry are asked for again, and nothing is added.
-        m_server.targets.clear();
+        server.targets.clear();
         scanner.start_scan(&m_games, &m_programs);
         QTRY_COMPARE_WITH_TIMEOUT(s_finished, 2, 60000);
-        QCOMPARE(m_server.targets, targets({16, 18, 19, 20}));
+        QCOMPARE(server.targets, targets({16, 18, 19, 20}));
         QCOMPARE(found(m_games), entries);
         QCOMPARE(s_cancelled, 0);
     }
@@ -452,6 +477,43 @@ private slots:
             return list;
         };
         QCOMPARE(sorted(found(read_back)), sorted(entries));
+    }
+
+    // A template in the downloader's store names the service; every %1 in it
+    // becomes the id and nothing else changes. One without %1 is no template.
+    void request_template_data()
+    {
+        QTest::addColumn<QString>("url_template"); // "<base>" stands for the test's server
+        QTest::addColumn<bool>("redirected");      // through VORLA_WEB_BASE, which keeps path and query
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<int>("logged");
+        QTest::newRow("from the store, exactly")
+            << "<base>/lookup/%1.json?id=%1" << false << "/lookup/11.json?id=11" << 0;
+        QTest::newRow("without %1: the public service") << "<base>/lookup/11.json" << true << target(11) << 1;
+    }
+
+    void request_template()
+    {
+        QFETCH(QString, url_template);
+        QFETCH(bool, redirected);
+        QFETCH(QString, requested);
+        QFETCH(int, logged);
+        url_template.replace("<base>", m_server.base());
+        write_steam_key({"11"});
+        {
+            QSettings store("Mirvek", "VORLA_Downloader");
+            store.setValue("url_template", url_template);
+        }
+        if (!redirected)
+            qunsetenv("VORLA_WEB_BASE");
+        scanner_c scanner;
+        scanner.start_scan(&m_games, &m_programs);
+        QTRY_COMPARE_WITH_TIMEOUT(s_finished, 1, 60000);
+        QCOMPARE(m_server.targets, QStringList{requested});
+        QCOMPARE(found(m_games), QStringList{"5 11 Game 11 icon"});
+        QCOMPARE(s_scan_log.size(), logged);
+        // Writing the jobs keeps it for the next scan.
+        QCOMPARE(QSettings("Mirvek", "VORLA_Downloader").value("url_template").toString(), url_template);
     }
 
     // A job the downloader would not find must not start it: it would fetch the
@@ -492,16 +554,17 @@ private slots:
             QCoreApplication::sendPostedEvents();
             QCOMPARE(m_games.size(), 5); // the launcher entries only
         } else {
+            // The download under way ends at once, whatever the service does.
             scanner->cancel();
-            QTRY_COMPARE_WITH_TIMEOUT(s_cancelled, 1, 30000);
-            // The download that ran was read; one of its two entries was built before the cancel was seen.
+            QTRY_COMPARE_WITH_TIMEOUT(s_cancelled, 1, 1000);
+            // The first answer was read; its entry was built before the cancel was seen.
             QCOMPARE(found(m_games).last(), "5 21 Game 21");
         }
         QCOMPARE(s_cancelled, deleted ? 0 : 1);
         QCOMPARE(s_finished, 0);
         QCOMPARE(m_server.targets, targets({21, 22}));
         QCOMPARE(pictures(), QStringList());
-        QCOMPARE(s_steps, deleted ? QList<int>{1} : (QList<int>{1, 2}));
+        QCOMPARE(s_steps, QList<int>{1});
     }
 };
 

@@ -2,6 +2,7 @@
 // components, the real scanner and downloader, and a local service that
 // answers slowly enough to cancel in the middle.
 #include "common/global_func_c.h"
+#include "host/app_info_service_c.h"
 #include "host/control_centre_c.h"
 #include "module/module_host.h"
 #include "pages/quick_launch_settings_c.h"
@@ -33,6 +34,22 @@ void write_steam_key(const QString &root, int applications)
         key.setValue(QStringLiteral("Apps/%1/Installed").arg(700 + id), 1);
 }
 
+// Downloaders started by this process that have not been waited for, running or not.
+int downloader_children()
+{
+    int count = 0;
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+        // "pid (name) state ppid ..."
+        const QByteArray stat = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QList<QByteArray> after_name = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (stat.contains("(web_engine.exe)") && after_name.value(1) == self)
+            ++count;
+    }
+    return count;
+}
+
 } // namespace
 
 class tst_scanning_dialog : public QObject
@@ -49,8 +66,7 @@ private slots:
         const QString json(R"({"success": 1, "apps": {"%1": {"common": {"type": "game", "name": "G%1"}}}})");
         local_http_server_c::answers_t answers;
         for (int id = 701; id <= 710; ++id)
-            answers[QStringLiteral("/info?apps=%1&prettyprint=1").arg(id)] = {
-                200, json.arg(id).toUtf8(), 1500, {}};
+            answers[QStringLiteral("/v1/info/%1").arg(id)] = {200, json.arg(id).toUtf8(), 1500, {}};
         server = std::make_unique<local_http_server_c>(answers);
         QVERIFY(server->is_listening());
         qputenv("VORLA_WEB_BASE", server->base().toUtf8());
@@ -133,6 +149,98 @@ private slots:
             QVERIFY(page.get_programs()->isEmpty());
             QCOMPARE(form->games_list_form()->rows().size(), 1);
         }
+    }
+
+    // Against a service that never answers: the press ends the download, the
+    // button says so in the module's own words, and the dialog is gone within a second.
+    void cancel_answers_at_once_data()
+    {
+        QTest::addColumn<QString>("translation"); // a staged .qm, or none
+        QTest::addColumn<QString>("cancelling");
+        QTest::newRow("source text") << QString() << "Cancelling...";
+        QTest::newRow("German") << "vorla_connect_de.qm"
+                                << "Wird abgebrochen...";
+    }
+
+    void cancel_answers_at_once()
+    {
+        QFETCH(QString, translation);
+        QFETCH(QString, cancelling);
+        QTranslator translator;
+        if (!translation.isEmpty()) {
+            QVERIFY(translator.load(global_func_c::application_directory() + "data/CONNECT/language/" +
+                                    translation));
+            QCoreApplication::installTranslator(&translator);
+        }
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        qputenv("VORLA_WEB_BASE", QByteArray("http://127.0.0.1:") + QByteArray::number(silent.serverPort()));
+        write_steam_key(dir.path(), 10);
+        scanning_progress_fm_c dialog(nullptr);
+        auto *button = dialog.findChild<QPushButton *>(QStringLiteral("btn_cancel"));
+        QElapsedTimer pressed;
+        int running = 0;
+        QString shown;
+        int shown_room = 0; // button width left over around the text
+        connect(&silent, &QTcpServer::newConnection, &dialog, [&] {
+            silent.nextPendingConnection(); // never answered
+            if (pressed.isValid())
+                return;
+            running = downloader_children();
+            pressed.start();
+            button->click();
+            shown = button->text();
+            shown_room = button->width() - QFontMetrics(button->font()).horizontalAdvance(shown);
+        });
+
+        const int result = dialog.start_and_run();
+        const qint64 took = pressed.elapsed();
+        const int left = downloader_children();
+        qputenv("VORLA_WEB_BASE", server->base().toUtf8());
+        QCOMPARE(result, 0);
+        QCOMPARE(running, 1);
+        QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+        QCOMPARE(left, 0);
+        QCOMPARE(shown, cancelling);
+        QVERIFY(shown_room > 0);
+    }
+
+    // The stand-in service in both shapes: a finished scan keeps what it found.
+    void finished_scan_with_the_stand_in_service_data()
+    {
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<QString>("list_key");
+        QTest::newRow("status and data") << int(app_info_service_c::shape_t::status_data) << "data";
+        QTest::newRow("success and apps") << int(app_info_service_c::shape_t::success_apps) << "apps";
+    }
+
+    void finished_scan_with_the_stand_in_service()
+    {
+        QFETCH(int, shape);
+        QFETCH(QString, list_key);
+        app_info_service_c service;
+        service.set_shape(static_cast<app_info_service_c::shape_t>(shape));
+        service.add_app(QStringLiteral("701"), {QStringLiteral("Game"), QStringLiteral("First"), {}});
+        service.add_app(QStringLiteral("702"), {QStringLiteral("dlc"), QStringLiteral("Extra"), {}});
+        QVERIFY(service.start());
+        // Both the public service's path and the older one are understood.
+        for (const char *target : {"/v1/info/701", "/info?apps=701&prettyprint=1"})
+            QVERIFY(QJsonDocument::fromJson(service.answer(target))
+                        .object()
+                        .value(list_key)
+                        .toObject()
+                        .contains(QStringLiteral("701")));
+        write_steam_key(dir.path(), 3);
+        quick_launch_settings_c page(nullptr);
+        QWidget holder;
+        auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
+        QMetaObject::invokeMethod(form, "on_btn_scan_clicked");
+        qputenv("VORLA_WEB_BASE", server->base().toUtf8());
+        QCOMPARE(service.requests(), 3);
+        QStringList found;
+        for (const quick_launch_item_t &item : *page.get_games())
+            found << QStringLiteral("%1 %2 %3").arg(item.Platform_ID).arg(item.Game_Name).arg(item.IS_DLC);
+        QCOMPARE(found, (QStringList{"701 First 0", "702 Extra 1"}));
     }
 
     void opens_centred_over_the_main_window()

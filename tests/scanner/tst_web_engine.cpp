@@ -16,7 +16,7 @@ const QByteArray old_contents("from an earlier run");
 local_http_server_c::answers_t answers()
 {
     local_http_server_c::answers_t map;
-    map["/data"].body = map["/info?apps=570&prettyprint=1"].body = map["/slow"].body = body;
+    map["/data"].body = map["/v1/info/570?x=1"].body = map["/slow"].body = body;
     map["/slow"].delay_ms = 10000;
     map["/moved"] = {302, {}, 0, "/data"};
     map["/unchanged"].status = 304; // no error to the network layer, yet no content
@@ -49,9 +49,8 @@ private slots:
         const QString json = QStringLiteral("apps.json");
         QTest::newRow("200 replaces file") << "%1/data" << json << true << 0 << QStringList{"/data"};
         QTest::newRow("302 followed") << "%1/moved" << json << false << 0 << QStringList{"/moved", "/data"};
-        QTest::newRow("base keeps path and query")
-            << "https://appinfo.mirvek.net/info?apps=570&prettyprint=1" << json << false << 0
-            << QStringList{"/info?apps=570&prettyprint=1"};
+        QTest::newRow("base keeps path and query") << "https://api.steamcmd.net/v1/info/570?x=1" << json
+                                                   << false << 0 << QStringList{"/v1/info/570?x=1"};
         QTest::newRow("404") << "%1/missing" << json << true << 2 << QStringList{"/missing"};
         QTest::newRow("304") << "%1/unchanged" << json << false << 2 << QStringList{"/unchanged"};
         QTest::newRow("timeout") << "%1/slow" << json << true << 3 << QStringList{"/slow"};
