@@ -275,14 +275,39 @@ private slots:
     }
 
     // Nothing that is not installed: the key's Installed 0 counts unless a
-    // manifest says the download is complete.
+    // manifest says the download is complete. The Linux client keeps the
+    // same values in registry.vdf.
+    void not_installed_data()
+    {
+        QTest::addColumn<bool>("vdf");
+        QTest::newRow("registry key") << false;
+        QTest::newRow("registry.vdf") << true;
+    }
+
     void not_installed()
     {
+        QFETCH(bool, vdf);
         QList<app_t> apps = library();
         apps[1].state_flags = 1026; // the DLC is being updated, not installed
         apps[2].library = -1;       // the tool has no manifest
-        write_key(steam_path, {{"700010", 0}, {"700011", 0}, {"700012", 0}, {"700020", 0}, {"700030", 1}});
-        QVERIFY(steam_fixture::write_installation(steam_path, {steam_path}, apps));
+        const QMap<QString, int> installed{
+            {"700010", 0}, {"700011", 0}, {"700012", 0}, {"700020", 0}, {"700030", 1}};
+        QString path = steam_path;
+        if (vdf) {
+            QByteArray text = "\"Registry\" { \"HKCU\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" {";
+            for (auto it = installed.cbegin(); it != installed.cend(); ++it)
+                text += " \"" + it.key().toUtf8() + "\" { \"installed\" \"" + QByteArray::number(it.value()) +
+                        "\" }";
+            QVERIFY(QDir(m_dir->path()).mkpath(".steam") && QDir(m_dir->path()).mkpath(".local/share/Steam"));
+            QFile file(m_dir->path() + "/.steam/registry.vdf");
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text + "} } } } } }") > 0);
+            path = QFileInfo(m_dir->path() + "/.local/share/Steam").canonicalFilePath();
+            write_key(path, {});
+            QFile::remove(platform::native_settings_path(steam_key));
+        } else {
+            write_key(path, installed);
+        }
+        QVERIFY(steam_fixture::write_installation(path, {path}, apps));
         quick_launch_list_t games;
         quick_launch_list_t programs;
         scanner_c scanner;
