@@ -98,7 +98,7 @@ public:
                 platform::key_values_t entry;
                 entry.name = key;
                 entry.value = value;
-                section.children.append(entry);
+                section.children.append(std::move(entry));
                 continue;
             }
             case token_open:
@@ -110,7 +110,7 @@ public:
                 child.name = key;
                 child.is_section = true;
                 read_section(child, depth + 1);
-                section.children.append(child);
+                section.children.append(std::move(child));
                 continue;
             }
         }

@@ -5,10 +5,13 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QVector>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace steam_local {
 
@@ -377,21 +380,25 @@ bool steam_files_c::installed_manifest(const QString &id, manifest_t *manifest, 
     return false;
 }
 
-QHash<QString, QPair<QString, manifest_t>> steam_files_c::installed_manifests() const
+QList<QPair<QString, manifest_t>> steam_files_c::installed_manifests(const QString &library) const
 {
-    QHash<QString, QPair<QString, manifest_t>> result;
-    for (const QString &folder : m_libraries) {
-        const QString steamapps = folder + "/steamapps/";
-        const QStringList names =
-            QDir(steamapps).entryList({QStringLiteral("appmanifest_*.acf")}, QDir::Files, QDir::Name);
-        for (int i = 0; i < names.size() && i < max_manifests; ++i) {
-            const QString id = names.at(i).mid(12, names.at(i).size() - 16);
-            if (!is_app_id(id) || result.contains(id))
-                continue;
-            const manifest_t manifest = read_manifest(read_text_file(steamapps + names.at(i)));
-            if (manifest.installed)
-                result.insert(id, qMakePair(folder, manifest));
-        }
+    const QString steamapps = library + "/steamapps/";
+    QDirIterator it(steamapps, {QStringLiteral("appmanifest_*.acf")}, QDir::Files);
+    QList<QPair<quint32, QString>> ids;
+    while (it.hasNext() && ids.size() < max_manifests) {
+        const QString name = it.next().mid(steamapps.size());
+        const QString id = name.mid(12, name.size() - 16);
+        if (is_app_id(id))
+            ids.append(qMakePair(id.toUInt(), id));
+    }
+    // Numeric order, so that a library reads the same on every scan.
+    std::sort(ids.begin(), ids.end());
+    QList<QPair<QString, manifest_t>> result;
+    for (const auto &id : qAsConst(ids)) {
+        const manifest_t manifest =
+            read_manifest(read_text_file(steamapps + "appmanifest_" + id.second + ".acf"));
+        if (manifest.installed)
+            result.append(qMakePair(id.second, manifest));
     }
     return result;
 }
@@ -449,29 +456,30 @@ QHash<QString, local_app_t> resolve_apps(const steam_files_c &files, const QStri
 
 QList<native_game_t> native_games(const steam_files_c &files)
 {
-    QList<native_game_t> result;
-    const QHash<QString, QPair<QString, manifest_t>> manifests = files.installed_manifests();
     QList<native_game_t> candidates;
-    QSet<quint32> wanted;
-    for (const QString &folder : files.libraries()) {
-        QStringList ids;
-        for (auto it = manifests.constBegin(); it != manifests.constEnd(); ++it)
-            if (it->first == folder && !it->second.install_dir.isEmpty())
-                ids.append(it.key());
-        // Numeric order, so that a library reads the same on every scan.
-        std::sort(ids.begin(), ids.end(),
-                  [](const QString &a, const QString &b) { return a.toUInt() < b.toUInt(); });
-        for (const QString &id : qAsConst(ids)) {
-            const manifest_t &manifest = manifests.value(id).second;
-            const QString path = folder + "/steamapps/common/" + manifest.install_dir;
-            if (QFileInfo(path).isDir()) {
-                candidates.append({id, manifest.name, path});
-                wanted.insert(id.toUInt());
-            }
+    QSet<QString> seen;
+    for (const QString &library : files.libraries()) {
+        const QStringList names =
+            QDir(library + "/steamapps/common").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        // Without folders there is nothing to find: the manifests stay unread.
+        if (names.isEmpty())
+            continue;
+        const QSet<QString> folders(names.cbegin(), names.cend());
+        for (const auto &app : files.installed_manifests(library)) {
+            if (seen.contains(app.first))
+                continue;
+            seen.insert(app.first);
+            if (folders.contains(app.second.install_dir))
+                candidates.append(
+                    {app.first, app.second.name, library + "/steamapps/common/" + app.second.install_dir});
         }
     }
+    QSet<quint32> wanted;
+    for (const native_game_t &game : qAsConst(candidates))
+        wanted.insert(game.app_id.toUInt());
     // Tools (runtimes, compatibility layers) have manifests and folders too.
     const QHash<quint32, app_info_t> infos = files.app_info(wanted);
+    QList<native_game_t> result;
     for (native_game_t game : qAsConst(candidates)) {
         const app_info_t info = infos.value(game.app_id.toUInt());
         if (info.type.toLower() != QLatin1String("game"))

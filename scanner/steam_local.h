@@ -76,8 +76,8 @@ public:
     // The first library whose manifest for id reads as installed; false when
     // none does. *library receives that library's local path.
     bool installed_manifest(const QString &id, manifest_t *manifest, QString *library = nullptr) const;
-    // Every installed manifest of every library, by id; the first library wins.
-    QHash<QString, QPair<QString, manifest_t>> installed_manifests() const;
+    // The installed manifests of one library with their ids, in numeric order.
+    QList<QPair<QString, manifest_t>> installed_manifests(const QString &library) const;
     // read_app_info over the client's appinfo.vdf; empty without one.
     QHash<quint32, app_info_t> app_info(const QSet<quint32> &wanted) const;
     bool has_app_info() const;
