@@ -361,7 +361,7 @@ steam_files_c::steam_files_c(const QString &steam_path) : m_steam_path(platform:
         add(folder);
 }
 
-bool steam_files_c::installed_manifest(const QString &id, manifest_t *manifest, QString *library) const
+bool steam_files_c::installed_manifest(const QString &id, manifest_t *manifest) const
 {
     if (!is_app_id(id))
         return false;
@@ -373,8 +373,6 @@ bool steam_files_c::installed_manifest(const QString &id, manifest_t *manifest, 
         if (!read.installed)
             continue;
         *manifest = read;
-        if (library != nullptr)
-            *library = folder;
         return true;
     }
     return false;
@@ -469,9 +467,10 @@ QList<native_game_t> native_games(const steam_files_c &files)
             if (seen.contains(app.first))
                 continue;
             seen.insert(app.first);
-            if (folders.contains(app.second.install_dir))
-                candidates.append(
-                    {app.first, app.second.name, library + "/steamapps/common/" + app.second.install_dir});
+            const QString path = library + "/steamapps/common/" + app.second.install_dir;
+            // A path cut to the limit would name another folder.
+            if (folders.contains(app.second.install_dir) && path.size() <= text_limits::path_length)
+                candidates.append({app.first, app.second.name, path});
         }
     }
     QSet<quint32> wanted;

@@ -73,9 +73,9 @@ public:
 
     // Local paths of the libraries, the Steam folder first, each once.
     const QStringList &libraries() const { return m_libraries; }
-    // The first library whose manifest for id reads as installed; false when
-    // none does. *library receives that library's local path.
-    bool installed_manifest(const QString &id, manifest_t *manifest, QString *library = nullptr) const;
+    // Whether some library holds a manifest for id that reads as installed;
+    // *manifest receives the first such.
+    bool installed_manifest(const QString &id, manifest_t *manifest) const;
     // The installed manifests of one library with their ids, in numeric order.
     QList<QPair<QString, manifest_t>> installed_manifests(const QString &library) const;
     // read_app_info over the client's appinfo.vdf; empty without one.
