@@ -59,6 +59,18 @@ public:
         key(name);
         append_u32(m_bytes, value);
     }
+    void number64(const char *name, quint64 value)
+    {
+        m_bytes.append('\x07');
+        key(name);
+        append_u64(m_bytes, value);
+    }
+    void wide_text(const char *name, const QString &value)
+    {
+        m_bytes.append('\x05');
+        key(name);
+        m_bytes.append(reinterpret_cast<const char *>(value.utf16()), value.size() * 2).append(2, '\0');
+    }
     QByteArray bytes() const { return m_bytes; }
 
 private:
@@ -121,6 +133,9 @@ QByteArray app_info(quint32 magic, const QList<app_t> &apps)
         kv.open("appinfo");
         kv.number("appid", app.id);
         kv.open("common");
+        // Values of other types come before the wanted ones, to be stepped over.
+        kv.number64("size", 123456789);
+        kv.wide_text("title", app.name);
         kv.text("name", app.name);
         kv.text("type", app.type);
         if (!app.client_icon.isEmpty())
