@@ -142,6 +142,17 @@ void run_downloader(const steam_lookup_t &lookup)
     }
 }
 
+// What Steam's own files tell about the applications without an entry.
+QHash<QString, steam_local::local_app_t> read_local_apps(const steam_lookup_t &lookup)
+{
+    QStringList wanted;
+    for (const QString &app_id : lookup.app_ids)
+        if (!lookup.steam_ids.contains(app_id.toInt()))
+            wanted.append(app_id);
+    return steam_local::resolve_apps(steam_local::steam_files_c(lookup.steam_path), wanted,
+                                     lookup.not_installed);
+}
+
 void read_answer(const QString &answer_file, const QString &app_id, QList<steam_app_record> &records)
 {
     QFile file(answer_file);
@@ -425,13 +436,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
 #endif
     };
 
-    QStringList wanted;
-    for (const QString &app_id : qAsConst(lookup->app_ids))
-        if (!lookup->steam_ids.contains(app_id.toInt()))
-            wanted.append(app_id);
     // Steam's own files first: what they tell needs no download.
-    const QHash<QString, steam_local::local_app_t> local = steam_local::resolve_apps(
-        steam_local::steam_files_c(lookup->steam_path), wanted, lookup->not_installed);
+    const QHash<QString, steam_local::local_app_t> local = read_local_apps(*lookup);
     int resolved = 0;
     int downloads = 0;
     QList<steam_app_record> records;
