@@ -22,8 +22,10 @@ const int max_manifests = 20000;
 const int max_libraries = 256;
 // An entry of appinfo.vdf is some kilobytes; a larger one is not read.
 const qint64 max_entry_size = 64 * 1024 * 1024;
-// The string table of a real file is a few megabytes.
+// The string table of a real file is a few megabytes with some ten thousand
+// strings.
 const qint64 max_string_table_size = 64 * 1024 * 1024;
+const quint32 max_strings = 1024 * 1024;
 // Longest key or value read from a binary entry; real ones are short.
 const int max_token_size = 256 * 1024;
 // Sections nest about six levels deep in real entries.
@@ -219,7 +221,7 @@ bool read_string_table(QIODevice &device, qint64 offset, QVector<QByteArray> *st
         return false;
     const quint32 count = qFromLittleEndian<quint32>(table.constData());
     // Each string takes at least its terminating byte.
-    if (count > quint32(table.size() - 4))
+    if (count > quint32(table.size() - 4) || count > max_strings)
         return false;
     strings->reserve(int(count));
     int at = 4;

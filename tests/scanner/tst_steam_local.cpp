@@ -164,6 +164,9 @@ private slots:
         // Only "appinfo" stays in the table; every other key's index is out of range.
         qToLittleEndian(quint32(1), short_table.data() + table_at);
         QTest::newRow("string index out of range") << short_table << QStringList();
+        QByteArray many_strings = table + QByteArray(2 * 1024 * 1024, '\0');
+        qToLittleEndian(quint32(2 * 1024 * 1024), many_strings.data() + table_at);
+        QTest::newRow("two million strings") << many_strings << QStringList();
         QByteArray far_table = table;
         qToLittleEndian(quint64(1) << 40, far_table.data() + 8);
         QTest::newRow("string table beyond the end") << far_table << QStringList();
