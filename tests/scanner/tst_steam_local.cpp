@@ -293,6 +293,7 @@ private slots:
         QList<app_t> apps = library();
         apps[1].state_flags = 1026; // the DLC is being updated, not installed
         apps[2].library = -1;       // the tool has no manifest
+        apps[3].library = 1;        // found through libraryfolders.vdf
         const QMap<QString, int> installed{
             {"700010", 0}, {"700011", 0}, {"700012", 0}, {"700020", 0}, {"700030", 1}};
         QString path = steam_path;
@@ -310,7 +311,8 @@ private slots:
         } else {
             write_key(path, installed);
         }
-        QVERIFY(steam_fixture::write_installation(path, {path}, apps));
+        const QString second = vdf ? m_dir->path() + "/Library" : QStringLiteral("D:\\Library");
+        QVERIFY(steam_fixture::write_installation(path, {path, second}, apps));
         quick_launch_list_t games;
         quick_launch_list_t programs;
         scanner_c scanner;
