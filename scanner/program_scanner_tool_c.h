@@ -35,8 +35,9 @@ public:
     // deletes the icons it made and reports nothing more.
     ~program_scanner_tool_c() override;
 
-    // Scans into both lists. Without Steam applications or without a network
-    // the scan ends, and on_scan_finished is called, before this returns.
+    // Scans into both lists. Without Steam applications, or with neither a
+    // network nor Steam's appinfo.vdf, the scan ends, and on_scan_finished is
+    // called, before this returns.
     void start_scan(quick_launch_list_t *games, quick_launch_list_t *programs);
     // Reads the Steam key: keeps the Steam path, returns the number of ids.
     int steam_app_count();
