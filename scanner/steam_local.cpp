@@ -213,8 +213,11 @@ private:
 // The string table of a 0x07564429 file: a count, then that many C strings.
 bool read_string_table(QIODevice &device, qint64 offset, QVector<QByteArray> *strings)
 {
+    // The offset is tested before it is used: a hostile one overflows.
+    if (offset < 16 || offset > device.size())
+        return false;
     const qint64 size = device.size() - offset;
-    if (offset < 16 || size < 4 || size > max_string_table_size || !device.seek(offset))
+    if (size < 4 || size > max_string_table_size || !device.seek(offset))
         return false;
     const QByteArray table = device.read(size);
     if (table.size() != size)

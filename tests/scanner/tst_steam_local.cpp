@@ -10,6 +10,7 @@
 
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using steam_fixture::app_t;
@@ -170,6 +171,9 @@ private slots:
         QByteArray far_table = table;
         qToLittleEndian(quint64(1) << 40, far_table.data() + 8);
         QTest::newRow("string table beyond the end") << far_table << QStringList();
+        QByteArray negative_table = table;
+        qToLittleEndian(std::numeric_limits<qint64>::min() + 537, negative_table.data() + 8);
+        QTest::newRow("string table before the start") << negative_table << QStringList();
         QList<app_t> huge = library();
         huge[0].name = QString(10 * 1024 * 1024, 'x');
         QTest::newRow("10 MB token") << steam_fixture::app_info(steam_local::app_info_magic_27, huge)
