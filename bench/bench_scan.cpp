@@ -6,12 +6,21 @@
 // longest stall of the GUI event loop during the scan next to that of an idle
 // loop, since the lookup must stay off the GUI thread.
 //
+// Second measure: as many installed applications that Steam's own files
+// describe (two libraries, a manifest each, appinfo.vdf), known without a
+// download as a scan knows them, against the floor of reading the same files
+// bare; once as a Windows client's library (every application resolved from
+// appinfo.vdf; the manifests need not be opened) and once as the Linux
+// client's, whose games are found by their folders (every manifest is read).
+//
 // Usage: bench_scan [ids, default 200]
 
 #include "bench/bench_support.h"
 #include "common/global_func_c.h"
 #include "common/platform.h"
+#include "host/steam_fixture.h"
 #include "scanner/program_scanner_tool_c.h"
+#include "scanner/steam_local.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,10 +35,13 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
 const double goal = 1.3;
+const double local_goal = 1.5;
+const int local_rounds = 20;
 
 // Answers every request with "unknown application", on its own thread so that
 // the GUI loop measures the scanner alone.
@@ -133,6 +145,70 @@ qint64 time_downloader(const QString &downloader, int runs, bool with_job)
     QFile::remove(answer_file);
     return elapsed;
 }
+
+qint64 read_bare(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().size() : 0;
+}
+
+// The local part of a scan over a library of installed applications that
+// Steam's files describe, against reading those files bare. With folders, as
+// the Linux client leaves them, the games are found by their folders and the
+// rest resolved; without, as the Windows client's library looks from here,
+// every application is resolved. Returns false when some application was
+// neither found nor resolved.
+bool time_local(const QString &root, int ids, bool folders, best_times_t *best)
+{
+    const QString steam = root + "/Steam";
+    const QStringList libraries{steam, root + "/Library"};
+    QList<steam_fixture::app_t> apps;
+    QStringList app_ids;
+    for (int i = 0; i < ids; ++i) {
+        const quint32 id = 800000 + quint32(i);
+        const QString name = QStringLiteral("Game %1").arg(i);
+        // One in ten is a DLC, as in a real library; it has no folder of its own.
+        const bool dlc = i % 10 == 9;
+        apps.append({id, name, dlc ? "DLC" : "game", QStringLiteral("%1").arg(id, 40, 10, QLatin1Char('0')),
+                     name, i % 2});
+        app_ids.append(QString::number(id));
+        if (folders && !dlc && !QDir().mkpath(libraries.at(i % 2) + "/steamapps/common/" + name))
+            return false;
+    }
+    if (!steam_fixture::write_installation(steam, libraries, apps))
+        return false;
+    QStringList files{steam + "/steamapps/libraryfolders.vdf", steam + "/appcache/appinfo.vdf"};
+    for (const steam_fixture::app_t &app : qAsConst(apps))
+        files.append(libraries.at(app.library) + "/steamapps/appmanifest_" + QString::number(app.id) +
+                     ".acf");
+
+    int known = 0;
+    *best = best_in_turns(
+        local_rounds,
+        [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const steam_local::steam_files_c steam_files(steam);
+            QStringList left = app_ids;
+            const QList<steam_local::native_game_t> games = steam_local::native_games(steam_files);
+            for (const steam_local::native_game_t &game : games)
+                left.removeOne(game.app_id);
+            const auto local = steam_local::resolve_apps(steam_files, left, {});
+            known = games.size() + int(std::count_if(local.cbegin(), local.cend(), [](const auto &app) {
+                        return app.state == steam_local::local_state_t::resolved;
+                    }));
+            return timer.nsecsElapsed();
+        },
+        [&] {
+            QElapsedTimer timer;
+            timer.start();
+            qint64 bytes = 0;
+            for (const QString &file : qAsConst(files))
+                bytes += read_bare(file);
+            return bytes > 0 ? timer.nsecsElapsed() : 0;
+        });
+    return known == ids;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -202,5 +278,19 @@ int main(int argc, char *argv[])
         << QString::number(100.0 * double(start_floor) / double(scan), 'f', 0) << " % of the scan\n";
     out << "longest GUI stall during the scan: " << scan_stall << " ms (idle loop: " << idle_stall
         << " ms)\n";
+
+    for (bool folders : {false, true}) {
+        best_times_t local;
+        const QString root = dir.path() + (folders ? "/linux" : "/windows");
+        if (!time_local(root, ids, folders, &local)) {
+            out << "bench_scan: Steam's files did not tell all " << ids << " applications\n";
+            return 1;
+        }
+        out << "Steam's own files, " << ids << " installed applications"
+            << (folders ? " with their folders (Linux client)" : "") << ": " << local.measured / 1e6 / ids
+            << " ms per application (web path: " << scan / 1e6 / ids
+            << " ms per id), floor (reading the files bare): " << local.floor / 1e6 / ids << " ms, "
+            << local.ratio_text(local_goal) << "\n";
+    }
     return 0;
 }

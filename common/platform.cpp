@@ -98,7 +98,7 @@ public:
                 platform::key_values_t entry;
                 entry.name = key;
                 entry.value = value;
-                section.children.append(entry);
+                section.children.append(std::move(entry));
                 continue;
             }
             case token_open:
@@ -110,7 +110,7 @@ public:
                 child.name = key;
                 child.is_section = true;
                 read_section(child, depth + 1);
-                section.children.append(child);
+                section.children.append(std::move(child));
                 continue;
             }
         }
@@ -224,6 +224,11 @@ platform::steam_registry_t checked(platform::steam_registry_t steam)
             ids.append(id);
     }
     steam.app_ids = ids;
+    QStringList not_installed;
+    for (const QString &id : qAsConst(steam.not_installed))
+        if (ids.contains(id))
+            not_installed.append(id);
+    steam.not_installed = not_installed;
     return steam;
 }
 
@@ -252,8 +257,14 @@ platform::steam_registry_t read_steam_client_files()
         return result;
     for (const platform::key_values_t &app : apps->children) {
         // One registry key per id, whatever case or repetition the text has.
-        if (app.is_section && !result.app_ids.contains(app.name, Qt::CaseInsensitive))
-            result.app_ids.append(app.name);
+        if (!app.is_section || result.app_ids.contains(app.name, Qt::CaseInsensitive))
+            continue;
+        result.app_ids.append(app.name);
+        const platform::key_values_t *installed =
+            platform::find_key_values(app, {QStringLiteral("installed")});
+        if (installed != nullptr && !installed->is_section &&
+            installed->value.trimmed() == QLatin1String("0"))
+            result.not_installed.append(app.name);
     }
     return result;
 }
@@ -292,6 +303,14 @@ steam_registry_t read_steam_registry(const QString &key)
         settings.value(matching_name(settings.childKeys(), QStringLiteral("SteamPath"))).toString();
     settings.beginGroup(matching_name(settings.childGroups(), QStringLiteral("Apps")));
     result.app_ids = settings.childGroups();
+    for (const QString &id : qAsConst(result.app_ids)) {
+        settings.beginGroup(id);
+        const QVariant installed =
+            settings.value(matching_name(settings.childKeys(), QStringLiteral("Installed")));
+        if (installed.isValid() && installed.toString().trimmed() == QLatin1String("0"))
+            result.not_installed.append(id);
+        settings.endGroup();
+    }
 #else
     const QString path = native_settings_path(key);
     if (!QFileInfo(path).isFile())
@@ -300,7 +319,15 @@ steam_registry_t read_steam_registry(const QString &key)
     const settings_file_c settings(path);
     result.steam_path =
         settings.value(matching_name(settings.child_keys(), QStringLiteral("SteamPath"))).toString();
-    result.app_ids = settings.child_groups(matching_name(settings.child_groups(), QStringLiteral("Apps")));
+    const QString apps = matching_name(settings.child_groups(), QStringLiteral("Apps"));
+    result.app_ids = settings.child_groups(apps);
+    for (const QString &id : qAsConst(result.app_ids)) {
+        const QString group = apps + "/" + id;
+        const QVariant installed = settings.value(
+            group + "/" + matching_name(settings.child_keys(group), QStringLiteral("Installed")));
+        if (installed.isValid() && installed.toString().trimmed() == QLatin1String("0"))
+            result.not_installed.append(id);
+    }
 #endif
     return checked(result);
 }

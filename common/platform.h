@@ -29,13 +29,16 @@ struct steam_registry_t
 {
     QString steam_path;
     QStringList app_ids;
+    // The ids whose sub-key says "Installed" 0; a missing value says nothing.
+    QStringList not_installed;
 };
 
-// The Steam client's key: its "SteamPath" value and the names of the sub-keys
-// of "Apps", letter case ignored as the registry ignores it. On Linux, when the
-// key is absent, the Linux client's own files stand in: the ids come from
-// ~/.steam/registry.vdf and the path is ~/.steam/steam or ~/.local/share/Steam
-// with symbolic links resolved. Anything missing reads as empty.
+// The Steam client's key: its "SteamPath" value, the names of the sub-keys of
+// "Apps" and their "Installed" values, letter case ignored as the registry
+// ignores it. On Linux, when the key is absent, the Linux client's own files
+// stand in: the ids come from ~/.steam/registry.vdf and the path is
+// ~/.steam/steam or ~/.local/share/Steam with symbolic links resolved.
+// Anything missing reads as empty.
 steam_registry_t read_steam_registry(const QString &key);
 
 // KeyValues text (Steam's ".vdf")

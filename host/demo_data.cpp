@@ -1,6 +1,7 @@
 #include "host/demo_data.h"
 
 #include "common/global_func_c.h"
+#include "host/steam_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,6 +144,11 @@ QStringList seed_scan_environment()
     QStringList ids;
     const char *const icons[] = {"aurora", "citadel", "orbit"};
     int icon = 0;
+    // Two libraries with a manifest per application; Steam's cache knows
+    // three of them, so the scan reads those and downloads only the other two.
+    const QStringList libraries{steam, root + QStringLiteral("/SteamLibrary")};
+    const QStringList downloaded{QStringLiteral("1000020"), QStringLiteral("1000040")};
+    QList<steam_fixture::app_t> installed;
     for (const steam_app_t &app : steam_apps()) {
         key.setValue(QStringLiteral("Apps/%1/Installed").arg(app.id), 1);
         ids.append(app.id);
@@ -150,8 +156,19 @@ QStringList seed_scan_environment()
             QImage(QStringLiteral(":/graphics/demo/%1.png").arg(QLatin1String(icons[icon++ % 3])))
                 .save(steam + QStringLiteral("/steam/games/") + app.client_icon + QStringLiteral(".ico"),
                       "ICO");
+        steam_fixture::app_t fixture{app.id.toUInt(), app.name, app.type,
+                                     app.client_icon, app.name, int(installed.size() % 2)};
+        fixture.in_app_info = !downloaded.contains(app.id);
+        installed.append(fixture);
     }
+    // Uninstalled long ago: the key still lists it, but nothing else does, so
+    // the scan neither looks it up nor adds it.
+    key.setValue(QStringLiteral("Apps/1000060/Installed"), 0);
+    ids.append(QStringLiteral("1000060"));
     key.sync();
+    for (const QString &library : libraries)
+        QDir(library + QStringLiteral("/steamapps")).removeRecursively();
+    steam_fixture::write_installation(steam, libraries, installed);
 
     qputenv("WINEPREFIX", QFile::encodeName(root + QStringLiteral("/wine")));
     qputenv("VORLA_REGISTRY_ROOT", QFile::encodeName(registry));

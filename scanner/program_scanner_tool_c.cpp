@@ -9,6 +9,7 @@
 #include "module/custom_event_c.h"
 #include "quick_launch/item_store.h"
 #include "scanner/steam_app_info.h"
+#include "scanner/steam_local.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -42,8 +43,13 @@ struct steam_lookup_t
     QString steam_path;
     QString downloader;
     QSet<int> taken_ids;
-    // Platform_ID of the Steam entries (Game_Type 1) already in the lists.
+    // Platform_ID of the Steam entries (Game_Type 1) already in the lists,
+    // and of the games found by their folders.
     QSet<int> steam_ids;
+    // The key says Installed 0 for these.
+    QStringList not_installed;
+    // Without a network only Steam's own files are read.
+    bool web = true;
     int games_count = 0;
 
     // Complete before the end event is posted; read by the scanner after it.
@@ -165,6 +171,17 @@ QString url_template()
     return default_url_template;
 }
 
+// What Steam's own files tell about the applications without an entry.
+QHash<QString, steam_local::local_app_t> read_local_apps(const steam_lookup_t &lookup)
+{
+    QStringList wanted;
+    for (const QString &app_id : lookup.app_ids)
+        if (!lookup.steam_ids.contains(app_id.toInt()))
+            wanted.append(app_id);
+    return steam_local::resolve_apps(steam_local::steam_files_c(lookup.steam_path), wanted,
+                                     lookup.not_installed);
+}
+
 void read_answer(const QString &answer_file, const QString &app_id, QList<steam_app_record> &records)
 {
     QFile file(answer_file);
@@ -219,10 +236,16 @@ void program_scanner_tool_c::start_scan(quick_launch_list_t *games, quick_launch
     const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
     m_steam_path = steam.steam_path;
     m_steam_app_ids = steam.app_ids;
-    if (!m_steam_app_ids.isEmpty() && is_network_available()) {
+    const steam_local::steam_files_c steam_files(m_steam_path);
+    const QSet<int> native_ids = add_native_steam_games(steam_files);
+    const bool web = is_network_available();
+    if (!m_steam_app_ids.isEmpty() && (web || steam_files.has_app_info())) {
         auto lookup = std::make_shared<steam_lookup_t>();
         lookup->app_ids = m_steam_app_ids;
         lookup->steam_path = m_steam_path;
+        lookup->steam_ids = native_ids;
+        lookup->not_installed = steam.not_installed;
+        lookup->web = web;
         lookup->downloader = global_func_c::application_directory() + downloader_file;
         for (const quick_launch_list_t *list : {games, programs}) {
             if (list == nullptr)
@@ -266,6 +289,26 @@ void program_scanner_tool_c::add_directory_entries(const QString &directory, con
         if (name != skipped && !has_scanned_entry(path))
             add_found_entry(m_games, name, path);
     }
+}
+
+QSet<int> program_scanner_tool_c::add_native_steam_games(const steam_local::steam_files_c &files)
+{
+    QSet<int> ids;
+#ifndef Q_OS_WIN
+    // A Steam folder on a Wine drive belongs to the Windows client, whose
+    // games are Steam applications like everywhere else.
+    if (m_steam_path.isEmpty() || platform::local_path(m_steam_path) != m_steam_path)
+        return ids;
+    const QList<steam_local::native_game_t> games = steam_local::native_games(files);
+    for (const steam_local::native_game_t &game : games) {
+        ids.insert(game.app_id.toInt());
+        if (!has_scanned_entry(game.path))
+            add_found_entry(m_games, game.name, game.path);
+    }
+#else
+    Q_UNUSED(files)
+#endif
+    return ids;
 }
 
 void program_scanner_tool_c::cancel()
@@ -420,10 +463,24 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
 #endif
     };
 
+    // Steam's own files first: what they tell needs no download.
+    const QHash<QString, steam_local::local_app_t> local = read_local_apps(*lookup);
+    int resolved = 0;
+    int downloads = 0;
     QList<steam_app_record> records;
     for (int i = 0; i < lookup->app_ids.size(); ++i) {
         const QString app_id = lookup->app_ids.at(i);
         if (lookup->steam_ids.contains(app_id.toInt()))
+            continue;
+        const steam_local::local_app_t app = local.value(app_id);
+        if (app.state == steam_local::local_state_t::resolved) {
+            records.append(app.record);
+            ++resolved;
+            lookup->report_progress(i + 1);
+            if (lookup->cancel_flag)
+                break;
+        }
+        if (app.state != steam_local::local_state_t::unknown || !lookup->web)
             continue;
         // Otherwise a failed download would hand over the previous application's answer.
         QFile::remove(answer_file);
@@ -433,6 +490,7 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
             break;
         }
         run_downloader(*lookup);
+        ++downloads;
         // A cancelled download is no answer, and no step to show either.
         if (lookup->cancel_flag)
             break;
@@ -448,6 +506,11 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
     QFile::remove(answer_file);
     QString error;
     set_job(QString(), QString(), &error);
+    write_log(
+        QStringLiteral("Vorla Connect : Steam applications: %1 read from Steam's files, %2 downloads ran")
+            .arg(resolved)
+            .arg(downloads),
+        true);
 
     for (const steam_app_record &record : qAsConst(records)) {
         quick_launch_item_t item;

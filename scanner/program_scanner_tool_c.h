@@ -1,7 +1,8 @@
 // Finds installed games and appends them to the quick-launch lists: fixed
-// launcher places first, then the Steam client's applications, each looked up
-// through the downloader on a worker of the global thread pool. At the end,
-// entries whose files are gone are dropped and the others get their icons.
+// launcher places first, then the Steam client's applications, on a worker of
+// the global thread pool: each is read from Steam's own files when they know
+// it, else looked up through the downloader. At the end, entries whose files
+// are gone are dropped and the others get their icons.
 #ifndef VORLA_PROGRAM_SCANNER_TOOL_C_H
 #define VORLA_PROGRAM_SCANNER_TOOL_C_H
 
@@ -9,11 +10,15 @@
 #include "quick_launch/quick_launch_item_t.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
 
 struct steam_lookup_t;
+namespace steam_local {
+class steam_files_c;
+}
 
 // Lives on the GUI thread; the client, not owned, hears progress on the worker
 // and the end (finished or cancelled) on the GUI thread, never both for one
@@ -30,8 +35,9 @@ public:
     // deletes the icons it made and reports nothing more.
     ~program_scanner_tool_c() override;
 
-    // Scans into both lists. Without Steam applications or without a network
-    // the scan ends, and on_scan_finished is called, before this returns.
+    // Scans into both lists. Without Steam applications, or with neither a
+    // network nor Steam's appinfo.vdf, the scan ends, and on_scan_finished is
+    // called, before this returns.
     void start_scan(quick_launch_list_t *games, quick_launch_list_t *programs);
     // Reads the Steam key: keeps the Steam path, returns the number of ids.
     int steam_app_count();
@@ -71,6 +77,9 @@ protected:
 private:
     static void run_steam_lookup(const std::shared_ptr<steam_lookup_t> &lookup);
     void add_directory_entries(const QString &directory, const QString &skipped);
+    // On Linux, the games of the Linux client's libraries, found by their
+    // folders; returns their ids, which the Steam phase then leaves alone.
+    QSet<int> add_native_steam_games(const steam_local::steam_files_c &files);
     // Leaves a running lookup to end on its own without reporting.
     void detach_lookup();
 
