@@ -96,6 +96,8 @@ const QString origin_directory = QStringLiteral("C://Program Files (x86)//Origin
 const QString ubisoft_directory = QStringLiteral("C://Program Files (x86)//Ubisoft//");
 // The launcher of the launchers, not a game.
 const QString ubisoft_launcher = QStringLiteral("Ubisoft Game Launcher");
+const QString epic_manifests = QStringLiteral("C://ProgramData//Epic//EpicGamesLauncher//Data//Manifests//");
+const QString gog_key = QStringLiteral("\\HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\GOG.com\\Games");
 
 struct launcher_t
 {
@@ -112,6 +114,20 @@ const launcher_t fixed_launchers[] = {
     {QStringLiteral("Overwatch"),
      QStringLiteral("C://Program Files (x86)//Overwatch//Overwatch Launcher.exe")},
 };
+
+// The form in which two spellings of one path are the same text: either
+// separator, doubled ones, and for a Windows path (which a drive path is
+// wherever it is read) any letter case.
+QString path_key(const QString &path)
+{
+    QString key = QDir::cleanPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+#ifndef Q_OS_WIN
+    const bool drive = key.size() >= 2 && key.at(0).isLetter() && key.at(1) == QLatin1Char(':');
+    if (!drive)
+        return key;
+#endif
+    return key.toCaseFolded();
+}
 
 bool any_item(const quick_launch_list_t *list, const std::function<bool(const quick_launch_item_t &)> &test)
 {
@@ -186,6 +202,9 @@ void program_scanner_tool_c::start_scan(quick_launch_list_t *games, quick_launch
         if (!has_scanned_entry(launcher.path))
             add_found_entry(m_games, launcher.name, launcher.path);
     add_directory_entries(ubisoft_directory, ubisoft_launcher);
+    add_launcher_games(launcher_manifests::read_epic_manifests(epic_manifests));
+    add_launcher_games(launcher_manifests::read_gog_games(gog_key));
+    add_launcher_games(launcher_manifests::read_legendary_files(launcher_manifests::legendary_files()));
 
     const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
     m_steam_path = steam.steam_path;
@@ -239,6 +258,27 @@ void program_scanner_tool_c::add_directory_entries(const QString &directory, con
     }
 }
 
+void program_scanner_tool_c::add_launcher_games(const launcher_games_t &games)
+{
+    // One pass over both lists, not one per game: a library can list hundreds.
+    QSet<QString> taken;
+    for (const quick_launch_list_t *list : {m_games, m_programs}) {
+        if (list == nullptr)
+            continue;
+        for (const quick_launch_item_t &item : *list) {
+            taken.insert(path_key(item.Game_Path));
+            taken.insert(path_key(item.Scaned_Name));
+        }
+    }
+    for (const launcher_game_t &game : games) {
+        const QString key = path_key(game.path);
+        if (game.path.isEmpty() || taken.contains(key))
+            continue;
+        taken.insert(key);
+        add_found_entry(m_games, game.name, game.path);
+    }
+}
+
 void program_scanner_tool_c::cancel()
 {
     if (m_lookup)
@@ -279,7 +319,10 @@ bool program_scanner_tool_c::has_scanned_entry(const QString &text) const
 {
     if (text.isEmpty())
         return false;
-    const auto same = [&](const quick_launch_item_t &item) { return item.Scaned_Name == text; };
+    const QString key = path_key(text);
+    const auto same = [&](const quick_launch_item_t &item) {
+        return path_key(item.Game_Path) == key || path_key(item.Scaned_Name) == key;
+    };
     return any_item(m_games, same) || any_item(m_programs, same);
 }
 
@@ -398,6 +441,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
         const QString app_id = lookup->app_ids.at(i);
         if (lookup->steam_ids.contains(app_id.toInt()))
             continue;
+        // "0620" names application 620 as well.
+        lookup->steam_ids.insert(app_id.toInt());
         // Otherwise a failed download would hand over the previous application's answer.
         QFile::remove(answer_file);
         QString error;
