@@ -130,8 +130,12 @@ private slots:
                               epic("Iron Tide", "D:/Games/Iron Tide/", "IronTide.exe", "false"),
                               epic("Not A Manifest", "C:/Games/Text", "Text.exe", "false"),
                               "{ damaged"}
-            << QStringList{starfall, "C:/Program Files/Epic Games/Half/Half.exe", "C:/Program Files/Up.exe",
-                           "D:/Games/Iron Tide/IronTide.exe", "C:/Games/Text/Text.exe"}
+            << QStringList{starfall,
+                           "C:/Program Files/Epic Games/Half/Half.exe",
+                           "C:/Program Files/Up.exe",
+                           "C:/Program Files/Epic Games/Up/Up.txt",
+                           "D:/Games/Iron Tide/IronTide.exe",
+                           "C:/Games/Text/Text.exe"}
             << QStringList{"5 " + starfall + " Starfall", "6 D:/Games/Iron Tide/IronTide.exe Iron Tide"};
         QTest::newRow("GOG registry keys")
             << QStringList{gog_file}
@@ -145,7 +149,8 @@ private slots:
                               "[1207658927]\ngameName=Relative\nexe=GOG Games/relative.exe\n"
                               "[1207658928]\ngameName=Nothing\n"}
             << QStringList{"C:/GOG Games/Witcher/witcher.exe", "C:/GOG Games/Gwent/bin/gwent.exe",
-                           "C:/evil.exe", "C:/GOG Games/Elsewhere/other.exe"}
+                           "C:/evil.exe", "C:/GOG Games/Escape/Escape.txt",
+                           "C:/GOG Games/Elsewhere/other.exe"}
             << QStringList{"5 C:/GOG Games/Witcher/witcher.exe Witcher",
                            "6 C:/GOG Games/Gwent/bin/gwent.exe Gwent"};
         // The same game in Heroic's and Legendary's list is one entry.
@@ -161,7 +166,7 @@ private slots:
                                             "Game/Binaries/Fortress.exe") +
                                   "}"}
             << QStringList{"~/Games/Heroic/Fortress/Game/Binaries/Fortress.exe",
-                           "~/Games/Celeste/Celeste.exe", "~/out.exe"}
+                           "~/Games/Celeste/Celeste.exe", "~/out.exe", "~/Games/Heroic/Out/Out.txt"}
             << QStringList{"5 ~/Games/Heroic/Fortress/Game/Binaries/Fortress.exe Fortress",
                            "6 ~/Games/Celeste/Celeste.exe Celeste"};
     }
