@@ -20,8 +20,9 @@ bool seed_quick_launch(bool force);
 QString games_folder();
 
 // A made-up installation for the game scanner under the user data home:
-// launchers in a Wine-style drive C, a registry file with the Steam key and
-// its applications, and the Steam client's icon files. Points this process's
+// launchers in a Wine-style drive C (Epic Games manifests among them), registry
+// files with GOG Galaxy's games and with the Steam key and its applications,
+// and the Steam client's icon files. Points this process's
 // WINEPREFIX and VORLA_REGISTRY_ROOT at it, so the module finds it.
 // Returns the Steam application ids, for the stand-in web service.
 QStringList seed_scan_environment();
