@@ -59,9 +59,19 @@ QString text_of(const QJsonObject &object, const QString &key)
     return object.value(key).toString();
 }
 
+// A name is shown on one line of a row: control characters (line ends, NUL) become spaces.
+QString one_line(const QString &name)
+{
+    QString line = name;
+    for (QChar &c : line)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return line.simplified();
+}
+
 void append_game(launcher_games_t &games, const QString &name, const QString &path)
 {
-    const QString title = text_limits::capped_name(name.trimmed());
+    const QString title = text_limits::capped_name(one_line(name));
     if (!title.isEmpty() && !path.isEmpty() && games.size() < launcher_manifests::maximum_games)
         games.append({title, path});
 }

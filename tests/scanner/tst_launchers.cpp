@@ -127,7 +127,7 @@ private slots:
                                    "true"),
                               epic("Way Up", "C:\\\\Program Files\\\\Epic Games\\\\Up", "..\\\\..\\\\Up.exe",
                                    "false"),
-                              epic("Iron Tide", "D:/Games/Iron Tide/", "IronTide.exe", "false"),
+                              epic("Iron\\n\\u0000Tide", "D:/Games/Iron Tide/", "IronTide.exe", "false"),
                               epic("Not A Manifest", "C:/Games/Text", "Text.exe", "false"),
                               "{ damaged"}
             << QStringList{starfall,
@@ -184,6 +184,11 @@ private slots:
 
         scanner.start_scan(&m_games, &m_programs);
         QCOMPARE(scanner.finished, 1);
+        // What a launcher's file says survives the item file.
+        QVERIFY(write_item_file(m_games, games_file_name));
+        quick_launch_list_t saved;
+        read_item_file(saved, games_file_name);
+        QCOMPARE(found(saved), found(m_games));
         QCOMPARE(found(m_games), here(entries.join('\n')).split('\n'));
         scanner.start_scan(&m_games, &m_programs);
         QCOMPARE(found(m_games), here(entries.join('\n')).split('\n'));
