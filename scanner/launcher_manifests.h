@@ -27,8 +27,10 @@ using launcher_games_t = QVector<launcher_game_t>;
 
 namespace launcher_manifests {
 
-// More than any real library holds; each game costs the scan a pass over both lists.
-constexpr int maximum_games = 1000;
+// Per launcher; more than any real installation holds. Each new entry's ID
+// costs the GUI thread at least a millisecond (IDs are drawn from the clock's
+// milliseconds), and with a thousand entries those draws run short.
+constexpr int maximum_games = 250;
 
 // One Epic manifest (JSON): "DisplayName", and "InstallLocation" joined with
 // "LaunchExecutable". None while "bIsIncompleteInstall" is true.

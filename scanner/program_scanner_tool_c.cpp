@@ -262,20 +262,30 @@ void program_scanner_tool_c::add_launcher_games(const launcher_games_t &games)
 {
     // One pass over both lists, not one per game: a library can list hundreds.
     QSet<QString> taken;
+    QSet<int> ids;
     for (const quick_launch_list_t *list : {m_games, m_programs}) {
         if (list == nullptr)
             continue;
         for (const quick_launch_item_t &item : *list) {
             taken.insert(path_key(item.Game_Path));
             taken.insert(path_key(item.Scaned_Name));
+            ids.insert(item.ID);
         }
     }
     for (const launcher_game_t &game : games) {
         const QString key = path_key(game.path);
-        if (game.path.isEmpty() || taken.contains(key))
+        if (m_games == nullptr || game.path.isEmpty() || taken.contains(key))
             continue;
         taken.insert(key);
-        add_found_entry(m_games, game.name, game.path);
+        // As add_found_entry, with the IDs in use at hand.
+        quick_launch_item_t item;
+        item.ID = draw_item_id([&ids](int id) { return ids.contains(id); });
+        ids.insert(item.ID);
+        item.Order = m_games->size();
+        item.Game_Name = game.name;
+        item.Game_Path = game.path;
+        item.Scaned_Name = game.path;
+        m_games->append(item);
     }
 }
 
