@@ -15,6 +15,8 @@ namespace {
 // Epic manifests are a few kilobytes; an installed.json a few hundred bytes a
 // game. Both are parsed on the GUI thread, so larger files are skipped unread.
 const qint64 maximum_manifest_size = 1024 * 1024;
+// All manifests together: a folder filled with large ones must not hold up the scan.
+const qint64 maximum_manifests_size = 16 * 1024 * 1024;
 const qint64 maximum_installed_size = 8 * 1024 * 1024;
 
 // "C:/x", "c:\\x": the drive paths that Windows programs write, which
@@ -76,7 +78,8 @@ void append_game(launcher_games_t &games, const QString &name, const QString &pa
         games.append({title, path});
 }
 
-QByteArray read_start(const QString &path, qint64 limit)
+// The whole file, or nothing when it is larger than limit.
+QByteArray read_small_file(const QString &path, qint64 limit)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
@@ -159,10 +162,13 @@ launcher_games_t read_epic_manifests(const QString &directory)
     launcher_games_t games;
     const QDir folder(platform::local_path(directory));
     const QStringList names = folder.entryList({QStringLiteral("*.item")}, QDir::Files, QDir::Name);
+    qint64 budget = maximum_manifests_size;
     for (const QString &name : names) {
-        if (games.size() >= maximum_games)
+        if (games.size() >= maximum_games || budget <= 0)
             break;
-        games += read_epic_manifest(read_start(folder.filePath(name), maximum_manifest_size));
+        const QByteArray manifest = read_small_file(folder.filePath(name), maximum_manifest_size);
+        budget -= qMax(manifest.size(), 1);
+        games += read_epic_manifest(manifest);
     }
     return games;
 }
@@ -199,7 +205,7 @@ launcher_games_t read_legendary_files(const QStringList &paths)
     launcher_games_t games;
     for (const QString &path : paths)
         if (QFileInfo(path).isFile())
-            games += read_legendary_installed(read_start(path, maximum_installed_size));
+            games += read_legendary_installed(read_small_file(path, maximum_installed_size));
     return games.mid(0, maximum_games);
 }
 

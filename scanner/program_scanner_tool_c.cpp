@@ -451,7 +451,7 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
         const QString app_id = lookup->app_ids.at(i);
         if (lookup->steam_ids.contains(app_id.toInt()))
             continue;
-        // "0620" names application 620 as well.
+        // One lookup per application, however the key spells its id ("0620" is 620).
         lookup->steam_ids.insert(app_id.toInt());
         // Otherwise a failed download would hand over the previous application's answer.
         QFile::remove(answer_file);
