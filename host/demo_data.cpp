@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -73,6 +75,81 @@ void make_executable(const QString &path, const char *icon = nullptr)
     }
 }
 
+// A demo icon in other colours, so that each launcher's game looks its own.
+QImage hue_turned(const char *icon, int degrees)
+{
+    QImage image = QImage(QStringLiteral(":/graphics/demo/%1.png").arg(QLatin1String(icon)))
+                       .convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            QColor colour = image.pixelColor(x, y);
+            if (colour.hsvHue() >= 0)
+                colour.setHsv((colour.hsvHue() + degrees) % 360, colour.hsvSaturation(), colour.value(),
+                              colour.alpha());
+            image.setPixelColor(x, y, colour);
+        }
+    }
+    return image;
+}
+
+// Like make_executable: the file is a picture, which the desktop here takes as its own icon.
+void make_picture_executable(const QString &path, const QImage &icon)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!QFile::exists(path))
+        icon.save(path, "PNG");
+}
+
+// Two games of the Epic Games launcher, with its manifests, and one of GOG
+// Galaxy with its registry key, installed on drive_c.
+void seed_epic_and_gog(const QString &drive_c, const QString &registry)
+{
+    struct epic_game_t
+    {
+        const char *name;
+        const char *folder;
+        const char *executable;
+        const char *icon;
+        int hue;
+    };
+    const epic_game_t epic_games[] = {
+        {"Ember Vale", "EmberVale", "Binaries/Win64/EmberVale.exe", "harbor", 150},
+        {"Neon Courier", "NeonCourier", "NeonCourier.exe", "pixel_racer", 200},
+    };
+    const QString manifests = drive_c + QStringLiteral("/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/");
+    QDir().mkpath(manifests);
+    for (const epic_game_t &game : epic_games) {
+        const QString location =
+            QStringLiteral("C:\\Program Files\\Epic Games\\") + QLatin1String(game.folder);
+        const QJsonObject manifest{{QStringLiteral("FormatVersion"), 0},
+                                   {QStringLiteral("bIsIncompleteInstall"), false},
+                                   {QStringLiteral("DisplayName"), QString::fromUtf8(game.name)},
+                                   {QStringLiteral("InstallLocation"), location},
+                                   {QStringLiteral("LaunchExecutable"), QLatin1String(game.executable)}};
+        QFile file(manifests + QLatin1String(game.folder) + QStringLiteral(".item"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QJsonDocument(manifest).toJson());
+        make_picture_executable(drive_c + QStringLiteral("/Program Files/Epic Games/") +
+                                    QLatin1String(game.folder) + QLatin1Char('/') +
+                                    QLatin1String(game.executable),
+                                hue_turned(game.icon, game.hue));
+    }
+
+    const QString gog_file =
+        registry + QStringLiteral("/HKEY_LOCAL_MACHINE/SOFTWARE/WOW6432Node/GOG.com/Games.ini");
+    QFile::remove(gog_file);
+    QSettings gog(gog_file, QSettings::IniFormat);
+    gog.beginGroup(QStringLiteral("1450001"));
+    gog.setValue(QStringLiteral("gameName"), QStringLiteral("Lantern Keep"));
+    gog.setValue(QStringLiteral("path"), QStringLiteral("C:\\GOG Games\\Lantern Keep"));
+    gog.setValue(QStringLiteral("exeFile"), QStringLiteral("LanternKeep.exe"));
+    gog.setValue(QStringLiteral("exe"), QStringLiteral("C:\\GOG Games\\Lantern Keep\\LanternKeep.exe"));
+    gog.endGroup();
+    gog.sync();
+    make_picture_executable(drive_c + QStringLiteral("/GOG Games/Lantern Keep/LanternKeep.exe"),
+                            hue_turned("citadel", 90));
+}
+
 } // namespace
 
 namespace demo_data {
@@ -137,6 +214,7 @@ QStringList seed_scan_environment()
     const QString steam = root + QStringLiteral("/Steam");
     QDir().mkpath(steam + QStringLiteral("/steam/games"));
     const QString registry = root + QStringLiteral("/registry");
+    seed_epic_and_gog(drive_c, registry);
     const QString key_file = registry + QStringLiteral("/HKEY_CURRENT_USER/SOFTWARE/Valve/Steam.ini");
     QFile::remove(key_file);
     QSettings key(key_file, QSettings::IniFormat);

@@ -20,11 +20,12 @@ bool seed_quick_launch(bool force);
 QString games_folder();
 
 // A made-up installation for the game scanner under the user data home:
-// launchers in a Wine-style drive C, a registry file with the Steam key and
-// its applications, the Steam client's icon files, and its own files (two
-// libraries with manifests, and an appinfo.vdf that describes three of the
-// applications). Points this process's WINEPREFIX and VORLA_REGISTRY_ROOT at
-// it, so the module finds it. Returns the Steam application ids of the key.
+// launchers in a Wine-style drive C (Epic Games manifests among them), registry
+// files with GOG Galaxy's games and with the Steam key and its applications,
+// the Steam client's icon files, and its own files (two libraries with
+// manifests, and an appinfo.vdf that describes three of the applications).
+// Points this process's WINEPREFIX and VORLA_REGISTRY_ROOT at it, so the module
+// finds it. Returns the Steam application ids of the key.
 QStringList seed_scan_environment();
 
 // Name, type and icon of a made-up Steam application, as the web service

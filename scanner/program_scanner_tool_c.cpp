@@ -108,6 +108,8 @@ const QString origin_directory = QStringLiteral("C://Program Files (x86)//Origin
 const QString ubisoft_directory = QStringLiteral("C://Program Files (x86)//Ubisoft//");
 // The launcher of the launchers, not a game.
 const QString ubisoft_launcher = QStringLiteral("Ubisoft Game Launcher");
+const QString epic_manifests = QStringLiteral("C://ProgramData//Epic//EpicGamesLauncher//Data//Manifests//");
+const QString gog_key = QStringLiteral("\\HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\GOG.com\\Games");
 
 struct launcher_t
 {
@@ -124,6 +126,20 @@ const launcher_t fixed_launchers[] = {
     {QStringLiteral("Overwatch"),
      QStringLiteral("C://Program Files (x86)//Overwatch//Overwatch Launcher.exe")},
 };
+
+// The form in which two spellings of one path are the same text: either
+// separator, doubled ones, and for a Windows path (which a drive path is
+// wherever it is read) any letter case.
+QString path_key(const QString &path)
+{
+    QString key = QDir::cleanPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+#ifndef Q_OS_WIN
+    const bool drive = key.size() >= 2 && key.at(0).isLetter() && key.at(1) == QLatin1Char(':');
+    if (!drive)
+        return key;
+#endif
+    return key.toCaseFolded();
+}
 
 bool any_item(const quick_launch_list_t *list, const std::function<bool(const quick_launch_item_t &)> &test)
 {
@@ -232,6 +248,9 @@ void program_scanner_tool_c::start_scan(quick_launch_list_t *games, quick_launch
         if (!has_scanned_entry(launcher.path))
             add_found_entry(m_games, launcher.name, launcher.path);
     add_directory_entries(ubisoft_directory, ubisoft_launcher);
+    add_launcher_games(launcher_manifests::read_epic_manifests(epic_manifests));
+    add_launcher_games(launcher_manifests::read_gog_games(gog_key));
+    add_launcher_games(launcher_manifests::read_legendary_files(launcher_manifests::legendary_files()));
 
     const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
     m_steam_path = steam.steam_path;
@@ -311,6 +330,37 @@ QSet<int> program_scanner_tool_c::add_native_steam_games(const steam_local::stea
     return ids;
 }
 
+void program_scanner_tool_c::add_launcher_games(const launcher_games_t &games)
+{
+    // One pass over both lists, not one per game: a library can list hundreds.
+    QSet<QString> taken;
+    QSet<int> ids;
+    for (const quick_launch_list_t *list : {m_games, m_programs}) {
+        if (list == nullptr)
+            continue;
+        for (const quick_launch_item_t &item : *list) {
+            taken.insert(path_key(item.Game_Path));
+            taken.insert(path_key(item.Scaned_Name));
+            ids.insert(item.ID);
+        }
+    }
+    for (const launcher_game_t &game : games) {
+        const QString key = path_key(game.path);
+        if (m_games == nullptr || game.path.isEmpty() || taken.contains(key))
+            continue;
+        taken.insert(key);
+        // As add_found_entry, with the IDs in use at hand.
+        quick_launch_item_t item;
+        item.ID = draw_item_id([&ids](int id) { return ids.contains(id); });
+        ids.insert(item.ID);
+        item.Order = m_games->size();
+        item.Game_Name = game.name;
+        item.Game_Path = game.path;
+        item.Scaned_Name = game.path;
+        m_games->append(item);
+    }
+}
+
 void program_scanner_tool_c::cancel()
 {
     if (m_lookup)
@@ -351,7 +401,10 @@ bool program_scanner_tool_c::has_scanned_entry(const QString &text) const
 {
     if (text.isEmpty())
         return false;
-    const auto same = [&](const quick_launch_item_t &item) { return item.Scaned_Name == text; };
+    const QString key = path_key(text);
+    const auto same = [&](const quick_launch_item_t &item) {
+        return path_key(item.Game_Path) == key || path_key(item.Scaned_Name) == key;
+    };
     return any_item(m_games, same) || any_item(m_programs, same);
 }
 
@@ -472,6 +525,8 @@ void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup
         const QString app_id = lookup->app_ids.at(i);
         if (lookup->steam_ids.contains(app_id.toInt()))
             continue;
+        // One lookup per application, however the key spells its id ("0620" is 620).
+        lookup->steam_ids.insert(app_id.toInt());
         const steam_local::local_app_t app = local.value(app_id);
         if (app.state == steam_local::local_state_t::resolved) {
             records.append(app.record);

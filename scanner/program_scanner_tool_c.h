@@ -8,6 +8,7 @@
 
 #include "module/module_interfaces.h"
 #include "quick_launch/quick_launch_item_t.h"
+#include "scanner/launcher_manifests.h"
 
 #include <QObject>
 #include <QSet>
@@ -51,7 +52,9 @@ public:
     int new_item_id() const;
     // Some entry of either list has this Game_Type and Platform_ID.
     bool has_platform_entry(int type, int platform_id) const;
-    // Some entry of either list has Scaned_Name text; never for an empty text.
+    // Some entry of either list, hand-made ones too, has text as its Game_Path
+    // or Scaned_Name, written with either separator, doubled ones, and for a
+    // Windows path in any letter case; never for an empty text.
     bool has_scanned_entry(const QString &text) const;
     // A network interface is up, not a loopback one, and has an address.
     // Virtual so that tests and benchmarks can stand in for the machine's.
@@ -80,6 +83,8 @@ private:
     // On Linux, the games of the Linux client's libraries, found by their
     // folders; returns their ids, which the Steam phase then leaves alone.
     QSet<int> add_native_steam_games(const steam_local::steam_files_c &files);
+    // Adds the games that have no entry yet, as has_scanned_entry tells.
+    void add_launcher_games(const launcher_games_t &games);
     // Leaves a running lookup to end on its own without reporting.
     void detach_lookup();
 
