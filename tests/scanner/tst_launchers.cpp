@@ -257,7 +257,7 @@ private slots:
         local_http_server_c::answers_t answers;
         for (const char *id : {"0620", "620", "17"}) {
             const QJsonObject common{{"name", "Portal"}, {"type", "game"}};
-            answers[QStringLiteral("/info?apps=%1&prettyprint=1").arg(id)].body =
+            answers[QStringLiteral("/v1/info/%1").arg(id)].body =
                 QJsonDocument(
                     QJsonObject{{"success", 1}, {"apps", QJsonObject{{id, QJsonObject{{"common", common}}}}}})
                     .toJson();
