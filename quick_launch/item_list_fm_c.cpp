@@ -121,6 +121,11 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
     renumber_rows();
 }
 
+void item_list_fm_c::number_by_position()
+{
+    ::number_by_position(list_items);
+}
+
 void item_list_fm_c::add_row(const QString &name, const QString &path, int position, int id)
 {
     auto *layout = qobject_cast<QVBoxLayout *>(ui->wg_scroll_area->layout());

@@ -39,6 +39,8 @@ public:
     void set_items(const quick_launch_list_t &list);
     const quick_launch_list_t &items() const { return list_items; }
     QList<item_fm_c *> rows() const { return list_rows; }
+    // Every entry's Order becomes its position, as the saved lists have them.
+    void number_by_position();
 
     // Moves row to new_position among the rows and its entry with it; out of
     // range does nothing. Does not report the change.

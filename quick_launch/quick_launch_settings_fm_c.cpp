@@ -76,6 +76,12 @@ quick_launch_list_t *quick_launch_settings_fm_c::programs_list() const
     return page != nullptr ? page->get_programs() : nullptr;
 }
 
+void quick_launch_settings_fm_c::number_by_position()
+{
+    games->number_by_position();
+    programs->number_by_position();
+}
+
 void quick_launch_settings_fm_c::list_changed(item_list_fm_c *list)
 {
     quick_launch_list_t *target = nullptr;
