@@ -245,6 +245,8 @@ void item_list_fm_c::edit_row(item_fm_c *row)
     QPointer<item_fm_c> alive(row);
     if (run_item_dialog(row->name(), row->path(), id, name, path) != 1 || alive == nullptr)
         return;
+    // The dialog wrote a new icon file even when nothing else changed.
+    row->reload_icon();
     if (name == row->name() && path == row->path())
         return;
     row->set_name(name);

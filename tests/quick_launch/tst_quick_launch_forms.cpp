@@ -183,8 +183,10 @@ private slots:
         QVERIFY(touch(executable));
         *page->get_games() = entries({1, 2});
         (*page->get_games())[1].Game_Path = executable;
+        QImage old_icon(26, 26, QImage::Format_ARGB32);
+        old_icon.fill(Qt::red);
+        QVERIFY(old_icon.save(icon_file(2)));
         games()->set_items(*page->get_games());
-        QVERIFY(touch(icon_file(2)));
         when_modal([](QWidget *frame) {
             frame->findChild<QLineEdit *>("edit_name")->setText(QStringLiteral("renamed"));
             frame->findChild<QPushButton *>("btn_ok")->click();
@@ -195,8 +197,12 @@ private slots:
         QCOMPARE(edited.Game_Name, QStringLiteral("renamed"));
         QCOMPARE(edited.Game_Path, executable);
         QCOMPARE(games()->rows().at(1)->name(), QStringLiteral("renamed"));
-        // The empty icon file made way for the picture of the file's icon.
-        QVERIFY(QImage(icon_file(2)).width() > 1);
+        // The old picture made way for the file's icon, and the row shows it.
+        const QImage icon = QImage(icon_file(2)).convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(icon.width() > 1 && icon != old_icon);
+        const QPixmap shown_icon =
+            games()->rows().at(1)->findChild<QLabel *>("lb_icon")->pixmap(Qt::ReturnByValue);
+        QCOMPARE(shown_icon.toImage().convertToFormat(QImage::Format_ARGB32), icon);
     }
 
     void new_id_is_free_in_both_lists()
