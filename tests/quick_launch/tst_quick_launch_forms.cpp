@@ -95,27 +95,37 @@ private slots:
     {
         QTest::addColumn<quick_launch_list_t>("list");
         QTest::addColumn<QString>("rows");
-        QTest::addColumn<int>("move_down_row");
+        QTest::addColumn<QString>("arrow");
+        QTest::addColumn<int>("row");
         QTest::addColumn<QList<int>>("page_after");
-        QTest::newRow("single row") << entries({5}) << "1:5" << 0 << QList<int>({5});
-        QTest::newRow("three rows") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^" << 0 << QList<int>({2, 1, 3});
-        QTest::newRow("last row down is refused")
-            << entries({1, 2}) << "1:1v 2:2^" << 1 << QList<int>({1, 2});
+        // The page's list starts empty: it is filled only by a reported change.
+        QTest::newRow("single row") << entries({5}) << "1:5"
+                                    << "down" << 0 << QList<int>({5});
+        QTest::newRow("down") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^"
+                              << "down" << 0 << QList<int>({2, 1, 3});
+        QTest::newRow("up") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^"
+                            << "up" << 2 << QList<int>({1, 3, 2});
+        QTest::newRow("last row down is refused") << entries({1, 2}) << "1:1v 2:2^"
+                                                  << "down" << 1 << QList<int>({1, 2});
+        QTest::newRow("top row up is refused") << entries({1, 2}) << "1:1v 2:2^"
+                                               << "up" << 0 << QList<int>({1, 2});
         // The hidden entry keeps its place and stays in the page's list.
-        QTest::newRow("a repeated ID shows once") << (entries({1, 2}) << entry(2, 7) << entry(3, 3))
-                                                  << "1:1v 2:2^v 3:3^" << 0 << QList<int>({2, 1, 2, 3});
+        QTest::newRow("a repeated ID shows once")
+            << (entries({1, 2}) << entry(2, 7) << entry(3, 3)) << "1:1v 2:2^v 3:3^"
+            << "down" << 0 << QList<int>({2, 1, 2, 3});
         QTest::newRow("with a DLC entry") << (entries({1}) << entry(9, 9, true) << entry(2, 2)) << "1:1v 2:2^"
-                                          << 0 << QList<int>({9, 2, 1});
+                                          << "down" << 0 << QList<int>({9, 2, 1});
     }
     void arrows_and_hidden_entries()
     {
         QFETCH(quick_launch_list_t, list);
         QFETCH(QString, rows);
-        QFETCH(int, move_down_row);
+        QFETCH(QString, arrow);
+        QFETCH(int, row);
         QFETCH(QList<int>, page_after);
         games()->set_items(list);
         QCOMPARE(shown(games()), rows);
-        games()->move_row_down(games()->rows().at(move_down_row));
+        games()->rows().at(row)->findChild<QPushButton *>("btn_" + arrow)->click();
         QCOMPARE(ids(*page->get_games()), page_after);
     }
 
