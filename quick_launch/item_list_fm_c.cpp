@@ -126,6 +126,21 @@ void item_list_fm_c::number_by_position()
     ::number_by_position(list_items);
 }
 
+void item_list_fm_c::show_row(item_fm_c *row)
+{
+    if (row == nullptr || !list_rows.contains(row))
+        return;
+    // A row just added has no place yet (the layout would show it later):
+    // show it, lay the rows out and let the scroll area take their new height
+    // now, or it would aim at the old end.
+    row->show();
+    if (QLayout *layout = ui->wg_scroll_area->layout())
+        layout->activate();
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(ui->scrollArea, &request);
+    ui->scrollArea->ensureWidgetVisible(row, 0, 0);
+}
+
 void item_list_fm_c::add_row(const QString &name, const QString &path, int position, int id)
 {
     auto *layout = qobject_cast<QVBoxLayout *>(ui->wg_scroll_area->layout());
@@ -233,6 +248,7 @@ void item_list_fm_c::on_btn_manually_add_clicked()
     add_row(name, path, list_rows.size(), id);
     report_change();
     renumber_rows();
+    show_row(list_rows.isEmpty() ? nullptr : list_rows.last());
 }
 
 void item_list_fm_c::edit_row(item_fm_c *row)

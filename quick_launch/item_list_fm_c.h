@@ -42,6 +42,8 @@ public:
     // Every entry's Order becomes its position, as the saved lists have them.
     void number_by_position();
 
+    // Scrolls the list so that the row is in sight.
+    void show_row(item_fm_c *row);
     // Moves row to new_position among the rows and its entry with it; out of
     // range does nothing. Does not report the change.
     void move_row(item_fm_c *row, int new_position);

@@ -164,25 +164,34 @@ private slots:
     void add_by_hand_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("entries_after");
-        QTest::newRow("cancelled") << "btn_cancel" << 2;
-        QTest::newRow("confirmed with empty fields") << "btn_ok" << 3;
+        QTest::addColumn<bool>("added");
+        QTest::newRow("cancelled") << "btn_cancel" << false;
+        QTest::newRow("confirmed with empty fields") << "btn_ok" << true;
     }
     void add_by_hand()
     {
         QFETCH(QString, button);
-        QFETCH(int, entries_after);
-        games()->set_items(quick_launch_list_t{entry(1, 1), entry(8, 8, true)});
+        QFETCH(bool, added);
+        container->resize(1002, 487);
+        container->show();
+        QVERIFY(QTest::qWaitForWindowExposed(container.get()));
+        // More rows than fit, so that a new one lands out of sight, and a hidden entry.
+        const quick_launch_list_t list = entries({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
+                                         << entry(99, 99, true);
+        games()->set_items(list);
         when_modal([&](QWidget *frame) { frame->findChild<QPushButton *>(button)->click(); });
         games()->findChild<QPushButton *>("btn_manually_add")->click();
 
-        QCOMPARE(games()->items().size(), entries_after);
-        QCOMPARE(page->get_games()->size(), entries_after == 2 ? 0 : 3);
-        if (entries_after == 3) {
-            const quick_launch_item_t added = games()->items().last();
-            QCOMPARE(added.Order, 2);
-            QVERIFY(added.Game_Name.isEmpty() && added.Game_Path.isEmpty());
-            QCOMPARE(games()->rows().last()->id(), added.ID);
+        QCOMPARE(games()->items().size(), list.size() + (added ? 1 : 0));
+        QCOMPARE(page->get_games()->size(), added ? list.size() + 1 : 0);
+        if (added) {
+            const quick_launch_item_t entry = games()->items().last();
+            QCOMPARE(entry.Order, list.size());
+            QVERIFY(entry.Game_Name.isEmpty() && entry.Game_Path.isEmpty());
+            item_fm_c *row = games()->rows().last();
+            QCOMPARE(row->id(), entry.ID);
+            QWidget *view = games()->findChild<QScrollArea *>("scrollArea")->viewport();
+            QVERIFY(view->rect().contains(QRect(row->mapTo(view, QPoint()), row->size())));
         }
     }
 
