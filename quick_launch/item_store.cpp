@@ -38,7 +38,7 @@ settings_file_c::state_t read_groups(quick_launch_list_t &list, const QString &p
 {
     const settings_file_c file(path);
     const QString missing_text = QStringLiteral("N/A");
-    quick_launch_list_t read;
+    const int first = list.size();
     for (const QString &group : file.child_groups()) {
         const auto value = [&](const char *key, const QVariant &fallback) {
             return file.value(group + QLatin1Char('/') + QLatin1String(key), fallback);
@@ -59,14 +59,13 @@ settings_file_c::state_t read_groups(quick_launch_list_t &list, const QString &p
         item.Game_Path = text_limits::capped_path(value("Game_Path", missing_text).toString());
         // A path for launcher entries, a name for Steam ones.
         item.Scaned_Name = text_limits::capped_path(value("Scaned_Name", missing_text).toString());
-        read.append(item);
+        list.append(item);
     }
     // Group names of older files sort "10" before "2"; the Order key is what
     // counts. Equal Orders keep the file's order.
     std::stable_sort(
-        read.begin(), read.end(),
+        list.begin() + first, list.end(),
         [](const quick_launch_item_t &a, const quick_launch_item_t &b) { return a.Order < b.Order; });
-    list.append(read);
     return file.state();
 }
 void write_groups(const quick_launch_list_t &list, QSettings &settings)
