@@ -137,7 +137,7 @@ int vorla_connect_kernel_c::save_quick_launch_lists()
     if (same_items(saved_games, *quick_launch_page->get_games()) &&
         same_items(saved_programs, *quick_launch_page->get_programs()))
         return 0;
-    // The files keep no order of their own: the Orders become the positions.
+    // Loading sorts by Order, so the positions become the Orders first.
     quick_launch_page->number_by_position();
     const quick_launch_list_t games = *quick_launch_page->get_games();
     const quick_launch_list_t programs = *quick_launch_page->get_programs();
