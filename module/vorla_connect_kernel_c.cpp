@@ -134,10 +134,13 @@ int vorla_connect_kernel_c::save_quick_launch_lists()
                   true);
         return 0;
     }
+    if (same_items(saved_games, *quick_launch_page->get_games()) &&
+        same_items(saved_programs, *quick_launch_page->get_programs()))
+        return 0;
+    // Loading sorts by Order, so the positions become the Orders first.
+    quick_launch_page->number_by_position();
     const quick_launch_list_t games = *quick_launch_page->get_games();
     const quick_launch_list_t programs = *quick_launch_page->get_programs();
-    if (same_items(saved_games, games) && same_items(saved_programs, programs))
-        return 0;
     // Both files together, so that they always hold the same saved state.
     QString error;
     if (!write_item_files(games, programs, &error)) {

@@ -29,6 +29,14 @@ void quick_launch_settings_c::initialise()
     }
 }
 
+void quick_launch_settings_c::number_by_position()
+{
+    ::number_by_position(games);
+    ::number_by_position(programs);
+    if (auto *form = qobject_cast<quick_launch_settings_fm_c *>(get_form()))
+        form->number_by_position();
+}
+
 QWidget *quick_launch_settings_c::create_form(QWidget *container)
 {
     return new quick_launch_settings_fm_c(this, get_kernel(), container);

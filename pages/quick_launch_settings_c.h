@@ -18,6 +18,9 @@ public:
 
     quick_launch_list_t *get_games() { return &games; }
     quick_launch_list_t *get_programs() { return &programs; }
+    // Gives every entry of both lists its position as Order, in the shown
+    // form's copies too, which it hands back after its next change.
+    void number_by_position();
 
 protected:
     QWidget *create_form(QWidget *container) override;

@@ -6,6 +6,7 @@
 
 #include "ui_item_fm_c.h"
 
+#include <QImage>
 #include <QPixmap>
 
 namespace {
@@ -54,9 +55,16 @@ void item_fm_c::set_row(int id, int position, const QString &name, const QString
     row_path = path;
     set_number(position);
     set_name(name);
+    reload_icon();
+}
+
+void item_fm_c::reload_icon()
+{
     // An unreadable file gives a null picture, which lets the empty-icon
-    // background of the icon field show through.
-    ui->lb_icon->setPixmap(QPixmap(icon_file(id)));
+    // background of the icon field show through. Read past the pixmap cache,
+    // which would take a file rewritten within the same second and at the
+    // same size for the old one.
+    ui->lb_icon->setPixmap(QPixmap::fromImage(QImage(icon_file(row_id))));
 }
 
 void item_fm_c::set_number(int position)

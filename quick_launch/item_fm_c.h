@@ -49,6 +49,8 @@ public:
     void set_arrows(bool up, bool down);
     void set_name(const QString &name);
     void set_path(const QString &path) { row_path = path; }
+    // Shows the entry's icon file as it is now, or none when it cannot be read.
+    void reload_icon();
 
     int id() const { return row_id; }
     QString name() const { return row_name; }

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSet>
 #include <QVBoxLayout>
 
@@ -24,6 +25,10 @@ namespace {
 // Drop gaps are measured with this pitch, although rows (36 px) and their
 // spacing (1 px) repeat every 37 px; it is how the gaps have always felt.
 constexpr int drop_pitch = 35;
+// A drag this close to the top or bottom edge of the visible rows scrolls the
+// list, faster nearer the edge: from 2 to 14 pixels a tick, 50 ticks a second.
+constexpr int scroll_zone = 24;
+constexpr int scroll_interval_ms = 20;
 const QPoint plus_image_position(19, 6);
 
 int index_of_id(const quick_launch_list_t &list, int id)
@@ -119,6 +124,26 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
         layout->addWidget(spacer);
     }
     renumber_rows();
+}
+
+void item_list_fm_c::number_by_position()
+{
+    ::number_by_position(list_items);
+}
+
+void item_list_fm_c::show_row(item_fm_c *row)
+{
+    if (row == nullptr || !list_rows.contains(row))
+        return;
+    // A row just added has no place yet (the layout would show it later):
+    // show it, lay the rows out and let the scroll area take their new height
+    // now, or it would aim at the old end.
+    row->show();
+    if (QLayout *layout = ui->wg_scroll_area->layout())
+        layout->activate();
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(ui->scrollArea, &request);
+    ui->scrollArea->ensureWidgetVisible(row, 0, 0);
 }
 
 void item_list_fm_c::add_row(const QString &name, const QString &path, int position, int id)
@@ -228,6 +253,7 @@ void item_list_fm_c::on_btn_manually_add_clicked()
     add_row(name, path, list_rows.size(), id);
     report_change();
     renumber_rows();
+    show_row(list_rows.isEmpty() ? nullptr : list_rows.last());
 }
 
 void item_list_fm_c::edit_row(item_fm_c *row)
@@ -240,6 +266,8 @@ void item_list_fm_c::edit_row(item_fm_c *row)
     QPointer<item_fm_c> alive(row);
     if (run_item_dialog(row->name(), row->path(), id, name, path) != 1 || alive == nullptr)
         return;
+    // The dialog wrote a new icon file even when nothing else changed.
+    row->reload_icon();
     if (name == row->name() && path == row->path())
         return;
     row->set_name(name);
@@ -374,6 +402,7 @@ void item_list_fm_c::run_drag()
     if (self == nullptr)
         return;
 
+    scroll_timer.stop();
     delete drag;
     drag = nullptr;
     pressed = false;
@@ -413,18 +442,14 @@ void item_list_fm_c::filter_drag_event(QObject *watched, QEvent *event)
         move->accept();
         if (event->type() == QEvent::DragEnter)
             return;
-        if (watched == spacer) {
-            drop_at = list_rows.size();
-            return;
-        }
-        const int y = qRound(move->posF().y());
-        const int gap = y / drop_pitch + (y % drop_pitch >= (drop_pitch + 1) / 2 ? 1 : 0);
-        if (gap != drop_at) {
-            drop_at = gap;
-            draw_indicators();
-        }
+        auto *over = static_cast<QWidget *>(watched);
+        scroll_near_edge(over->mapTo(ui->scrollArea->viewport(), move->pos()).y());
+        point_drop_at(qRound(move->posF().y()), watched == spacer);
         return;
     }
+    case QEvent::DragLeave:
+        scroll_timer.stop();
+        return;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         if (drag == nullptr || pressed_row == nullptr) {
@@ -433,6 +458,7 @@ void item_list_fm_c::filter_drag_event(QObject *watched, QEvent *event)
         }
         drop->setDropAction(Qt::MoveAction);
         drop->accept();
+        scroll_timer.stop();
         const int old_position = list_rows.indexOf(pressed_row);
         if (old_position < 0 || drop_at == old_position || drop_at == old_position + 1)
             return;
@@ -443,6 +469,52 @@ void item_list_fm_c::filter_drag_event(QObject *watched, QEvent *event)
     default:
         return;
     }
+}
+
+void item_list_fm_c::point_drop_at(int y, bool over_spacer)
+{
+    if (over_spacer) {
+        drop_at = list_rows.size();
+        return;
+    }
+    // The pitch falls behind the rows by 2 pixels a row, so far down a long
+    // list it names gaps past the last one; those mean the last.
+    const int gap =
+        qMin(y / drop_pitch + (y % drop_pitch >= (drop_pitch + 1) / 2 ? 1 : 0), int(list_rows.size()));
+    if (gap != drop_at) {
+        drop_at = gap;
+        draw_indicators();
+    }
+}
+
+void item_list_fm_c::scroll_near_edge(int y)
+{
+    drag_view_y = y;
+    const int to_bottom = ui->scrollArea->viewport()->height() - 1 - y;
+    const int distance = qMax(0, qMin(y, to_bottom));
+    scroll_step = distance >= scroll_zone ? 0 : (2 + (scroll_zone - distance) / 2) * (y < to_bottom ? -1 : 1);
+    if (scroll_step == 0)
+        scroll_timer.stop();
+    else if (!scroll_timer.isActive())
+        scroll_timer.start(scroll_interval_ms, this);
+}
+
+void item_list_fm_c::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != scroll_timer.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    QScrollBar *bar = ui->scrollArea->verticalScrollBar();
+    const int before = bar->value();
+    bar->setValue(before + scroll_step);
+    if (drag == nullptr || bar->value() == before) {
+        scroll_timer.stop();
+        return;
+    }
+    // The rows moved under the still pointer, and with them the gap it points at.
+    const int y = ui->wg_scroll_area->mapFrom(ui->scrollArea->viewport(), QPoint(0, drag_view_y)).y();
+    point_drop_at(y, spacer != nullptr && y >= spacer->y());
 }
 
 void item_list_fm_c::clear_indicators()

@@ -8,6 +8,7 @@
 #include "quick_launch/item_fm_c.h"
 #include "quick_launch/quick_launch_item_t.h"
 
+#include <QBasicTimer>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -39,7 +40,11 @@ public:
     void set_items(const quick_launch_list_t &list);
     const quick_launch_list_t &items() const { return list_items; }
     QList<item_fm_c *> rows() const { return list_rows; }
+    // Every entry's Order becomes its position, as the saved lists have them.
+    void number_by_position();
 
+    // Scrolls the list so that the row is in sight.
+    void show_row(item_fm_c *row);
     // Moves row to new_position among the rows and its entry with it; out of
     // range does nothing. Does not report the change.
     void move_row(item_fm_c *row, int new_position);
@@ -67,6 +72,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private slots:
     void on_btn_manually_add_clicked();
@@ -85,6 +91,11 @@ private:
                         QString &new_path);
     void run_drag();
     void filter_drag_event(QObject *watched, QEvent *event);
+    // The gap under a drag at y in the rows container.
+    void point_drop_at(int y, bool over_spacer);
+    // Scrolls while the drag's pointer, at y in the scroll area's viewport,
+    // is near its top or bottom edge.
+    void scroll_near_edge(int y);
     void draw_indicators();
     void clear_indicators();
     bool our_drag_may_drop() const;
@@ -97,6 +108,9 @@ private:
     bool pressed = false;
     QPoint press_point;
     int drop_at = -1;
+    QBasicTimer scroll_timer;
+    int scroll_step = 0;  // pixels per tick, negative upwards
+    int drag_view_y = -1; // the drag's pointer in the scroll area's viewport
     add_edit_game_fm_c *dialog = nullptr;
     QImage plus_image;
     QImage plus_image_hover;

@@ -6,11 +6,11 @@
 #include "common/text_limits.h"
 
 #include <QFile>
-#include <QHash>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTime>
 
+#include <algorithm>
 #include <climits>
 #include <set>
 #include <tuple>
@@ -21,38 +21,24 @@ QString item_path(const QString &file_name)
     return global_func_c::shared()->icon_directory() + file_name;
 }
 
-// Group names for the entries in list order. Order is not unique (it is never
-// renumbered, and hidden catalogue entries all have -1), yet the settings store
-// merges groups of the same name. The first entry with an Order keeps the plain
-// number; later ones get "<Order>.<n>", n counting from 1 and zero-padded to
-// the width of the largest n of that Order. Reading ignores group names, and
-// because '.' sorts before every digit while "<Order>" is a prefix of the
-// others, the text sort puts "7", "7.1", "7.2" next to each other and in list
-// order, before "70". An Order never contains '.', so no name can clash.
-QStringList group_names(const quick_launch_list_t &list)
+// Group names for the entries in list order: the position, zero-padded to one
+// width for the whole file, so that readers that list groups as text (the
+// settings store among them) see the list order, and no two entries share a
+// group even when they share an Order.
+QStringList group_names(int count)
 {
-    QHash<qint32, int> total;
-    for (const quick_launch_item_t &item : list)
-        ++total[item.Order];
-    QHash<qint32, int> seen;
+    const int width = QString::number(qMax(0, count - 1)).size();
     QStringList names;
-    names.reserve(list.size());
-    for (const quick_launch_item_t &item : list) {
-        const QString order = QString::number(item.Order);
-        const int n = seen[item.Order]++;
-        if (n == 0) {
-            names.append(order);
-        } else {
-            const int width = QString::number(total.value(item.Order) - 1).size();
-            names.append(order + QLatin1Char('.') + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0')));
-        }
-    }
+    names.reserve(count);
+    for (int i = 0; i < count; ++i)
+        names.append(QStringLiteral("%1").arg(i, width, 10, QLatin1Char('0')));
     return names;
 }
 settings_file_c::state_t read_groups(quick_launch_list_t &list, const QString &path)
 {
     const settings_file_c file(path);
     const QString missing_text = QStringLiteral("N/A");
+    const int first = list.size();
     for (const QString &group : file.child_groups()) {
         const auto value = [&](const char *key, const QVariant &fallback) {
             return file.value(group + QLatin1Char('/') + QLatin1String(key), fallback);
@@ -75,11 +61,16 @@ settings_file_c::state_t read_groups(quick_launch_list_t &list, const QString &p
         item.Scaned_Name = text_limits::capped_path(value("Scaned_Name", missing_text).toString());
         list.append(item);
     }
+    // Group names of older files sort "10" before "2"; the Order key is what
+    // counts. Equal Orders keep the file's order.
+    std::stable_sort(
+        list.begin() + first, list.end(),
+        [](const quick_launch_item_t &a, const quick_launch_item_t &b) { return a.Order < b.Order; });
     return file.state();
 }
 void write_groups(const quick_launch_list_t &list, QSettings &settings)
 {
-    const QStringList groups = group_names(list);
+    const QStringList groups = group_names(list.size());
     for (int i = 0; i < list.size(); ++i) {
         const quick_launch_item_t &item = list.at(i);
         settings.beginGroup(groups.at(i));
@@ -145,6 +136,14 @@ bool write_item_files(const quick_launch_list_t &games, const quick_launch_list_
         *error =
             !games_file.error_string().isEmpty() ? games_file.error_string() : programs_file.error_string();
     return written;
+}
+
+void number_by_position(quick_launch_list_t &list)
+{
+    // Only entries that change: a list already numbered stays shared with its copies.
+    for (int i = 0; i < list.size(); ++i)
+        if (list.at(i).Order != i)
+            list[i].Order = i;
 }
 
 bool same_items(const quick_launch_list_t &a, const quick_launch_list_t &b)

@@ -21,13 +21,15 @@ QString icon_file(int id);
 
 // Appends the entries of the named item file to list. A missing file adds
 // nothing; a group whose "ID" or "Order" is not a base-10 integer is skipped;
-// missing keys take their defaults. Entries come in the order in which the
-// settings store lists the groups, which is sorted as text. Tells whether the
-// file was read, is missing or could not be read (then nothing is added).
+// missing keys take their defaults. Entries come sorted by Order, those with
+// equal Orders in file order. Tells whether the file was read, is missing or
+// could not be read (then nothing is added).
 settings_file_c::state_t read_item_file(quick_launch_list_t &list, const QString &file_name);
 
 // Replaces the named item file by the list's entries, creating the icon
 // directory when needed. The file exists afterwards even for an empty list.
+// It reads back in list order when the Orders are the positions
+// (number_by_position).
 // False, with *error set, when the old file was left as it was.
 bool write_item_file(const quick_launch_list_t &list, const QString &file_name, QString *error = nullptr);
 
@@ -35,6 +37,10 @@ bool write_item_file(const quick_launch_list_t &list, const QString &file_name, 
 // replaces its old file.
 bool write_item_files(const quick_launch_list_t &games, const quick_launch_list_t &programs,
                       QString *error = nullptr);
+
+// Gives every entry its position as Order, hidden entries included, so that
+// the saved list reads back in the same order.
+void number_by_position(quick_launch_list_t &list);
 
 // True when both lists have the same length and, position by position, the
 // same Game_Name, Game_Path, ID and Order. The scanner's bookkeeping

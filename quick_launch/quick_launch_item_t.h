@@ -9,7 +9,8 @@ struct quick_launch_item_t
 {
     // Unique among the entries of both lists; also names the icon file.
     qint32 ID = -1;
-    // Given when the entry is created and never renumbered.
+    // The entry's position in its list as of the last save; until then a new
+    // entry has the number of entries before it (a hidden catalogue entry -1).
     qint32 Order = -1;
     // 0: added by hand or found at a launcher's place; 1: found through Steam.
     qint32 Game_Type = 0;

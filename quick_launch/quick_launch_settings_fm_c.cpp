@@ -76,6 +76,12 @@ quick_launch_list_t *quick_launch_settings_fm_c::programs_list() const
     return page != nullptr ? page->get_programs() : nullptr;
 }
 
+void quick_launch_settings_fm_c::number_by_position()
+{
+    games->number_by_position();
+    programs->number_by_position();
+}
+
 void quick_launch_settings_fm_c::list_changed(item_list_fm_c *list)
 {
     quick_launch_list_t *target = nullptr;
@@ -136,8 +142,14 @@ void quick_launch_settings_fm_c::on_btn_scan_clicked()
     if (self == nullptr)
         return; // the page went away while the dialog ran
     if (result == 1) {
-        games->set_items(games_list() != nullptr ? *games_list() : quick_launch_list_t());
-        programs->set_items(programs_list() != nullptr ? *programs_list() : quick_launch_list_t());
+        // The scanner appends its finds: a list that grew shows its end.
+        const auto refill = [](item_list_fm_c *list, const quick_launch_list_t *items, int size_before) {
+            list->set_items(items != nullptr ? *items : quick_launch_list_t());
+            if (items != nullptr && items->size() > size_before && !list->rows().isEmpty())
+                list->show_row(list->rows().last());
+        };
+        refill(games, games_list(), games_before.size());
+        refill(programs, programs_list(), programs_before.size());
         return;
     }
     if (games_list() != nullptr && !games_list()->isSharedWith(games_before))

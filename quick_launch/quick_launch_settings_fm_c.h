@@ -36,6 +36,8 @@ public:
     // The page's lists, or null without a page.
     quick_launch_list_t *games_list() const;
     quick_launch_list_t *programs_list() const;
+    // After the page numbered its lists by position: the item lists do so too.
+    void number_by_position();
 
     item_list_fm_c *games_list_form() const { return games; }
     item_list_fm_c *programs_list_form() const { return programs; }

@@ -10,9 +10,16 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <functional>
 #include <memory>
 
 namespace {
+
+// The widget that took the last drag enter or move, while no drop followed:
+// Qt's drag manager keeps pointing at it, and would send a later test's drop
+// there after the widget is gone.
+QPointer<QWidget> entered;
+int entered_y = 0;
 
 // Sends one drag event to target at y and tells whether it was accepted.
 bool send_drag(QWidget *target, QEvent::Type type, int y)
@@ -23,7 +30,43 @@ bool send_drag(QWidget *target, QEvent::Type type, int y)
     QDragMoveEvent other(QPoint(40, y), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier, type);
     QDragMoveEvent &event = type == QEvent::DragEnter ? enter : other;
     QCoreApplication::sendEvent(target, &event);
+    if (type == QEvent::Drop)
+        entered = nullptr;
+    else if (event.isAccepted()) {
+        entered = target;
+        entered_y = y;
+    }
     return event.isAccepted();
+}
+
+// Presses on the list at press and moves the mouse, which starts a row drag;
+// during() runs inside the drag's loop and sends the drag events. A drop (when
+// one is due) and Escape then end the drag even when a check in during()
+// failed and returned early, which would otherwise leave the drag waiting for
+// input that never comes. False when a check failed.
+bool drag_row(item_list_fm_c *list, QPoint press, std::function<void()> during)
+{
+    struct end_drag_t
+    {
+        item_list_fm_c *list;
+        ~end_drag_t()
+        {
+            if (entered != nullptr)
+                send_drag(entered, QEvent::Drop, entered_y);
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(list, &escape);
+        }
+    };
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        const end_drag_t end{list};
+        ran = true;
+        during();
+    });
+    QTest::mousePress(list, Qt::LeftButton, Qt::NoModifier, press);
+    QMouseEvent move(QEvent::MouseMove, press + QPoint(0, 1), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list, &move);
+    return ran && !QTest::currentTestFailed();
 }
 
 // "t" for a top line, "b" for a bottom line, "-" for none, one per row.
@@ -97,9 +140,7 @@ private slots:
         item_fm_c *row = list->rows().at(dragged);
         const QPoint press = area->mapTo(list, row->geometry().topLeft() + QPoint(150, 10));
 
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = true;
+        const bool drag_checks_passed = drag_row(list, press, [&] {
             QDrag *drag = list->current_drag();
             QVERIFY(drag != nullptr);
             QCOMPARE(drag->pixmap().size(), QSize(row->width(), row->height() - 2));
@@ -111,19 +152,53 @@ private slots:
             QCOMPARE(indicators(list), lines);
             if (rows >= 2)
                 send_drag(area, QEvent::Drop, move_ys.last());
-            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QCoreApplication::sendEvent(list, &escape);
         });
-        QTest::mousePress(list, Qt::LeftButton, Qt::NoModifier, press);
-        QMouseEvent move(QEvent::MouseMove, press + QPoint(0, 1), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(list, &move);
-
-        QVERIFY(ran);
+        QVERIFY(drag_checks_passed);
         QCOMPARE(list->current_drag(), nullptr);
         QCOMPARE(list->drop_position(), -1);
         QCOMPARE(indicators(list), QString(rows, '-'));
         QCOMPARE(ids(*page->get_games()), page_after);
+    }
+
+    // Held near the bottom or top edge of the visible rows, a drag scrolls the
+    // list to its end, so that a row can be dropped anywhere.
+    void drag_scrolls_a_long_list_data()
+    {
+        QTest::addColumn<bool>("down");
+        QTest::newRow("first row to the end") << true;
+        QTest::newRow("last row to the top") << false;
+    }
+    void drag_scrolls_a_long_list()
+    {
+        QFETCH(bool, down);
+        item_list_fm_c *list = form->games_list_form();
+        quick_launch_list_t items;
+        for (int id = 1; id <= 40; ++id)
+            items << entry(id, id);
+        list->set_items(items);
+        QTest::qWait(20);
+        auto *area = list->findChild<QWidget *>("wg_scroll_area");
+        auto *scroll_area = list->findChild<QScrollArea *>("scrollArea");
+        QScrollBar *bar = scroll_area->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(down ? 0 : bar->maximum());
+        item_fm_c *row = down ? list->rows().first() : list->rows().last();
+        const QPoint press = area->mapTo(list, row->geometry().topLeft() + QPoint(150, 10));
+        // Two pixels inside the edge the rows go towards.
+        const int view_y = down ? scroll_area->viewport()->height() - 3 : 2;
+        const auto pointer_y = [&] { return area->mapFrom(scroll_area->viewport(), QPoint(0, view_y)).y(); };
+
+        const bool drag_checks_passed = drag_row(list, press, [&] {
+            QVERIFY(send_drag(area, QEvent::DragEnter, pointer_y()));
+            send_drag(area, QEvent::DragMove, pointer_y());
+            QTRY_COMPARE_WITH_TIMEOUT(bar->value(), down ? bar->maximum() : 0, 20000);
+            QCOMPARE(list->drop_position(), down ? 40 : 0);
+            send_drag(area, QEvent::Drop, pointer_y());
+        });
+        QVERIFY(drag_checks_passed);
+        QList<int> expected = ids(items);
+        expected.move(down ? 0 : 39, down ? 39 : 0);
+        QCOMPARE(ids(*page->get_games()), expected);
     }
 
     void drag_from_elsewhere_is_refused()

@@ -1,13 +1,13 @@
 #include "common/global_func_c.h"
 #include "module/vorla_connect_kernel_c.h"
 #include "pages/quick_launch_settings_c.h"
+#include "quick_launch/item_list_fm_c.h"
 #include "quick_launch/item_store.h"
+#include "quick_launch/quick_launch_settings_fm_c.h"
 #include "tests/module/recording_fakes.h"
 #include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
-
-#include <algorithm>
 
 namespace {
 // Every field, so that comparing descriptions compares records.
@@ -75,11 +75,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("groups come sorted as text")
+        // Files of older versions name their groups by unpadded Order.
+        QTest::newRow("entries come sorted by Order")
             << QByteArray(
                    "[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n")
-            << QStringList{"0|0|0|0|-|N/A|N/A|N/A", "1|1|0|0|-|N/A|N/A|N/A", "10|10|0|0|-|N/A|N/A|N/A",
-                           "2|2|0|0|-|N/A|N/A|N/A"};
+            << QStringList{"0|0|0|0|-|N/A|N/A|N/A", "1|1|0|0|-|N/A|N/A|N/A", "2|2|0|0|-|N/A|N/A|N/A",
+                           "10|10|0|0|-|N/A|N/A|N/A"};
+        QTest::newRow("equal Orders keep their file order")
+            << QByteArray("[a]\nID=1\nOrder=5\n[b]\nID=2\nOrder=-1\n[c]\nID=3\nOrder=5\n")
+            << QStringList{"2|-1|0|0|-|N/A|N/A|N/A", "1|5|0|0|-|N/A|N/A|N/A", "3|5|0|0|-|N/A|N/A|N/A"};
         QTest::newRow("every key present")
             << QByteArray("[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
                           "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n")
@@ -192,23 +196,55 @@ private slots:
             QCOMPARE(read(file_name).first().Scaned_Name == QStringLiteral("mark"), !written);
     }
 
-    void entries_with_equal_order_survive()
+    // Rows are moved on the shown page; the order the user set comes back after a restart.
+    void order_survives_a_restart_data()
     {
-        // Orders reused after a removal, repeats next to longer numbers, and more
-        // than nine repeats, so that the counter needs a second digit.
-        QList<int> orders{0, 1, 2, 1, 7, 70, 7, 71, 7, 700, -10};
-        orders += QVector<int>(12, -1).toList();
-        quick_launch_list_t list;
+        QTest::addColumn<QList<int>>("orders");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QList<int> sequence;
+        for (int i = 0; i < 120; ++i)
+            sequence << i;
+        QTest::newRow("12 entries, last to top") << sequence.mid(0, 12) << 11 << 0;
+        QTest::newRow("120 entries") << sequence << 5 << 100;
+        // Orders reused after a removal; hidden catalogue entries all have -1.
+        QTest::newRow("repeated Orders, hidden entries")
+            << QList<int>{0, 1, 2, 1, -1, 7, 70, 7, -1, -1, 3} << 4 << 1;
+    }
+    void order_survives_a_restart()
+    {
+        QFETCH(QList<int>, orders);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QWidget container;
+        vorla_connect_kernel_c kernel;
+        kernel.initialise(&client, &container);
+        quick_launch_settings_c *page = kernel.get_quick_launch_page();
         for (int i = 0; i < orders.size(); ++i)
-            list.append(entry(100 + i, orders.at(i)));
-        write_item_file(list, programs_file_name);
+            page->get_games()->append(entry(100 + i, orders.at(i), orders.at(i) < 0));
+        kernel.show_page(quick_launch_settings_c::page_id);
+        item_list_fm_c *list = static_cast<quick_launch_settings_fm_c *>(page->get_form())->games_list_form();
+        list->move_row(list->rows().at(from), to);
+        list->move_row_up(list->rows().at(0)); // refused, yet reported
+        const QList<int> moved = ids(*page->get_games());
+        QCOMPARE(kernel.save_quick_launch_lists(), 1);
+        // Another report from the form after the save is no change.
+        list->move_row_up(list->rows().at(0));
+        QCOMPARE(kernel.save_quick_launch_lists(), 0);
+        QCOMPARE(journal, QStringList{QStringLiteral("message 3 ")});
+        for (int i = 0; i < moved.size(); ++i)
+            QCOMPARE(page->get_games()->at(i).Order, i);
 
-        // Loaded as text-sorted Orders; entries sharing an Order keep their saved order.
-        quick_launch_list_t expected = list;
-        std::stable_sort(expected.begin(), expected.end(), [](const auto &a, const auto &b) {
-            return QString::number(a.Order) < QString::number(b.Order);
-        });
-        QCOMPARE(describe(read(programs_file_name)), describe(expected));
+        // Any reader that lists the groups as text sees the list order.
+        QSettings file(dir() + games_file_name, QSettings::IniFormat);
+        QList<int> by_group_name;
+        for (const QString &group : file.childGroups())
+            by_group_name << file.value(group + "/ID").toInt();
+        QCOMPARE(by_group_name, moved);
+
+        vorla_connect_kernel_c restarted;
+        restarted.initialise(&client, nullptr);
+        QCOMPARE(describe(*restarted.get_quick_launch_page()->get_games()), describe(*page->get_games()));
     }
 
     void page_destruction_discards_unsaved_icons()

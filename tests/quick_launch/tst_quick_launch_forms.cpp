@@ -95,27 +95,37 @@ private slots:
     {
         QTest::addColumn<quick_launch_list_t>("list");
         QTest::addColumn<QString>("rows");
-        QTest::addColumn<int>("move_down_row");
+        QTest::addColumn<QString>("arrow");
+        QTest::addColumn<int>("row");
         QTest::addColumn<QList<int>>("page_after");
-        QTest::newRow("single row") << entries({5}) << "1:5" << 0 << QList<int>({5});
-        QTest::newRow("three rows") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^" << 0 << QList<int>({2, 1, 3});
-        QTest::newRow("last row down is refused")
-            << entries({1, 2}) << "1:1v 2:2^" << 1 << QList<int>({1, 2});
+        // The page's list starts empty: it is filled only by a reported change.
+        QTest::newRow("single row") << entries({5}) << "1:5"
+                                    << "down" << 0 << QList<int>({5});
+        QTest::newRow("down") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^"
+                              << "down" << 0 << QList<int>({2, 1, 3});
+        QTest::newRow("up") << entries({1, 2, 3}) << "1:1v 2:2^v 3:3^"
+                            << "up" << 2 << QList<int>({1, 3, 2});
+        QTest::newRow("last row down is refused") << entries({1, 2}) << "1:1v 2:2^"
+                                                  << "down" << 1 << QList<int>({1, 2});
+        QTest::newRow("top row up is refused") << entries({1, 2}) << "1:1v 2:2^"
+                                               << "up" << 0 << QList<int>({1, 2});
         // The hidden entry keeps its place and stays in the page's list.
-        QTest::newRow("a repeated ID shows once") << (entries({1, 2}) << entry(2, 7) << entry(3, 3))
-                                                  << "1:1v 2:2^v 3:3^" << 0 << QList<int>({2, 1, 2, 3});
+        QTest::newRow("a repeated ID shows once")
+            << (entries({1, 2}) << entry(2, 7) << entry(3, 3)) << "1:1v 2:2^v 3:3^"
+            << "down" << 0 << QList<int>({2, 1, 2, 3});
         QTest::newRow("with a DLC entry") << (entries({1}) << entry(9, 9, true) << entry(2, 2)) << "1:1v 2:2^"
-                                          << 0 << QList<int>({9, 2, 1});
+                                          << "down" << 0 << QList<int>({9, 2, 1});
     }
     void arrows_and_hidden_entries()
     {
         QFETCH(quick_launch_list_t, list);
         QFETCH(QString, rows);
-        QFETCH(int, move_down_row);
+        QFETCH(QString, arrow);
+        QFETCH(int, row);
         QFETCH(QList<int>, page_after);
         games()->set_items(list);
         QCOMPARE(shown(games()), rows);
-        games()->move_row_down(games()->rows().at(move_down_row));
+        games()->rows().at(row)->findChild<QPushButton *>("btn_" + arrow)->click();
         QCOMPARE(ids(*page->get_games()), page_after);
     }
 
@@ -154,25 +164,34 @@ private slots:
     void add_by_hand_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("entries_after");
-        QTest::newRow("cancelled") << "btn_cancel" << 2;
-        QTest::newRow("confirmed with empty fields") << "btn_ok" << 3;
+        QTest::addColumn<bool>("added");
+        QTest::newRow("cancelled") << "btn_cancel" << false;
+        QTest::newRow("confirmed with empty fields") << "btn_ok" << true;
     }
     void add_by_hand()
     {
         QFETCH(QString, button);
-        QFETCH(int, entries_after);
-        games()->set_items(quick_launch_list_t{entry(1, 1), entry(8, 8, true)});
+        QFETCH(bool, added);
+        container->resize(1002, 487);
+        container->show();
+        QVERIFY(QTest::qWaitForWindowExposed(container.get()));
+        // More rows than fit, so that a new one lands out of sight, and a hidden entry.
+        const quick_launch_list_t list = entries({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
+                                         << entry(99, 99, true);
+        games()->set_items(list);
         when_modal([&](QWidget *frame) { frame->findChild<QPushButton *>(button)->click(); });
         games()->findChild<QPushButton *>("btn_manually_add")->click();
 
-        QCOMPARE(games()->items().size(), entries_after);
-        QCOMPARE(page->get_games()->size(), entries_after == 2 ? 0 : 3);
-        if (entries_after == 3) {
-            const quick_launch_item_t added = games()->items().last();
-            QCOMPARE(added.Order, 2);
-            QVERIFY(added.Game_Name.isEmpty() && added.Game_Path.isEmpty());
-            QCOMPARE(games()->rows().last()->id(), added.ID);
+        QCOMPARE(games()->items().size(), list.size() + (added ? 1 : 0));
+        QCOMPARE(page->get_games()->size(), added ? list.size() + 1 : 0);
+        if (added) {
+            const quick_launch_item_t entry = games()->items().last();
+            QCOMPARE(entry.Order, list.size());
+            QVERIFY(entry.Game_Name.isEmpty() && entry.Game_Path.isEmpty());
+            item_fm_c *row = games()->rows().last();
+            QCOMPARE(row->id(), entry.ID);
+            QWidget *view = games()->findChild<QScrollArea *>("scrollArea")->viewport();
+            QVERIFY(view->rect().contains(QRect(row->mapTo(view, QPoint()), row->size())));
         }
     }
 
@@ -183,8 +202,10 @@ private slots:
         QVERIFY(touch(executable));
         *page->get_games() = entries({1, 2});
         (*page->get_games())[1].Game_Path = executable;
+        QImage old_icon(26, 26, QImage::Format_ARGB32);
+        old_icon.fill(Qt::red);
+        QVERIFY(old_icon.save(icon_file(2)));
         games()->set_items(*page->get_games());
-        QVERIFY(touch(icon_file(2)));
         when_modal([](QWidget *frame) {
             frame->findChild<QLineEdit *>("edit_name")->setText(QStringLiteral("renamed"));
             frame->findChild<QPushButton *>("btn_ok")->click();
@@ -195,8 +216,12 @@ private slots:
         QCOMPARE(edited.Game_Name, QStringLiteral("renamed"));
         QCOMPARE(edited.Game_Path, executable);
         QCOMPARE(games()->rows().at(1)->name(), QStringLiteral("renamed"));
-        // The empty icon file made way for the picture of the file's icon.
-        QVERIFY(QImage(icon_file(2)).width() > 1);
+        // The old picture made way for the file's icon, and the row shows it.
+        const QImage icon = QImage(icon_file(2)).convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(icon.width() > 1 && icon != old_icon);
+        const QPixmap shown_icon =
+            games()->rows().at(1)->findChild<QLabel *>("lb_icon")->pixmap(Qt::ReturnByValue);
+        QCOMPARE(shown_icon.toImage().convertToFormat(QImage::Format_ARGB32), icon);
     }
 
     void new_id_is_free_in_both_lists()
