@@ -93,8 +93,7 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
 {
     // A removal still queued names a row that is about to go.
     QCoreApplication::removePostedEvents(this, custom_event_1000);
-    const hidden_while_refilled_t hidden(ui->wg_scroll_area,
-                                         hidden_while_refilled_t::sizing_t::grown_to_rows);
+    hidden_while_refilled_t hidden(ui->wg_scroll_area, hidden_while_refilled_t::sizing_t::grown_to_rows);
     pressed_row = nullptr;
     qDeleteAll(list_rows);
     list_rows.clear();
@@ -111,6 +110,7 @@ void item_list_fm_c::set_items(const quick_launch_list_t &list)
             if (!item.IS_DLC && !shown_ids.contains(item.ID)) {
                 shown_ids.insert(item.ID);
                 append_row(item.Game_Name, item.Game_Path, i, item.ID);
+                hidden.row_added();
             }
         }
     }
