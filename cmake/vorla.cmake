@@ -10,6 +10,16 @@ function(vorla_add_test name)
     if(TARGET vorla_test_stage)
         add_dependencies(${name} vorla_test_stage)
     endif()
+    if(WIN32)
+        # Wine hands no QT_* variable to the program, and its prefix holds the
+        # registry and the user data of every test.
+        add_dependencies(${name} vorla_windows_runtime)
+        add_test(NAME ${name} COMMAND ${name} -platform offscreen)
+        set_tests_properties(${name} PROPERTIES
+            ENVIRONMENT "WINEPREFIX=${VORLA_WINEPREFIX};WINEDEBUG=-all"
+            TIMEOUT 300)
+        return()
+    endif()
     if(ARG_XVFB)
         add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1600x1200x24" $<TARGET_FILE:${name}>)
         # No GL: the widgets need none, and Mesa's GLX leaks what LeakSanitizer reports.
