@@ -14,7 +14,19 @@ function(vorla_add_test name)
         # Wine hands no QT_* variable to the program, and its prefix holds the
         # registry and the user data of every test.
         add_dependencies(${name} vorla_windows_runtime)
-        add_test(NAME ${name} COMMAND ${name} -platform offscreen)
+        # A test without a GUI application refuses the platform option.
+        set(platform_option -platform offscreen)
+        foreach(source ${ARG_SOURCES})
+            if(source MATCHES "\\.cpp$")
+                file(READ ${CMAKE_CURRENT_SOURCE_DIR}/${source} text)
+                if(text MATCHES "QTEST_(GUILESS|APPLESS)_MAIN")
+                    set(platform_option)
+                endif()
+            endif()
+        endforeach()
+        # Without a console window Qt Test's plain text goes to the debugger
+        # channel; its TAP output reaches stdout.
+        add_test(NAME ${name} COMMAND ${name} ${platform_option} -o -,tap)
         set_tests_properties(${name} PROPERTIES
             ENVIRONMENT "WINEPREFIX=${VORLA_WINEPREFIX};WINEDEBUG=-all"
             TIMEOUT 300)

@@ -445,12 +445,27 @@ settings_file_c::edit_result_t settings_file_c::render(const QString &path,
     // target's own folder must take the new file anyway.
     const QFileInfo target(path);
     QDir().mkpath(target.absolutePath());
-    QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                           QStringLiteral(".XXXXXX"));
-    if (!scratch.open())
-        return fail(QStringLiteral("cannot create a scratch file: ") + scratch.errorString());
-    scratch.close();
-    QSettings settings(scratch.fileName(), QSettings::IniFormat);
+    // A temporary file keeps its handle until the object goes, and Windows
+    // cannot replace an open file, so only its unique name is kept; the store
+    // goes first, then the file.
+    struct scratch_t
+    {
+        QString name;
+        ~scratch_t()
+        {
+            if (!name.isEmpty())
+                QFile::remove(name);
+        }
+    } scratch;
+    {
+        QTemporaryFile reserved(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                                QStringLiteral(".XXXXXX"));
+        reserved.setAutoRemove(false);
+        if (!reserved.open())
+            return fail(QStringLiteral("cannot create a scratch file: ") + reserved.errorString());
+        scratch.name = reserved.fileName();
+    }
+    QSettings settings(scratch.name, QSettings::IniFormat);
     if (start == start_t::with_values) {
         const settings_file_c current(path);
         if (current.state() == state_t::unreadable)
@@ -465,12 +480,12 @@ settings_file_c::edit_result_t settings_file_c::render(const QString &path,
         return edit_result_t::declined;
     settings.sync();
     // Nothing is written that the reader would refuse at the next start.
-    if (QFileInfo(scratch.fileName()).size() > max_size)
+    if (QFileInfo(scratch.name).size() > max_size)
         return fail(QStringLiteral("the new content would be larger than %1 bytes").arg(max_size));
-    const settings_file_c written(scratch.fileName());
+    const settings_file_c written(scratch.name);
     if (settings.status() != QSettings::NoError || !holds_all(settings, written))
         return fail(QStringLiteral("cannot write the new content (disk full?)"));
-    QFile file(scratch.fileName());
+    QFile file(scratch.name);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     *contents = file.readAll();
