@@ -77,6 +77,8 @@ private slots:
         const int text = 100 - 21 - 3 * line_end;
         for (int attempt = 0; attempt < 50 && QFileInfo(old_file(0)).size() != limit; ++attempt) {
             QVERIFY(QFile::resize(old_file(0), limit - 100));
+            // Opened again: on Windows the log appends at the end it found when opening.
+            log.init(m_base.path() + "/", m_name);
             log.write(QString(text, 'x'), false);
             QCOMPARE(log.file_name(), old_file(0));
         }

@@ -227,8 +227,14 @@ private slots:
             if ((kind == "mode 000" || kind == "temp read-only") && geteuid() == 0)
                 QSKIP("root reads and writes whatever the mode; run the tests as a user for this row");
 #endif
+#ifdef Q_OS_WIN
+            // Qt refuses an empty set there; read-only is the attribute's one state.
+            if (kind == "mode 000")
+                QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+#else
             if (kind == "mode 000")
                 QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+#endif
         }
         if (kind == "temp file")
             QVERIFY(write(temp, "x"));
