@@ -12,7 +12,7 @@ function(vorla_add_test name)
     endif()
     if(WIN32)
         # Wine hands no QT_* variable to the program, and its prefix holds the
-        # registry and the user data of every test.
+        # registry and the user data of every test, so they run one at a time.
         add_dependencies(${name} vorla_windows_runtime)
         # A test without a GUI application refuses the platform option.
         set(platform_option -platform offscreen)
@@ -29,6 +29,7 @@ function(vorla_add_test name)
         add_test(NAME ${name} COMMAND ${name} ${platform_option} -o -,tap)
         set_tests_properties(${name} PROPERTIES
             ENVIRONMENT "WINEPREFIX=${VORLA_WINEPREFIX};WINEDEBUG=-all"
+            RESOURCE_LOCK wine_user_data
             TIMEOUT 300)
         return()
     endif()
