@@ -10,6 +10,29 @@ function(vorla_add_test name)
     if(TARGET vorla_test_stage)
         add_dependencies(${name} vorla_test_stage)
     endif()
+    if(WIN32)
+        # Wine hands no QT_* variable to the program, and its prefix holds the
+        # registry and the user data of every test, so they run one at a time.
+        add_dependencies(${name} vorla_windows_runtime)
+        # A test without a GUI application refuses the platform option.
+        set(platform_option -platform offscreen)
+        foreach(source ${ARG_SOURCES})
+            if(source MATCHES "\\.cpp$")
+                file(READ ${CMAKE_CURRENT_SOURCE_DIR}/${source} text)
+                if(text MATCHES "QTEST_(GUILESS|APPLESS)_MAIN")
+                    set(platform_option)
+                endif()
+            endif()
+        endforeach()
+        # Without a console window Qt Test's plain text goes to the debugger
+        # channel; its TAP output reaches stdout.
+        add_test(NAME ${name} COMMAND ${name} ${platform_option} -o -,tap)
+        set_tests_properties(${name} PROPERTIES
+            ENVIRONMENT "WINEPREFIX=${VORLA_WINEPREFIX};WINEDEBUG=-all"
+            RESOURCE_LOCK wine_user_data
+            TIMEOUT 300)
+        return()
+    endif()
     if(ARG_XVFB)
         add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1600x1200x24" $<TARGET_FILE:${name}>)
         # No GL: the widgets need none, and Mesa's GLX leaks what LeakSanitizer reports.

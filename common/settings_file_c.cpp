@@ -237,13 +237,29 @@ QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *cod
 // keys outside any group). The first section starts at the very start of
 // the text, mark included; a section that comes back continues the first
 // one, after a line break. `parses` turns false for a name without ']'.
-QMap<QString, QByteArray> sections_of(const QByteArray &text, bool &parses)
+// On Windows the store compares keys and groups without letter case, keeps
+// the first spelling of each and lists names sorted by that spelling.
+#ifdef Q_OS_WIN
+const bool case_folded = true;
+#else
+const bool case_folded = false;
+#endif
+
+QString folded(const QString &key)
+{
+    return case_folded ? key.toLower() : key;
+}
+
+QMap<QString, QByteArray> sections_of(const QByteArray &text, bool &parses, QHash<QString, QString> &spelling)
 {
     QMap<QString, QByteArray> sections;
     QString section;
     int section_start = 0;
     const auto close_section = [&](int end) {
-        QByteArray &lines = sections[section];
+        const QString name = folded(section);
+        if (case_folded && !spelling.contains(name))
+            spelling.insert(name, section);
+        QByteArray &lines = sections[name];
         if (!lines.isEmpty())
             lines += '\n';
         lines.append(text.constData() + section_start, end - section_start);
@@ -327,7 +343,8 @@ void settings_file_c::parse(const QByteArray &text)
     // are Latin-1.
     QTextCodec *codec = text.startsWith("\xEF\xBB\xBF") ? QTextCodec::codecForName("UTF-8") : nullptr;
     bool parses = true;
-    const QMap<QString, QByteArray> sections = sections_of(text, parses);
+    QHash<QString, QString> section_spelling;
+    const QMap<QString, QByteArray> sections = sections_of(text, parses, section_spelling);
     // Sections in the order of their names: a key that two sections spell
     // (through '\' in a key name) takes the later section's value, and within
     // a section the last line's.
@@ -343,9 +360,12 @@ void settings_file_c::parse(const QByteArray &text)
             int key_end = line.equals;
             while (key_end > line.start && is_blank(lines.at(key_end - 1)))
                 --key_end;
-            QString key = it.key();
+            QString key = section_spelling.value(it.key(), it.key());
             append_key(lines, line.start, key_end, key);
-            m_values.insert(key, read_value(lines, line.equals + 1, line.end, codec));
+            const QString name = folded(key);
+            if (case_folded && !m_spelling.contains(name))
+                m_spelling.insert(name, key);
+            m_values.insert(name, read_value(lines, line.equals + 1, line.end, codec));
         }
     }
     m_parses = parses;
@@ -353,20 +373,21 @@ void settings_file_c::parse(const QByteArray &text)
 
 QStringList settings_file_c::children(const QString &group, child_t kind) const
 {
-    QString prefix = normalised(group);
+    QString prefix = folded(normalised(group));
     if (!prefix.isEmpty())
         prefix += QLatin1Char('/');
     QStringList names;
     for (auto it = m_values.lowerBound(prefix); it != m_values.cend() && it.key().startsWith(prefix); ++it) {
-        const QStringRef rest = it.key().midRef(prefix.size());
+        const QString &spelled = m_spelling.isEmpty() ? it.key() : m_spelling.value(it.key(), it.key());
+        const QStringRef rest = spelled.midRef(prefix.size());
         const int slash = rest.indexOf(QLatin1Char('/'));
         if (kind == child_t::all || (kind == child_t::keys && slash < 0))
             names.append(rest.toString());
         else if (kind == child_t::groups && slash >= 0)
             names.append(rest.left(slash).toString());
     }
-    // Keys come sorted from the map; group names need not.
-    if (kind == child_t::groups) {
+    // Keys come sorted from the map, unless folded; group names need not.
+    if (kind == child_t::groups || case_folded) {
         std::sort(names.begin(), names.end());
         names.erase(std::unique(names.begin(), names.end()), names.end());
     }
@@ -395,12 +416,12 @@ bool settings_file_c::parses() const
 
 QVariant settings_file_c::text(const QString &key) const
 {
-    return m_values.value(key);
+    return m_values.value(folded(key));
 }
 
 QVariant settings_file_c::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant read = key.isEmpty() ? QVariant() : m_values.value(normalised(key));
+    const QVariant read = key.isEmpty() ? QVariant() : m_values.value(folded(normalised(key)));
     if (!read.isValid())
         return fallback;
     if (read.type() != QVariant::StringList)
@@ -445,12 +466,27 @@ settings_file_c::edit_result_t settings_file_c::render(const QString &path,
     // target's own folder must take the new file anyway.
     const QFileInfo target(path);
     QDir().mkpath(target.absolutePath());
-    QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                           QStringLiteral(".XXXXXX"));
-    if (!scratch.open())
-        return fail(QStringLiteral("cannot create a scratch file: ") + scratch.errorString());
-    scratch.close();
-    QSettings settings(scratch.fileName(), QSettings::IniFormat);
+    // A temporary file keeps its handle until the object goes, and Windows
+    // cannot replace an open file, so only its unique name is kept; the store
+    // goes first, then the file.
+    struct scratch_t
+    {
+        QString name;
+        ~scratch_t()
+        {
+            if (!name.isEmpty())
+                QFile::remove(name);
+        }
+    } scratch;
+    {
+        QTemporaryFile reserved(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                                QStringLiteral(".XXXXXX"));
+        reserved.setAutoRemove(false);
+        if (!reserved.open())
+            return fail(QStringLiteral("cannot create a scratch file: ") + reserved.errorString());
+        scratch.name = reserved.fileName();
+    }
+    QSettings settings(scratch.name, QSettings::IniFormat);
     if (start == start_t::with_values) {
         const settings_file_c current(path);
         if (current.state() == state_t::unreadable)
@@ -465,12 +501,12 @@ settings_file_c::edit_result_t settings_file_c::render(const QString &path,
         return edit_result_t::declined;
     settings.sync();
     // Nothing is written that the reader would refuse at the next start.
-    if (QFileInfo(scratch.fileName()).size() > max_size)
+    if (QFileInfo(scratch.name).size() > max_size)
         return fail(QStringLiteral("the new content would be larger than %1 bytes").arg(max_size));
-    const settings_file_c written(scratch.fileName());
+    const settings_file_c written(scratch.name);
     if (settings.status() != QSettings::NoError || !holds_all(settings, written))
         return fail(QStringLiteral("cannot write the new content (disk full?)"));
-    QFile file(scratch.fileName());
+    QFile file(scratch.name);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     *contents = file.readAll();

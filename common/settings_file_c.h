@@ -9,6 +9,7 @@
 #define VORLA_SETTINGS_FILE_C_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -94,7 +95,10 @@ private:
     bool m_parses = false;
     // Full key as the file spells it (not normalised, as the store keeps it)
     // to a QString or QStringList.
+    // On Windows the store folds the letter case of keys and groups: keys are
+    // kept folded there, and m_spelling gives the first spelling of each.
     QMap<QString, QVariant> m_values;
+    QHash<QString, QString> m_spelling;
 };
 
 #endif

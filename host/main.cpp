@@ -483,9 +483,14 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
-    const QString module_path = parser.isSet(options.module) ? parser.value(options.module)
-                                                             : QCoreApplication::applicationDirPath() +
-                                                                   QStringLiteral("/libvorla_connect.so");
+#ifdef Q_OS_WIN
+    const QString module_file = QStringLiteral("/vorla_connect.dll");
+#else
+    const QString module_file = QStringLiteral("/libvorla_connect.so");
+#endif
+    const QString module_path = parser.isSet(options.module)
+                                    ? parser.value(options.module)
+                                    : QCoreApplication::applicationDirPath() + module_file;
 
     main_window_c::apply_application_look();
     control_centre_c host;

@@ -9,10 +9,13 @@ packages=(cmake make g++ clang libclang-rt-14-dev
           qtbase5-dev qttools5-dev qttools5-dev-tools
           xvfb xauth fonts-wqy-microhei)
 
+# ensure_packages [package...]: the given packages, else the list above.
 ensure_packages() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${packages[@]}")
     local missing=()
     local p
-    for p in "${packages[@]}"; do
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -32,4 +35,11 @@ configure_and_build() {
     shift
     cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
+}
+
+# Qt 5.15 built for MinGW-w64 (see ../shared/qt5-mingw/BUILD.md), or empty.
+qt_mingw_prefix() {
+    local prefix=${VORLA_QT_MINGW:-$root/../shared/qt5-mingw}
+    [ -f "$prefix/lib/cmake/Qt5/Qt5Config.cmake" ] && (cd "$prefix" && pwd)
+    return 0
 }

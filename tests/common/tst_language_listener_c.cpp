@@ -99,6 +99,12 @@ private:
         const QString program = copy.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
         QVERIFY(QDir(copy.path()).mkpath(QStringLiteral("data/CONNECT/language")));
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+#ifdef Q_OS_WIN
+        // A Windows program finds its DLLs beside itself.
+        const QDir here(QCoreApplication::applicationDirPath());
+        for (const QString &dll : here.entryList({QStringLiteral("*.dll")}, QDir::Files))
+            QVERIFY(QFile::copy(here.filePath(dll), copy.filePath(dll)));
+#endif
         QVERIFY(QFile::copy(staged_de(), copy.filePath("data/CONNECT/language/vorla_connect_de.qm")));
         QProcess child;
         child.setProcessChannelMode(QProcess::MergedChannels);

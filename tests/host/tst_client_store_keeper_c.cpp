@@ -187,7 +187,13 @@ private slots:
         QTRY_VERIFY(notes.contains("Host event 26"));
         QVERIFY(!QSettings(path, QSettings::IniFormat).childGroups().contains("c"));
 
+#ifdef Q_OS_WIN
+        // The page's zeros would complete a cut block there; an unknown command
+        // is refused everywhere.
+        send(block(9, "c"));
+#else
         send(block(3, "c").left(6));
+#endif
         QVERIFY(!notes.filter("refused").isEmpty());
         QTest::qWait(50);
         QVERIFY(!notes.contains("Host event 26"));

@@ -167,7 +167,14 @@ private slots:
         QTest::newRow("remove abc") << remove_abc << 3 << "abc";
         QTest::newRow("null id") << QByteArray::fromHex("00000001ffffffff") << 1 << QString();
         QTest::newRow("no segment") << QByteArray() << -1 << QString();
+#ifdef Q_OS_WIN
+        // A segment runs on to the end of its page in zeros: a zero byte after
+        // the block is that padding, anything else is refused.
+        QTest::newRow("zero byte left over") << remove_abc + '\0' << 3 << "abc";
+        QTest::newRow("byte left over") << remove_abc + 'x' << -1 << QString();
+#else
         QTest::newRow("byte left over") << remove_abc + '\0' << -1 << QString();
+#endif
     }
 
     void shared_block_message()

@@ -20,6 +20,10 @@
 #include <functional>
 #include <memory>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 class tst_module_unload : public QObject
 {
     Q_OBJECT
@@ -161,9 +165,15 @@ private slots:
 private:
     static bool module_mapped()
     {
+#ifdef Q_OS_WIN
+        // FreeLibrary on the last reference unmaps the DLL; its name then finds no module.
+        const QString name = QFileInfo(QStringLiteral(VORLA_MODULE_FILE)).fileName();
+        return GetModuleHandleW(reinterpret_cast<const wchar_t *>(name.utf16())) != nullptr;
+#else
         QFile maps(QStringLiteral("/proc/self/maps"));
         return maps.open(QIODevice::ReadOnly) &&
                maps.readAll().contains(QFileInfo(QStringLiteral(VORLA_MODULE_FILE)).fileName().toUtf8());
+#endif
     }
 
     QAction *file_action(const QString &text) const

@@ -141,8 +141,13 @@ private slots:
         QSignalSpy finished(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished));
         process.start(QStringLiteral(WEB_ENGINE_EXE), QStringList());
         QVERIFY(finished.wait(20000));
+#if QT_CONFIG(ssl)
         // A TLS record of type handshake (a ClientHello) comes first.
         QVERIFY2(first_bytes.startsWith("\x16\x03"), first_bytes.left(16).toHex().constData());
+#else
+        // A Qt without TLS (the MinGW build has no OpenSSL) sends nothing in clear.
+        QVERIFY2(first_bytes.isEmpty(), first_bytes.left(16).toHex().constData());
+#endif
         QVERIFY(process.exitCode() != 0);
     }
 };
