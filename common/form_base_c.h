@@ -27,6 +27,14 @@ struct font_entry
     QWidget *widget = nullptr;
 };
 
+// The product's font families; set_font swaps them for languages 1 and 2.
+namespace font_family {
+constexpr QLatin1String heavy("EurostileHea");
+constexpr QLatin1String black("EurostileBla");
+constexpr QLatin1String condensed_heavy("EurostileConHea");
+constexpr QLatin1String medium("EurostileMed");
+} // namespace font_family
+
 class form_base_c : public listener_i, public language_listener_i
 {
 public:
@@ -48,8 +56,8 @@ public:
 
     // Registers the widget's font for every language: the family differs only
     // for languages 1 and 2, which need fonts with their scripts.
-    void set_font(QWidget *widget, const QString &family, int pixel_size, int letter_spacing, bool bold,
-                  bool italic);
+    void set_font(QWidget *widget, const QString &family, int pixel_size, int letter_spacing = 0,
+                  bool bold = false, bool italic = false);
     void add_font_entry(int language, const QString &family, int pixel_size, QWidget *widget,
                         int letter_spacing, bool bold, bool italic);
     // Registers with the host's listener registry and applies the current

@@ -1,5 +1,6 @@
 #include "connect/app_pairing_fm_c.h"
 
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 
 #include "ui_app_pairing_fm_c.h"
@@ -21,12 +22,12 @@ app_pairing_fm_c::app_pairing_fm_c(vorla_connect_kernel_c *kernel, QWidget *pare
     ui->btn_close->show();
     ui->btn_close->raise();
 
-    set_font(ui->lb_head, QStringLiteral("EurostileHea"), 16, 0, false, false);
-    set_font(ui->lb_title, QStringLiteral("EurostileHea"), 16, 0, false, false);
-    set_font(ui->lb_dev_name, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->lb_comment, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->btn_yes, QStringLiteral("EurostileBla"), 15, 0, false, false);
-    set_font(ui->btn_no, QStringLiteral("EurostileBla"), 15, 0, false, false);
+    set_font(ui->lb_head, font_family::heavy, 16);
+    set_font(ui->lb_title, font_family::heavy, 16);
+    set_font(ui->lb_dev_name, font_family::heavy, 14);
+    set_font(ui->lb_comment, font_family::heavy, 14);
+    set_font(ui->btn_yes, font_family::black, 15);
+    set_font(ui->btn_no, font_family::black, 15);
 
     // A stray Return must not pair a phone: no button answers for the user.
     for (QPushButton *button : {ui->btn_yes, ui->btn_no, ui->btn_close}) {
@@ -68,11 +69,11 @@ void app_pairing_fm_c::phone_withdrawn()
 
 void app_pairing_fm_c::retranslate_texts()
 {
-    ui->lb_head->setText(host_text(537));
-    ui->lb_title->setText(host_text(538));
-    ui->lb_comment->setText(host_text(539));
-    ui->btn_yes->setText(host_text(540));
-    ui->btn_no->setText(host_text(541));
+    ui->lb_head->setText(host_text(host_text_id::pairing_head));
+    ui->lb_title->setText(host_text(host_text_id::pairing_question));
+    ui->lb_comment->setText(host_text(host_text_id::pairing_comment));
+    ui->btn_yes->setText(host_text(host_text_id::yes));
+    ui->btn_no->setText(host_text(host_text_id::no));
     for (QLabel *border : {ui->lb_top_left, ui->lb_top, ui->lb_top_right, ui->lb_left, ui->lb_right,
                            ui->lb_bottom_left, ui->lb_bottom, ui->lb_bottom_right})
         border->setText(QString());

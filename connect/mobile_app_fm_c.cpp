@@ -3,6 +3,7 @@
 #include "common/hidden_while_refilled.h"
 #include "connect/client_store_c.h"
 #include "connect/mobile_device_fm_c.h"
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 #include "module/vorla_connect_kernel_c.h"
 
@@ -35,14 +36,14 @@ mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget
     bar->setStyleSheet(ui->scrollArea->styleSheet());
     connect(bar, &QScrollBar::valueChanged, this, &mobile_app_fm_c::bar_value_changed);
 
-    const QString family = QStringLiteral("EurostileHea");
-    set_font(ui->lb_title, family, 16, 0, false, false);
-    set_font(ui->lb_intro, family, 14, 0, false, false);
-    set_font(ui->edit_server_name, family, 14, 0, false, false);
+    const QString family = font_family::heavy;
+    set_font(ui->lb_title, family, 16);
+    set_font(ui->lb_intro, family, 14);
+    set_font(ui->edit_server_name, family, 14);
     for (QWidget *heading : {static_cast<QWidget *>(ui->lb_dev), static_cast<QWidget *>(ui->lb_model),
                              static_cast<QWidget *>(ui->lb_status), static_cast<QWidget *>(ui->lb_on_off),
                              static_cast<QWidget *>(ui->lb_remove)})
-        set_font(heading, family, 12, 0, false, false);
+        set_font(heading, family, 12);
     if (module_host() != nullptr)
         attach(module_ctrl_center());
 
@@ -67,13 +68,13 @@ mobile_app_fm_c::~mobile_app_fm_c()
 
 void mobile_app_fm_c::retranslate_texts()
 {
-    ui->lb_title->setText(host_text(542));
-    ui->lb_intro->setText(host_text(543));
-    ui->lb_dev->setText(host_text(544));
-    ui->lb_model->setText(host_text(545));
-    ui->lb_status->setText(host_text(546));
-    ui->lb_on_off->setText(host_text(547));
-    ui->lb_remove->setText(host_text(548));
+    ui->lb_title->setText(host_text(host_text_id::connect_title));
+    ui->lb_intro->setText(host_text(host_text_id::connect_intro));
+    ui->lb_dev->setText(host_text(host_text_id::column_device));
+    ui->lb_model->setText(host_text(host_text_id::column_model));
+    ui->lb_status->setText(host_text(host_text_id::column_status));
+    ui->lb_on_off->setText(host_text(host_text_id::column_auto_pair));
+    ui->lb_remove->setText(host_text(host_text_id::column_remove));
     for (QLabel *border :
          {ui->lb_border_top_left, ui->lb_border_top, ui->lb_border_top_right, ui->lb_border_left,
           ui->lb_border_right, ui->lb_border_bottom_left, ui->lb_border_bottom, ui->lb_border_bottom_right})

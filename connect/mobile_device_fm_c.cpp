@@ -1,6 +1,7 @@
 #include "connect/mobile_device_fm_c.h"
 
 #include "connect/mobile_app_fm_c.h"
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 
 #include "ui_mobile_device_fm_c.h"
@@ -8,10 +9,6 @@
 #include <QGraphicsOpacityEffect>
 
 namespace {
-// Host text ids of the paired indicator.
-constexpr int text_not_paired = 549;
-constexpr int text_paired = 550;
-
 // The base copies tooltips only when the language changes, but these texts
 // change afterwards and are elided, so the tooltip is the only way to read a
 // cut-off name. Works on labels and buttons alike.
@@ -31,10 +28,10 @@ mobile_device_fm_c::mobile_device_fm_c(mobile_app_fm_c *owner_form, QWidget *par
     // a sheet of their own would be parsed and polished once per row.
     if (parent != nullptr && parent->styleSheet() == styleSheet())
         setStyleSheet(QString());
-    set_font(ui->lb_slot, QStringLiteral("EurostileConHea"), 20, 0, false, false);
-    set_font(ui->lb_device, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->lb_model, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->cb_pair, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    set_font(ui->lb_slot, font_family::condensed_heavy, 20);
+    set_font(ui->lb_device, font_family::heavy, 14);
+    set_font(ui->lb_model, font_family::heavy, 14);
+    set_font(ui->cb_pair, font_family::heavy, 14);
     if (module_host() != nullptr)
         attach(module_ctrl_center());
 }
@@ -115,7 +112,8 @@ void mobile_device_fm_c::retranslate_texts()
 
 void mobile_device_fm_c::refresh_pair_text()
 {
-    show_text(ui->cb_pair, host_text(ui->cb_pair->isChecked() ? text_paired : text_not_paired));
+    show_text(ui->cb_pair,
+              host_text(ui->cb_pair->isChecked() ? host_text_id::paired : host_text_id::not_paired));
 }
 
 void mobile_device_fm_c::on_cb_auto_pair_clicked()

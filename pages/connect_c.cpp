@@ -1,9 +1,11 @@
 #include "pages/connect_c.h"
 
 #include "connect/mobile_app_fm_c.h"
+#include "module/host_text_ids.h"
 #include "module/vorla_connect_kernel_c.h"
 
-connect_c::connect_c(product_kernel_i *kernel) : function_page_c(kernel, page_id, 358) {}
+connect_c::connect_c(product_kernel_i *kernel) : function_page_c(kernel, page_id, host_text_id::connect_tab)
+{}
 
 connect_c::~connect_c()
 {

@@ -1,11 +1,12 @@
 #include "pages/quick_launch_settings_c.h"
 
 #include "common/clog.h"
+#include "module/host_text_ids.h"
 #include "quick_launch/item_store.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
 
 quick_launch_settings_c::quick_launch_settings_c(product_kernel_i *kernel)
-    : function_page_c(kernel, page_id, 359)
+    : function_page_c(kernel, page_id, host_text_id::quick_launch_tab)
 {}
 
 quick_launch_settings_c::~quick_launch_settings_c()

@@ -2,6 +2,7 @@
 
 #include "common/clog.h"
 #include "common/text_limits.h"
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 
 #include "ui_add_edit_game_fm_c.h"
@@ -22,11 +23,11 @@ add_edit_game_fm_c::add_edit_game_fm_c(QWidget *parent)
     ui->edit_name->setMaxLength(text_limits::name_length);
     ui->edit_path->setMaxLength(text_limits::path_length);
 
-    set_font(ui->lb_title, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->lb_name, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->edit_name, QStringLiteral("EurostileMed"), 13, 0, false, false);
-    set_font(ui->lb_path, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->edit_path, QStringLiteral("EurostileMed"), 13, 0, false, false);
+    set_font(ui->lb_title, font_family::heavy, 14);
+    set_font(ui->lb_name, font_family::heavy, 14);
+    set_font(ui->edit_name, font_family::medium, 13);
+    set_font(ui->lb_path, font_family::heavy, 14);
+    set_font(ui->edit_path, font_family::medium, 13);
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
 }
@@ -63,8 +64,9 @@ int add_edit_game_fm_c::exec_dialog(const QString &name, const QString &path)
 
     QPointer<add_edit_game_fm_c> self(this);
     popup_frame_i *frame = popup_frame;
-    const int result = frame->run_popup(this, static_cast<generic_popup_fm_client_i *>(this), host_text(536),
-                                        QString(), QString(), 0, 0);
+    const int result =
+        frame->run_popup(this, static_cast<generic_popup_fm_client_i *>(this),
+                         host_text(host_text_id::edit_popup_title), QString(), QString(), 0, 0);
     if (self == nullptr)
         return result; // the destructor released the frame
     // The frame gives the content back, but whether it does is the host's
@@ -107,9 +109,9 @@ void add_edit_game_fm_c::release()
 
 void add_edit_game_fm_c::retranslate_texts()
 {
-    ui->lb_title->setText(host_text(531));
-    ui->lb_name->setText(host_text(532));
-    ui->lb_path->setText(host_text(533));
+    ui->lb_title->setText(host_text(host_text_id::edit_title));
+    ui->lb_name->setText(host_text(host_text_id::edit_name));
+    ui->lb_path->setText(host_text(host_text_id::edit_path));
     ui->edit_name->setText(QString());
     ui->edit_path->setText(QString());
     ui->btn_browser->setText(QString());
@@ -118,8 +120,8 @@ void add_edit_game_fm_c::retranslate_texts()
 void add_edit_game_fm_c::on_btn_browser_clicked()
 {
     if (file_dialog == nullptr) {
-        file_dialog =
-            new QFileDialog(this, host_text(535), QString(), host_text(534) + QStringLiteral("(*.exe)"));
+        file_dialog = new QFileDialog(this, host_text(host_text_id::choose_executable), QString(),
+                                      host_text(host_text_id::executable_filter) + QStringLiteral("(*.exe)"));
         file_dialog->setFileMode(QFileDialog::ExistingFile);
     }
     if (!path.isEmpty())

@@ -30,8 +30,8 @@ item_fm_c::item_fm_c(item_row_owner_i *owner, QObject *owner_object, QWidget *pa
         ui->widget->setStyleSheet(QString());
     ui->lb_name->set_elide_mode(Qt::ElideRight);
 
-    set_font(ui->lb_no, QStringLiteral("EurostileConHea"), 20, 0, false, false);
-    set_font(ui->lb_name, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    set_font(ui->lb_no, font_family::condensed_heavy, 20);
+    set_font(ui->lb_name, font_family::heavy, 14);
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
 }

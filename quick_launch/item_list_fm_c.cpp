@@ -55,8 +55,8 @@ item_list_fm_c::item_list_fm_c(quick_launch_settings_fm_c *form, QWidget *parent
     join_parent_grid(this, parent);
     ui->btn_manually_add->installEventFilter(this);
 
-    set_font(ui->lb_name, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->btn_manually_add, QStringLiteral("EurostileHea"), 14, 0, false, false);
+    set_font(ui->lb_name, font_family::heavy, 14);
+    set_font(ui->btn_manually_add, font_family::heavy, 14);
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
 

@@ -1,6 +1,7 @@
 #include "quick_launch/quick_launch_settings_fm_c.h"
 
 #include "common/clog.h"
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 #include "pages/quick_launch_settings_c.h"
 #include "quick_launch/fit_button.h"
@@ -23,14 +24,14 @@ quick_launch_settings_fm_c::quick_launch_settings_fm_c(quick_launch_settings_c *
     }
     if (info_badge != nullptr) {
         info_badge->place_in(ui->wg_info);
-        info_badge->set_title(host_text(359));
-        info_badge->set_text(host_text(360));
+        info_badge->set_title(host_text(host_text_id::quick_launch_title));
+        info_badge->set_text(host_text(host_text_id::quick_launch_about));
     }
 
     games = new item_list_fm_c(this, ui->wg_game_list);
-    games->set_titles(host_text(363), host_text(365));
+    games->set_titles(host_text(host_text_id::games_title), host_text(host_text_id::add_game));
     programs = new item_list_fm_c(this, ui->wg_program_list);
-    programs->set_titles(host_text(364), host_text(366));
+    programs->set_titles(host_text(host_text_id::programs_title), host_text(host_text_id::add_program));
     games->set_items(page != nullptr ? *page->get_games() : quick_launch_list_t());
     programs->set_items(page != nullptr ? *page->get_programs() : quick_launch_list_t());
 
@@ -49,9 +50,9 @@ quick_launch_settings_fm_c::quick_launch_settings_fm_c(quick_launch_settings_c *
         parent->setMinimumSize(size());
     join_parent_grid(this, parent);
 
-    set_font(ui->lb_func_name, QStringLiteral("EurostileHea"), 15, 0, false, false);
-    set_font(ui->btn_scan, QStringLiteral("EurostileHea"), 14, 0, false, false);
-    set_font(ui->lb_scan_info, QStringLiteral("EurostileHea"), 12, 0, false, false);
+    set_font(ui->lb_func_name, font_family::heavy, 15);
+    set_font(ui->btn_scan, font_family::heavy, 14);
+    set_font(ui->lb_scan_info, font_family::heavy, 12);
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
     place_header();
@@ -162,15 +163,15 @@ void quick_launch_settings_fm_c::on_btn_scan_clicked()
 
 void quick_launch_settings_fm_c::retranslate_texts()
 {
-    ui->lb_func_name->setText(host_text(359));
-    ui->btn_scan->setText(host_text(361));
-    ui->lb_scan_info->setText(host_text(362));
+    ui->lb_func_name->setText(host_text(host_text_id::quick_launch_title));
+    ui->btn_scan->setText(host_text(host_text_id::scan));
+    ui->lb_scan_info->setText(host_text(host_text_id::scan_info));
     if (info_badge != nullptr) {
-        info_badge->set_title(host_text(359));
-        info_badge->set_text(host_text(360));
+        info_badge->set_title(host_text(host_text_id::quick_launch_title));
+        info_badge->set_text(host_text(host_text_id::quick_launch_about));
     }
-    games->set_titles(host_text(363), host_text(365));
-    programs->set_titles(host_text(364), host_text(366));
+    games->set_titles(host_text(host_text_id::games_title), host_text(host_text_id::add_game));
+    programs->set_titles(host_text(host_text_id::programs_title), host_text(host_text_id::add_program));
     for (QLabel *frame : {ui->label_17, ui->label_21, ui->label_19, ui->label_23, ui->label_24, ui->label_20,
                           ui->label_22, ui->label_18})
         frame->setText(QString());

@@ -1,6 +1,7 @@
 #include "scanner/scanning_progress_fm_c.h"
 
 #include "module/custom_event_c.h"
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
 #include "scanner/program_scanner_tool_c.h"
@@ -44,8 +45,8 @@ scanning_progress_fm_c::scanning_progress_fm_c(quick_launch_settings_fm_c *owner
         info = static_cast<info_badge_i *>(host->create_component(component_info_badge, &iid_info_badge_i));
     if (info != nullptr) {
         info->place_in(ui->wg_info);
-        info->set_title(host_text(552));
-        info->set_text(host_text(553));
+        info->set_title(host_text(host_text_id::scan_about_title));
+        info->set_text(host_text(host_text_id::scan_about_text));
     }
 
     setWindowFlags(Qt::FramelessWindowHint);
@@ -56,9 +57,9 @@ scanning_progress_fm_c::scanning_progress_fm_c(quick_launch_settings_fm_c *owner
     ui->wg_info->show();
     ui->btn_close->show();
 
-    set_font(ui->lb_head, QStringLiteral("EurostileHea"), 16, 0, false, false);
-    set_font(ui->btn_cancel, QStringLiteral("EurostileBla"), 14, 0, false, false);
-    set_font(ui->lb_progress, QStringLiteral("EurostileBla"), 14, 0, false, false);
+    set_font(ui->lb_head, font_family::heavy, 16);
+    set_font(ui->btn_cancel, font_family::black, 14);
+    set_font(ui->lb_progress, font_family::black, 14);
     if (ctrl_center_i *ctrl_center = module_ctrl_center())
         attach(ctrl_center);
     place_corner_widgets();
@@ -102,7 +103,7 @@ int scanning_progress_fm_c::start_and_run()
     }
     // A later scan must be cancellable again, not end at the first press.
     finished_flag = false;
-    show_button_text(host_text(1));
+    show_button_text(host_text(host_text_id::cancel));
     set_percent(0);
     scanner->start_scan(owner_form != nullptr ? owner_form->games_list() : nullptr,
                         owner_form != nullptr ? owner_form->programs_list() : nullptr);
@@ -144,11 +145,11 @@ void scanning_progress_fm_c::retranslate_texts()
         frame->setText(QString());
     ui->btn_close->setText(QString());
     if (info != nullptr) {
-        info->set_title(host_text(359));
-        info->set_text(host_text(360));
+        info->set_title(host_text(host_text_id::quick_launch_title));
+        info->set_text(host_text(host_text_id::quick_launch_about));
     }
-    ui->lb_head->setText(host_text(551) + QStringLiteral("..."));
-    ui->btn_cancel->setText(busy ? cancelling_text() : host_text(1));
+    ui->lb_head->setText(host_text(host_text_id::scanning) + QStringLiteral("..."));
+    ui->btn_cancel->setText(busy ? cancelling_text() : host_text(host_text_id::cancel));
 }
 
 void scanning_progress_fm_c::after_language_applied()
@@ -208,7 +209,7 @@ void scanning_progress_fm_c::customEvent(QEvent *event)
         if (progress != nullptr)
             progress->set_value(progress->maximum());
         ui->lb_progress->setText(QStringLiteral("100%"));
-        show_button_text(host_text(554));
+        show_button_text(host_text(host_text_id::done));
         finished_flag = true;
         accept();
         break;
@@ -251,7 +252,7 @@ void scanning_progress_fm_c::set_busy(bool on)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
-    show_button_text(on ? cancelling_text() : host_text(1));
+    show_button_text(on ? cancelling_text() : host_text(host_text_id::cancel));
 }
 
 QString scanning_progress_fm_c::cancelling_text()
