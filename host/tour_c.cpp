@@ -12,19 +12,19 @@
 #include <QWindow>
 #include <QtDebug>
 
-tour_c::tour_c(main_window_c &window, const QString &directory, QObject *parent)
-    : QObject(parent), m_window(window), m_directory(directory)
+tour_c::tour_c(main_window_c &shown, const QString &output, QObject *parent)
+    : QObject(parent), window(shown), directory(output)
 {}
 
 void tour_c::add_step(const QString &name, std::function<QString()> action)
 {
-    m_steps.append({name, std::move(action)});
+    steps.append({name, std::move(action)});
 }
 
 void tour_c::add_screenshot(const QString &file_name, std::function<void(QPainter &)> overlay)
 {
     add_step(QStringLiteral("screenshot ") + file_name, [this, file_name, overlay]() -> QString {
-        const QString path = m_directory.filePath(file_name);
+        const QString path = directory.filePath(file_name);
         QPixmap shot = grab();
         if (overlay) {
             QPainter painter(&shot);
@@ -38,16 +38,16 @@ void tour_c::add_screenshot(const QString &file_name, std::function<void(QPainte
 
 QPixmap tour_c::grab() const
 {
-    QPixmap shot = m_window.grab();
+    QPixmap shot = window.grab();
     // Dialogs are windows of their own and would be missing from the window's
     // picture; they are painted where they stand over it.
     QPainter painter(&shot);
     const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (qobject_cast<QDialog *>(window) == nullptr || !window->isVisible())
+    for (QWidget *top : windows) {
+        if (qobject_cast<QDialog *>(top) == nullptr || !top->isVisible())
             continue;
-        const QPoint at = window->mapToGlobal(QPoint(0, 0)) - m_window.mapToGlobal(QPoint(0, 0));
-        painter.drawPixmap(at, window->grab());
+        const QPoint at = top->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0));
+        painter.drawPixmap(at, top->grab());
     }
     return shot;
 }
@@ -57,19 +57,18 @@ bool tour_c::save_shot(const QString &file_name, QWidget *over)
     QPixmap shot = grab();
     if (over != nullptr) {
         QPainter painter(&shot);
-        painter.drawPixmap(over->mapToGlobal(QPoint(0, 0)) - m_window.mapToGlobal(QPoint(0, 0)),
-                           over->grab());
+        painter.drawPixmap(over->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0)), over->grab());
     }
-    return shot.save(m_directory.filePath(file_name));
+    return shot.save(directory.filePath(file_name));
 }
 
 void tour_c::add_log_dump(const QString &file_name)
 {
     add_step(QStringLiteral("log ") + file_name, [this, file_name]() -> QString {
-        QSaveFile file(m_directory.filePath(file_name));
+        QSaveFile file(directory.filePath(file_name));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
             return file.errorString();
-        file.write(m_window.log_text().toUtf8() + '\n');
+        file.write(window.log_text().toUtf8() + '\n');
         if (!file.commit())
             return file.errorString();
         return QString();
@@ -78,18 +77,18 @@ void tour_c::add_log_dump(const QString &file_name)
 
 void tour_c::start()
 {
-    if (!m_directory.mkpath(QStringLiteral("."))) {
-        qWarning().noquote() << "tour: cannot make" << m_directory.path();
+    if (!directory.mkpath(QStringLiteral("."))) {
+        qWarning().noquote() << "tour: cannot make" << directory.path();
         QTimer::singleShot(0, this, [this] { finish(1); });
         return;
     }
-    m_window.show();
+    window.show();
     wait_for_exposure(0);
 }
 
 void tour_c::wait_for_exposure(int waited_ms)
 {
-    const QWindow *handle = m_window.windowHandle();
+    const QWindow *handle = window.windowHandle();
     if (handle != nullptr && handle->isExposed()) {
         QTimer::singleShot(settle_ms, this, &tour_c::run_next);
         return;
@@ -105,11 +104,11 @@ void tour_c::wait_for_exposure(int waited_ms)
 
 void tour_c::run_next()
 {
-    if (m_next >= m_steps.size()) {
+    if (next >= steps.size()) {
         finish(0);
         return;
     }
-    const step_t &step = m_steps.at(m_next++);
+    const step_t &step = steps.at(next++);
     qInfo().noquote() << "tour:" << step.name;
     const QString error = step.action();
     if (!error.isEmpty()) {

@@ -57,10 +57,10 @@ private:
     void run_next();
     void finish(int exit_code);
 
-    main_window_c &m_window;
-    QDir m_directory;
-    QList<step_t> m_steps;
-    int m_next = 0;
+    main_window_c &window;
+    QDir directory;
+    QList<step_t> steps;
+    int next = 0;
 };
 
 #endif
