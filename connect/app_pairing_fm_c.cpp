@@ -9,6 +9,12 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 
+namespace {
+// Room between the close button and the frame's right and top edges.
+constexpr int close_button_right = 9;
+constexpr int close_button_top = 8;
+} // namespace
+
 app_pairing_fm_c::app_pairing_fm_c(vorla_connect_kernel_c *kernel, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::app_pairing_fm_c>()), kernel(kernel)
 {
@@ -124,5 +130,5 @@ void app_pairing_fm_c::resizeEvent(QResizeEvent *event)
 
 void app_pairing_fm_c::place_close_button()
 {
-    ui->btn_close->move(width() - ui->btn_close->width() - 9, 8);
+    ui->btn_close->move(width() - ui->btn_close->width() - close_button_right, close_button_top);
 }

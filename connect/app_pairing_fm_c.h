@@ -4,6 +4,7 @@
 #define VORLA_APP_PAIRING_FM_C_H
 
 #include "common/form_base_c.h"
+#include "connect/client_store_c.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -22,13 +23,13 @@ class app_pairing_fm_c : public QDialog, public form_base_c
     Q_OBJECT
 
 public:
-    // What the user did with a request; the values double as the client
-    // command codes that carry the answer to the host.
+    // What the user did with a request, as the client command that carries
+    // the answer to the host.
     enum answer_t : int
     {
-        answer_accept = 1,
-        answer_deny = 2,
-        answer_none = 5, // the phone went away, or the dialog closed otherwise
+        answer_accept = client_command_accept,
+        answer_deny = client_command_refuse,
+        answer_none = client_command_request_ended, // the phone went away, or the dialog closed otherwise
     };
 
     explicit app_pairing_fm_c(vorla_connect_kernel_c *kernel, QWidget *parent = nullptr);

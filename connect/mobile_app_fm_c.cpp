@@ -14,14 +14,15 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+#include <utility>
+
 namespace {
-// Kernel message that announces a client command block to the host.
-constexpr int message_client_command = 12;
 // Gap between two rows of the list.
 constexpr int row_gap = 3;
 // Height of the logo panel above and around the list, without the list.
 constexpr int panel_height_without_list = 352;
-
+// The first read of the file waits this long (ms), so that the page shows first.
+constexpr int first_load_delay_ms = 10;
 } // namespace
 
 mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget *parent)
@@ -40,9 +41,8 @@ mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget
     set_font(ui->lb_title, family, 16);
     set_font(ui->lb_intro, family, 14);
     set_font(ui->edit_server_name, family, 14);
-    for (QWidget *heading : {static_cast<QWidget *>(ui->lb_dev), static_cast<QWidget *>(ui->lb_model),
-                             static_cast<QWidget *>(ui->lb_status), static_cast<QWidget *>(ui->lb_on_off),
-                             static_cast<QWidget *>(ui->lb_remove)})
+    for (QWidget *heading : std::initializer_list<QWidget *>{ui->lb_dev, ui->lb_model, ui->lb_status,
+                                                             ui->lb_on_off, ui->lb_remove})
         set_font(heading, family, 12);
     if (module_host() != nullptr)
         attach(module_ctrl_center());
@@ -55,7 +55,7 @@ mobile_app_fm_c::mobile_app_fm_c(vorla_connect_kernel_c *connect_kernel, QWidget
     if (parent != nullptr)
         parent->setMinimumSize(size());
     join_parent_grid(this, parent);
-    first_load_timer = startTimer(10, Qt::CoarseTimer);
+    first_load_timer = startTimer(first_load_delay_ms, Qt::CoarseTimer);
 }
 
 mobile_app_fm_c::~mobile_app_fm_c()
@@ -147,8 +147,7 @@ void mobile_app_fm_c::reload_clients()
         add_placeholder_row();
         y += rows.constFirst()->height() + row_gap;
     }
-    ui->wg_dev_list->setMinimumHeight(y);
-    ui->wg_bg2->setFixedHeight(ui->wg_dev_list->minimumHeight() + panel_height_without_list);
+    set_list_height(y);
     fit_row_widths();
 }
 
@@ -209,7 +208,7 @@ void mobile_app_fm_c::send_client_command(int command, const QString &argument)
     QBuffer buffer(&block);
     buffer.open(QIODevice::ReadOnly);
     QString key = face->share_data(&buffer);
-    face->post_message(message_client_command, &key);
+    face->post_message(kernel_message_shared_block, &key);
 }
 
 void mobile_app_fm_c::layout_rows()
@@ -221,14 +220,20 @@ void mobile_app_fm_c::layout_rows()
         row->set_position(i);
         y += row->height() + row_gap;
     }
-    ui->wg_dev_list->setMinimumHeight(y);
+    set_list_height(y);
+}
+
+void mobile_app_fm_c::set_list_height(int height)
+{
+    ui->wg_dev_list->setMinimumHeight(height);
+    // The panel around the list grows with it.
     ui->wg_bg2->setFixedHeight(ui->wg_dev_list->minimumHeight() + panel_height_without_list);
 }
 
 void mobile_app_fm_c::fit_row_widths()
 {
     const int width = ui->wg_column_title->width();
-    for (mobile_device_fm_c *row : qAsConst(rows))
+    for (mobile_device_fm_c *row : std::as_const(rows))
         row->resize(width, row->height());
 }
 

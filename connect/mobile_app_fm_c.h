@@ -33,9 +33,9 @@ public:
     void reload_clients();
     // Appends the row of a phone the user just accepted or denied.
     void add_client_row(const QString &client_id, bool paired);
-    // Called by a row's switch: command 1 when on, 2 when off.
+    // Called by a row's switch: the accept command when on, refuse when off.
     void set_auto_pair(const QString &client_id, bool on);
-    // Called by a row's remove button: command 3, and the row goes at once.
+    // Called by a row's remove button: the remove command, and the row goes at once.
     void remove_client(const QString &client_id);
     // Hands the command to the host; nothing is sent without the host's client.
     void send_client_command(int command, const QString &argument);
@@ -60,6 +60,8 @@ private:
     void add_placeholder_row();
     void clear_rows();
     void layout_rows();
+    // The list's height, and the panel's around it.
+    void set_list_height(int height);
     void fit_row_widths();
     // Fills the PC name field from the file.
     void show_server_name(const QString &name);

@@ -9,6 +9,9 @@
 #include <QGraphicsOpacityEffect>
 
 namespace {
+// How much of a control shows through on the placeholder row.
+constexpr qreal placeholder_opacity = 0.35;
+
 // The base copies tooltips only when the language changes, but these texts
 // change afterwards and are elided, so the tooltip is the only way to read a
 // cut-off name. Works on labels and buttons alike.
@@ -61,11 +64,10 @@ void mobile_device_fm_c::set_info(const QString &client_id, int position_index, 
     if (id.isEmpty()) {
         // The pictures have no disabled variant; fading them tells the user
         // that the placeholder row has nothing to switch or remove.
-        for (QWidget *control :
-             {static_cast<QWidget *>(ui->cb_auto_pair), static_cast<QWidget *>(ui->btn_remove)}) {
+        for (QWidget *control : std::initializer_list<QWidget *>{ui->cb_auto_pair, ui->btn_remove}) {
             control->setEnabled(false);
             auto *faded = new QGraphicsOpacityEffect(control);
-            faded->setOpacity(0.35);
+            faded->setOpacity(placeholder_opacity);
             control->setGraphicsEffect(faded);
         }
     }

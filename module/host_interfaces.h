@@ -26,7 +26,7 @@ inline constexpr interface_id_t iid_info_badge_i = {
 inline constexpr interface_id_t iid_popup_frame_i = {
     0xE925189D, 0x265A, 0x422A, {0xB5, 0xCA, 0x29, 0x23, 0x4A, 0x81, 0x25, 0xB4}};
 
-// Component kinds for module_host_i::create_component.
+// Kinds of the host's components, for module_host_i::create_component.
 enum component_kind_t : int
 {
     component_info_badge = 0x1601,
@@ -35,12 +35,15 @@ enum component_kind_t : int
     component_progress = 0x3601,
 };
 
-// The object given to init_module.
+// The object given to init_module; the host's, valid until exit_module returns.
 class module_host_i : public interface_i
 {
 public:
     /* 2 */ virtual void reserved_host_2() = 0;
+    // The host's, lent for as long as the host lives; may be null.
     /* 3 */ virtual ctrl_center_i *get_ctrl_center() = 0;
+    // The host makes kernels with the factory until it is unregistered; it owns
+    // each one and releases all of them before exit_module.
     /* 4 */ virtual void register_kernel_factory(kernel_factory_t factory, int product_id) = 0;
     /* 5 */ virtual void unregister_kernel_factory(int product_id) = 0;
     // Returns the asked face of a new component that the caller owns and ends with
@@ -59,6 +62,7 @@ public:
     /*  4 */ virtual void reserved_center_4() = 0;
     /*  5 */ virtual void reserved_center_5() = 0;
     /*  6 */ virtual void reserved_center_6() = 0;
+    // The host's, lent; may be null.
     /*  7 */ virtual text_provider_i *get_text_provider() = 0;
     /*  8 */ virtual void reserved_center_8() = 0;
     /*  9 */ virtual void reserved_center_9() = 0;
@@ -78,6 +82,8 @@ protected:
 class listener_registry_i : public interface_i
 {
 public:
+    // The listener stays its owner's; the registry only borrows it, so the owner
+    // removes it before it dies. Listeners are called on the GUI thread.
     /* 2 */ virtual void add_listener(listener_i *listener) = 0;
     /* 3 */ virtual void remove_listener(listener_i *listener) = 0;
 
@@ -103,9 +109,13 @@ protected:
     ~text_provider_i() = default;
 };
 
+// The host's object given to product_kernel_i::initialise.
 class kernel_client_i : public interface_i
 {
 public:
+    // The kernel is the sender. The payload is borrowed for the call: the host
+    // copies what it keeps, and reads a shared block's segment while the kernel
+    // still keeps it.
     /*  2 */ virtual void on_kernel_message(product_kernel_i *kernel, int code, QString *payload) = 0;
     /*  3 */ virtual void reserved_client_3() = 0;
     /*  4 */ virtual void reserved_client_4() = 0;
@@ -113,32 +123,39 @@ public:
     /*  6 */ virtual void reserved_client_6() = 0;
     /*  7 */ virtual void reserved_client_7() = 0;
     /*  8 */ virtual void reserved_client_8() = 0;
+    // The kernel whose page the host shows, lent; null when none.
     /*  9 */ virtual product_kernel_i *get_active_kernel() = 0;
     /* 10 */ virtual void reserved_client_10() = 0;
     /* 11 */ virtual void reserved_client_11() = 0;
     /* 12 */ virtual void reserved_client_12() = 0;
     /* 13 */ virtual void reserved_client_13() = 0;
+    // The kernel is about to run a modal dialog; the pointer names the sender.
     /* 14 */ virtual void on_kernel_dialog_pending(product_kernel_i *kernel) = 0;
 
 protected:
     ~kernel_client_i() = default;
 };
 
-// Host component 0x1E01: asks the user to confirm a reset and answers the client
+// Made by create_component(component_reset_popup): asks the user to confirm a reset and answers the client
 // with on_reset_answer(1) or on_reset_answer(0).
 class reset_popup_i : public interface_i
 {
 public:
+    // Both stay the caller's. The anchor places the box; the client is borrowed
+    // until its answer, which a box that dies with its window or a component
+    // released while it runs never gives. Runs a nested event loop.
     /* 2 */ virtual void ask_reset(QWidget *anchor, reset_to_default_fm_client_i *client) = 0;
 
 protected:
     ~reset_popup_i() = default;
 };
 
-// Host component 0x1601: a small "i" badge with a title and a text.
+// Made by create_component(component_info_badge): a small "i" badge with a title and a text.
 class info_badge_i : public interface_i
 {
 public:
+    // The holder owns the badge widget from then on; null takes it out of view.
+    // Title and text stay with the component until its release().
     /* 2 */ virtual void place_in(QWidget *holder) = 0;
     /* 3 */ virtual void set_title(const QString &title) = 0;
     /* 4 */ virtual void set_text(const QString &text) = 0;
@@ -147,10 +164,13 @@ protected:
     ~info_badge_i() = default;
 };
 
-// Host component 0x1B01: a modal frame around the given content; returns 1 for OK.
+// Made by create_component(component_popup_frame): a modal frame around the given content; returns 1 for OK.
 class popup_frame_i : public interface_i
 {
 public:
+    // Content and client stay the caller's, borrowed for the run: the content
+    // comes back without a parent before the call returns. Runs a nested event
+    // loop, during which the frame may die (the result is then 0).
     /* 2 */ virtual int run_popup(QWidget *content, generic_popup_fm_client_i *client, const QString &title,
                                   const QString &text_1, const QString &text_2, int option_1,
                                   int option_2) = 0;

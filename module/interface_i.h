@@ -33,7 +33,9 @@ inline constexpr interface_id_t iid_interface_i = {
 class interface_i
 {
 public:
+    // Another face of the same object, or null; it adds no owner.
     /* 0 */ virtual void *query_interface(const interface_id_t *id) = 0;
+    // Ends the object; only its owner calls it, as each hand-over states.
     /* 1 */ virtual void release() = 0;
 
 protected:

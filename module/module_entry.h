@@ -10,7 +10,7 @@ class language_listener_c;
 
 extern "C" {
 // Reads the catalogue, starts the log and, with a host, registers the kernel
-// factory under product 266. The host object stays the host's.
+// factory under vorla_connect_product_id. The host object stays the host's.
 Q_DECL_EXPORT void init_module(module_host_i *host);
 // Detaches the language listener and unregisters the factory.
 Q_DECL_EXPORT void exit_module();

@@ -49,30 +49,44 @@ inline constexpr interface_id_t iid_progress_i = {
 inline constexpr interface_id_t iid_program_scanner_tool_client_i = {
     0x560CD17F, 0x9571, 0x4CAC, {0x90, 0x0F, 0x25, 0x43, 0xA7, 0x27, 0x5D, 0xCB}};
 
-// Host event codes sent to on_host_event, and kernel message codes sent back.
+// Codes of the host's event table that the module acts on; they arrive in the
+// record of on_host_event.
 enum host_event_code_t : qint32
 {
-    host_event_clients_changed = 26,
-    host_event_pairing_requested = 27,
+    host_event_clients_changed = 26,   // the paired-client file changed
+    host_event_pairing_requested = 27, // a phone waits for the user's answer
 };
+// Where the code sits in that record: a qint32 in host byte order at this byte
+// offset, which a reader cannot assume to be aligned.
+inline constexpr int host_event_code_offset = 2;
+
+// Codes of the host's kernel message table, sent through on_kernel_message.
 enum kernel_message_code_t : int
 {
-    kernel_message_lists_saved = 3,
-    kernel_message_shared_block = 12,
+    kernel_message_lists_saved = 3,   // the payload is empty
+    kernel_message_shared_block = 12, // the payload is the key of a client command block
 };
 
 // The product kernel. Slots the module gives no meaning still exist with their
 // argument counts so that the host's calls land on the right entries.
+// The host owns each kernel the factory makes and ends it with release(), which
+// also releases its pages, closes its dialogs and detaches its shared segments.
 class product_kernel_i : public interface_i
 {
 public:
+    // Both stay the host's and are kept until release(): the host releases the
+    // kernel before either goes. The kernel makes its pages here.
     /*  2 */ virtual void initialise(kernel_client_i *client, QWidget *container) = 0;
+    // The client given to initialise, still the host's; null before it.
     /*  3 */ virtual kernel_client_i *get_client() = 0;
     /*  4 */ virtual int reserved_4() = 0;
     /*  5 */ virtual int reserved_5() = 0;
     /*  6 */ virtual int reserved_6() = 0;
+    // Pages are lent: they stay the kernel's until its release(), and the host
+    // never releases one. Null for an id the kernel has no page for.
     /*  7 */ virtual product_function_page_i *get_page(int id) = 0;
     /*  8 */ virtual int page_count() = 0;
+    // Lent like get_page's; index from 0 to page_count() - 1.
     /*  9 */ virtual product_function_page_i *page_at(int index) = 0;
     /* 10 */ virtual void show_page(int id) = 0;
     /* 11 */ virtual void hide_page() = 0;
@@ -106,8 +120,17 @@ public:
     /* 39 */ virtual int reserved_39() = 0;
     /* 40 */ virtual int reserved_40(int) = 0;
     /* 41 */ virtual int save_quick_launch_lists() = 0;
+    // Passes the message to the client's on_kernel_message; the payload is
+    // borrowed for the call only.
     /* 42 */ virtual void post_message(int code, QString *payload) = 0;
+    // The record is the host's, borrowed for the call; the code sits at
+    // host_event_code_offset. May run a modal dialog, and the host may release
+    // the kernel before it returns.
     /* 43 */ virtual void on_host_event(const void *record) = 0;
+    // The buffer is borrowed for the call; its whole data is copied into a new
+    // segment whose key is returned (empty when no key is free). The kernel
+    // keeps the segment for about 60 s (until a later share_data after that, or
+    // its release); the host reads it within that time.
     /* 44 */ virtual QString share_data(QBuffer *data) = 0;
     /* 45 */ virtual int reserved_45(int, int) = 0;
     /* 46, 47: destructor pair; the host never calls them directly, release() does. */
@@ -131,6 +154,7 @@ protected:
 class language_listener_i : public interface_i
 {
 public:
+    // The service is the host's, borrowed for the call.
     /* 2 */ virtual void language_changed(language_service_i *service, int) = 0;
 
 protected:
@@ -159,17 +183,24 @@ protected:
     ~product_kernel_listener_i() = default;
 };
 
+// A page belongs to its kernel, which releases it; the host only borrows it.
 class product_function_page_i : public interface_i
 {
 public:
     /*  2 */ virtual void initialise() = 0;
     /*  3 */ virtual int get_page_id() = 0;
     /*  4 */ virtual int reserved_page_4(int) = 0;
+    // The container stays the host's; the page keeps it to show its form in.
+    // Null keeps the one given before.
     /*  5 */ virtual void set_container(QWidget *container) = 0;
     /*  6 */ virtual void reserved_page_6() = 0;
     /*  7 */ virtual void reserved_page_7(int, int) = 0;
     /*  8 */ virtual void reserved_page_8(int) = 0;
+    // A new button without a parent on each call; the caller owns it. The page
+    // watches the last one only to keep its text, width and checked state.
     /*  9 */ virtual QPushButton *create_tab_button() = 0;
+    // Builds the form in the container; the page owns the form until hide()
+    // or its release.
     /* 10 */ virtual void show() = 0;
     /* 11 */ virtual void hide() = 0;
 
@@ -180,6 +211,7 @@ protected:
 class reset_to_default_fm_client_i : public interface_i
 {
 public:
+    // The reset popup's one answer to ask_reset: 1 to reset, 0 not.
     /* 2 */ virtual void on_reset_answer(int answer) = 0;
 
 protected:
@@ -189,6 +221,7 @@ protected:
 class generic_popup_fm_client_i : public interface_i
 {
 public:
+    // Asked by a popup frame during run_popup, when OK is pressed.
     /* 2 */ virtual bool may_close() = 0;
 
 protected:
@@ -205,6 +238,9 @@ public:
     /* 6 */ virtual quint64 maximum() = 0;
     /* 7 */ virtual quint64 value() = 0;
     /* 8 */ virtual QString percent_text() = 0;
+    // The component's widget, made on first use. A parent it is put in may
+    // delete it, and the next call makes another; release() deletes the one
+    // the component still has.
     /* 9 */ virtual QWidget *widget() = 0;
 
 protected:
@@ -214,7 +250,10 @@ protected:
 class program_scanner_tool_client_i : public interface_i
 {
 public:
+    // Called on a worker thread of Qt's global pool: reach widgets only by
+    // posting events.
     /* 2 */ virtual void on_scan_progress(int step) = 0;
+    // These two come on the GUI thread.
     /* 3 */ virtual void on_scan_finished() = 0;
     /* 4 */ virtual void on_scan_cancelled() = 0;
 

@@ -5,18 +5,15 @@
 #include <QSharedMemory>
 
 #include <algorithm>
+#include <utility>
 
 share_memory_key_pool_c::share_memory_key_pool_c(clock_t new_clock) : clock(std::move(new_clock))
 {
     started.start();
 }
 
-share_memory_key_pool_c::~share_memory_key_pool_c()
-{
-    // Deleting detaches; the system drops each segment once no reader holds it.
-    for (const auto &entry : std::as_const(entries))
-        delete entry.first;
-}
+// Each entry detaches its segment; the system drops a segment once no reader holds it.
+share_memory_key_pool_c::~share_memory_key_pool_c() = default;
 
 namespace {
 // System V segments outlive a process that ends without detaching (a crash);
@@ -37,13 +34,18 @@ quint32 share_memory_key_pool_c::now() const
 void share_memory_key_pool_c::release_expired()
 {
     const quint32 time = now();
-    auto expired = [time](const std::pair<QSharedMemory *, quint32> &entry) {
-        if (time - entry.second <= keep_alive_ms)
-            return false;
-        delete entry.first;
-        return true;
-    };
+    const auto expired = [time](const entry_t &entry) { return time - entry.made > keep_alive_ms; };
     entries.erase(std::remove_if(entries.begin(), entries.end(), expired), entries.end());
+}
+
+quint32 share_memory_key_pool_c::take_number()
+{
+    // Past the last number the count starts over at 0.
+    if (counter > last_number) {
+        counter = 1;
+        return 0;
+    }
+    return counter++;
 }
 
 QSharedMemory *share_memory_key_pool_c::new_segment(const QString &prefix)
@@ -52,18 +54,11 @@ QSharedMemory *share_memory_key_pool_c::new_segment(const QString &prefix)
     if (prefix.isEmpty())
         return nullptr;
 
-    auto *segment = new QSharedMemory;
+    auto segment = std::make_unique<QSharedMemory>();
     // Every number may be taken only when the system refuses shared memory
     // altogether; one full round of numbers is enough to know.
     for (quint32 attempt = 0; attempt <= last_number; ++attempt) {
-        quint32 number = counter;
-        if (counter > last_number) {
-            number = 0;
-            counter = 1;
-        } else {
-            ++counter;
-        }
-        const QString key = prefix + QLatin1Char('_') + QString::number(number);
+        const QString key = prefix + QLatin1Char('_') + QString::number(take_number());
         segment->setKey(key);
         // A one-byte segment only tests that the key is free; it goes at once.
         bool created = segment->create(1, QSharedMemory::ReadWrite);
@@ -71,8 +66,9 @@ QSharedMemory *share_memory_key_pool_c::new_segment(const QString &prefix)
             created = segment->create(1, QSharedMemory::ReadWrite);
         segment->detach();
         if (created) {
-            entries.append({segment, now()});
-            return segment;
+            QSharedMemory *made = segment.get();
+            entries.push_back({std::move(segment), now()});
+            return made;
         }
         write_log(key + QStringLiteral(" create_share_memory_key fail"), true);
     }
@@ -80,6 +76,5 @@ QSharedMemory *share_memory_key_pool_c::new_segment(const QString &prefix)
                   .arg(prefix)
                   .arg(last_number + 1),
               true);
-    delete segment;
     return nullptr;
 }

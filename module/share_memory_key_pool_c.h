@@ -5,10 +5,10 @@
 
 #include <QElapsedTimer>
 #include <QString>
-#include <QVector>
 
 #include <functional>
-#include <utility>
+#include <memory>
+#include <vector>
 
 class QSharedMemory;
 
@@ -34,14 +34,23 @@ public:
     QSharedMemory *new_segment(const QString &prefix);
     void release_expired();
 
-    int size() const { return entries.size(); }
+    int size() const { return static_cast<int>(entries.size()); }
     quint32 next_number() const { return counter; }
     void set_next_number(quint32 number) { counter = number; }
 
 private:
-    quint32 now() const;
+    // A segment and the time it was made; dropping the entry detaches it.
+    struct entry_t
+    {
+        std::unique_ptr<QSharedMemory> segment;
+        quint32 made = 0;
+    };
 
-    QVector<std::pair<QSharedMemory *, quint32>> entries;
+    quint32 now() const;
+    // The counter's number, which it then moves past.
+    quint32 take_number();
+
+    std::vector<entry_t> entries;
     quint32 counter = 0;
     QElapsedTimer started;
     clock_t clock;

@@ -95,8 +95,9 @@ product_function_page_i *vorla_connect_kernel_c::page_at(int index)
 
 void vorla_connect_kernel_c::show_page(int id)
 {
-    if (id != 9)
-        id = 8;
+    // An id the module does not know shows the phone page.
+    if (id != quick_launch_settings_c::page_id)
+        id = connect_c::page_id;
     if (container == nullptr)
         return;
     if (current_page != nullptr) {
@@ -164,9 +165,7 @@ void vorla_connect_kernel_c::on_host_event(const void *record)
 {
     if (record == nullptr)
         return;
-    // The code sits at byte offset 2 of the host's record, which is not aligned
-    // for a 32-bit read.
-    const qint32 code = qFromUnaligned<qint32>(static_cast<const uchar *>(record) + 2);
+    const qint32 code = qFromUnaligned<qint32>(static_cast<const uchar *>(record) + host_event_code_offset);
     if (code == host_event_clients_changed) {
         check_withdrawn_request();
         if (connect_page != nullptr)
@@ -185,6 +184,40 @@ QString vorla_connect_kernel_c::share_data(QBuffer *data)
     return segment != nullptr ? segment->key() : QString();
 }
 
+namespace {
+void log_answer(int answer)
+{
+    if (answer == app_pairing_fm_c::answer_accept)
+        write_log(QStringLiteral("Vorla Connect : User accept connect request."), false);
+    else if (answer == app_pairing_fm_c::answer_deny)
+        write_log(QStringLiteral("Vorla Connect : User deny connect request."), false);
+    else if (answer == app_pairing_fm_c::answer_none)
+        write_log(QStringLiteral("Vorla Connect : Mobile phone disconnect."), false);
+}
+} // namespace
+
+QList<vorla_connect_kernel_c::pairing_request_t> vorla_connect_kernel_c::pending_requests()
+{
+    const client_store_c store;
+    const QStringList groups = store.groups();
+    write_log(QStringLiteral("Vorla Connect : Client's count = %1.").arg(groups.size()), false);
+    QList<pairing_request_t> pending;
+    for (int i = 0; i < groups.size(); ++i) {
+        const QString &group = groups.at(i);
+        if (store.friend_state(group) != client_pending)
+            continue;
+        pairing_request_t request{store.text(group, QStringLiteral("ID")),
+                                  store.text(group, QStringLiteral("Name")),
+                                  store.text(group, QStringLiteral("Model"))};
+        // One pass over the pattern, so that a "%1" in a phone's name stays text.
+        write_log(QStringLiteral("Vorla Connect : Client %1, ID = %2, Name = %3, Model = %4.")
+                      .arg(QString::number(i), request.id, request.name, request.model),
+                  false);
+        pending.append(request);
+    }
+    return pending;
+}
+
 void vorla_connect_kernel_c::show_pairing_requests()
 {
     // Entered again from a host event while a dialog runs: the flag stays set,
@@ -194,32 +227,7 @@ void vorla_connect_kernel_c::show_pairing_requests()
         return;
     }
     pairing_requested_flag = false;
-
-    struct pending_request_t
-    {
-        QString id;
-        QString name;
-        QString model;
-    };
-    QList<pending_request_t> pending;
-    {
-        const client_store_c store;
-        const QStringList groups = store.groups();
-        write_log(QStringLiteral("Vorla Connect : Client's count = %1.").arg(groups.size()), false);
-        for (int i = 0; i < groups.size(); ++i) {
-            const QString &group = groups.at(i);
-            if (store.friend_state(group) != client_pending)
-                continue;
-            pending_request_t request{store.text(group, QStringLiteral("ID")),
-                                      store.text(group, QStringLiteral("Name")),
-                                      store.text(group, QStringLiteral("Model"))};
-            // One pass over the pattern, so that a "%1" in a phone's name stays text.
-            write_log(QStringLiteral("Vorla Connect : Client %1, ID = %2, Name = %3, Model = %4.")
-                          .arg(QString::number(i), request.id, request.name, request.model),
-                      false);
-            pending.append(request);
-        }
-    }
+    const QList<pairing_request_t> pending = pending_requests();
     if (pending.isEmpty()) {
         write_log(QStringLiteral("Vorla Connect : Can't find any client from APP_Clients file."), false);
         return;
@@ -229,44 +237,48 @@ void vorla_connect_kernel_c::show_pairing_requests()
     // A user busy with the quick-launch lists is not taken off them.
     if (current_page != nullptr && current_page->get_page_id() != quick_launch_settings_c::page_id)
         show_page(connect_c::page_id);
-
-    pairing_window = new app_pairing_fm_c(this);
-    const std::weak_ptr<char> kernel_alive = life_token;
-    for (const pending_request_t &request : qAsConst(pending)) {
-        // The file may have changed while the previous dialog was open.
-        if (!client_store_c().connected(request.id, true))
-            continue;
-        pairing_window->show_request(request.name, request.id);
-        if (kernel_alive.expired())
-            return;
-        // The dialog dies with the host's main window, its parent now; the
-        // request still ends, unanswered, and no further dialog can be shown.
-        const bool dialog_lost = pairing_window == nullptr;
-        const int answer = dialog_lost ? int(app_pairing_fm_c::answer_none) : pairing_window->answer();
-        if (answer == app_pairing_fm_c::answer_accept)
-            write_log(QStringLiteral("Vorla Connect : User accept connect request."), false);
-        else if (answer == app_pairing_fm_c::answer_deny)
-            write_log(QStringLiteral("Vorla Connect : User deny connect request."), false);
-        else if (answer == app_pairing_fm_c::answer_none)
-            write_log(QStringLiteral("Vorla Connect : Mobile phone disconnect."), false);
-
-        QByteArray block = client_command_block(answer, request.id);
-        QBuffer buffer(&block);
-        QString key = share_data(&buffer);
-        if (connect_page != nullptr &&
-            (answer == app_pairing_fm_c::answer_accept || answer == app_pairing_fm_c::answer_deny))
-            connect_page->add_client_row(request.id, answer == app_pairing_fm_c::answer_accept);
-        client->on_kernel_message(this, kernel_message_shared_block, &key);
-        if (dialog_lost)
-            break;
-    }
-    delete pairing_window;
-    pairing_window = nullptr;
+    if (!ask_each(pending))
+        return;
 
     if (pairing_requested_flag) {
         write_log(QStringLiteral("Vorla Connect : Prepare another pairing window."), false);
         show_pairing_requests();
     }
+}
+
+bool vorla_connect_kernel_c::ask_each(const QList<pairing_request_t> &pending)
+{
+    pairing_window = new app_pairing_fm_c(this);
+    const std::weak_ptr<char> kernel_alive = life_token;
+    for (const pairing_request_t &request : pending) {
+        // The file may have changed while the previous dialog was open.
+        if (!client_store_c().connected(request.id, true))
+            continue;
+        pairing_window->show_request(request.name, request.id);
+        if (kernel_alive.expired())
+            return false;
+        // The dialog dies with the host's main window, its parent now; the
+        // request still ends, unanswered, and no further dialog can be shown.
+        const bool dialog_lost = pairing_window == nullptr;
+        send_answer(request.id, dialog_lost ? int(app_pairing_fm_c::answer_none) : pairing_window->answer());
+        if (dialog_lost)
+            break;
+    }
+    delete pairing_window;
+    pairing_window = nullptr;
+    return true;
+}
+
+void vorla_connect_kernel_c::send_answer(const QString &client_id, int answer)
+{
+    log_answer(answer);
+    QByteArray block = client_command_block(answer, client_id);
+    QBuffer buffer(&block);
+    QString key = share_data(&buffer);
+    if (connect_page != nullptr &&
+        (answer == app_pairing_fm_c::answer_accept || answer == app_pairing_fm_c::answer_deny))
+        connect_page->add_client_row(client_id, answer == app_pairing_fm_c::answer_accept);
+    client->on_kernel_message(this, kernel_message_shared_block, &key);
 }
 
 void vorla_connect_kernel_c::check_withdrawn_request()

@@ -87,7 +87,21 @@ public:
     void check_withdrawn_request();
 
 private:
+    struct pairing_request_t
+    {
+        QString id;
+        QString name;
+        QString model;
+    };
+
     void register_page(int id, product_function_page_i *page);
+    // The requests the paired-client file holds, each logged.
+    static QList<pairing_request_t> pending_requests();
+    // One dialog per request still connected; false when the kernel ended
+    // during one, after which nothing of it may be touched.
+    bool ask_each(const QList<pairing_request_t> &pending);
+    // The answer goes to the host as a command block, and a decision to the phone list.
+    void send_answer(const QString &client_id, int answer);
 
     kernel_client_i *client = nullptr;
     product_function_page_i *current_page = nullptr;

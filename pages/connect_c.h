@@ -1,4 +1,4 @@
-// The phone connection page (id 8).
+// The phone connection page.
 #ifndef VORLA_CONNECT_C_H
 #define VORLA_CONNECT_C_H
 
@@ -7,6 +7,7 @@
 class connect_c final : public function_page_c
 {
 public:
+    // The number under which the host and the kernel ask for this page.
     static constexpr int page_id = 8;
 
     explicit connect_c(product_kernel_i *kernel);

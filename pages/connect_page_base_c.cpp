@@ -6,6 +6,10 @@
 #include <QPushButton>
 
 namespace {
+constexpr int tab_height = 34; // pixels
+// Width the tab picture needs beyond its text.
+constexpr int tab_text_padding = 48;
+
 QString tab_picture(const char *name)
 {
     return QStringLiteral("border-image: url(://graphics/page_tab/%1.png);").arg(QLatin1String(name));
@@ -84,7 +88,7 @@ QPushButton *connect_page_base_c::build_tab_button(const QString &text)
             .arg(tab_picture("tab_normal"), tab_picture("tab_hover"), tab_picture("tab_down"),
                  tab_picture("tab_normal"));
     auto *new_button = new QPushButton;
-    new_button->setFixedHeight(34);
+    new_button->setFixedHeight(tab_height);
     new_button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     new_button->setStyleSheet(style);
     new_button->setCheckable(true);
@@ -97,5 +101,5 @@ void connect_page_base_c::resize_tab_button()
 {
     if (button == nullptr || button->text().isEmpty())
         return;
-    button->setFixedWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 48);
+    button->setFixedWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + tab_text_padding);
 }

@@ -53,7 +53,7 @@ QPushButton *function_page_c::create_tab_button()
 void function_page_c::show()
 {
     if (form == nullptr)
-        form = create_form(container);
+        form.reset(create_form(container));
     if (form != nullptr) {
         form->show();
         form->raise();
@@ -77,6 +77,5 @@ void function_page_c::destroy_form()
         return;
     form->close();
     form->setParent(nullptr);
-    delete form;
-    form = nullptr;
+    form.reset();
 }

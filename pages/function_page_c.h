@@ -5,9 +5,9 @@
 
 #include "pages/connect_page_base_c.h"
 
-#include <QPointer>
+#include <QWidget>
 
-class QWidget;
+#include <memory>
 
 class function_page_c : public connect_page_base_c, public product_function_page_i
 {
@@ -31,7 +31,7 @@ public:
     /* 22 */ void hide() override;
 
     QWidget *get_container() const { return container; }
-    QWidget *get_form() const { return form; }
+    QWidget *get_form() const { return form.get(); }
 
 protected:
     // Builds the page's form in the container; the page owns it until hide().
@@ -43,7 +43,8 @@ private:
     const int page_id;
     const int tab_text_id;
     QWidget *container = nullptr;
-    QWidget *form = nullptr;
+    // Also the container's child while it shows; the page ends it first.
+    std::unique_ptr<QWidget> form;
 };
 
 #endif

@@ -1,4 +1,4 @@
-// The quick-launch page (id 9). It owns the games and programs lists for as
+// The quick-launch page. It owns the games and programs lists for as
 // long as it lives, whether or not its form is shown.
 #ifndef VORLA_QUICK_LAUNCH_SETTINGS_C_H
 #define VORLA_QUICK_LAUNCH_SETTINGS_C_H
@@ -9,6 +9,7 @@
 class quick_launch_settings_c final : public function_page_c
 {
 public:
+    // The number under which the host and the kernel ask for this page.
     static constexpr int page_id = 9;
 
     explicit quick_launch_settings_c(product_kernel_i *kernel);
