@@ -47,6 +47,16 @@ bool has_group(QSettings &settings, const QString &id)
 {
     return !id.isEmpty() && settings.childGroups().contains(id);
 }
+
+QString fresh_client_id(const QStringList &taken)
+{
+    QString id;
+    do {
+        const quint64 value = QRandomGenerator::global()->generate64();
+        id = QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
+    } while (taken.contains(id));
+    return id;
+}
 } // namespace
 
 client_store_keeper_c::client_store_keeper_c(const QString &file_path, QObject *parent)
@@ -161,23 +171,15 @@ bool client_store_keeper_c::apply_command(const client_command_c &command)
     return rewrite(command.describe(), edit);
 }
 
-QString client_store_keeper_c::fresh_client_id() const
-{
-    const QStringList taken = client_ids();
-    QString id;
-    do {
-        const quint64 value = QRandomGenerator::global()->generate64();
-        id = QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
-    } while (taken.contains(id));
-    return id;
-}
-
 QString client_store_keeper_c::add_pairing_request(const QString &name, const QString &model)
 {
-    const QString id = fresh_client_id();
+    QString id;
     const bool written = rewrite(
         QStringLiteral("phone %1 asks to pair").arg(quoted(name)),
         [&](QSettings &settings, QString *note) {
+            // Picked under the lock: on Windows a read of the file outside it
+            // keeps another keeper from replacing the file.
+            id = fresh_client_id(settings.childGroups());
             settings.beginGroup(id);
             settings.setValue(QStringLiteral("ID"), id);
             settings.setValue(QStringLiteral("Name"), name);

@@ -78,7 +78,6 @@ private:
     // reader never sees half a file. True when the file was replaced. A new
     // pairing request is announced as such, not as a change.
     bool rewrite(const QString &what, const edit_t &edit, bool announce = true);
-    QString fresh_client_id() const;
 
     QString m_path;
 };
