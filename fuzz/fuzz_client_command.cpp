@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray again;
     QDataStream stream(&again, QIODevice::WriteOnly);
     stream.setVersion(client_command_c::stream_version);
-    stream << command.code() << command.argument();
-    if (again != block || client_command_c::name(command.code()).isEmpty() || command.describe().isEmpty())
+    stream << command.code << command.argument;
+    if (again != block || client_command_c::name(command.code).isEmpty() || command.describe().isEmpty())
         std::abort();
     return 0;
 }

@@ -26,10 +26,10 @@ QString requested_id(const QString &target)
 }
 } // namespace
 
-app_info_service_c::app_info_service_c(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+app_info_service_c::app_info_service_c(QObject *parent) : QObject(parent), server(new QTcpServer(this))
 {
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+    connect(server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = server->nextPendingConnection()) {
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
         }
@@ -40,7 +40,7 @@ app_info_service_c::~app_info_service_c() = default;
 
 bool app_info_service_c::start()
 {
-    if (!m_server->isListening() && !m_server->listen(QHostAddress::LocalHost))
+    if (!server->isListening() && !server->listen(QHostAddress::LocalHost))
         return false;
     qputenv("VORLA_WEB_BASE", base().toUtf8());
     return true;
@@ -48,16 +48,16 @@ bool app_info_service_c::start()
 
 QString app_info_service_c::base() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_server->serverPort());
+    return QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort());
 }
 
 QByteArray app_info_service_c::answer(const QString &target) const
 {
     const QString id = requested_id(target);
-    const auto app = m_apps.constFind(id);
-    const bool public_shape = m_shape == shape_t::status_data;
+    const auto app = apps.constFind(id);
+    const bool public_shape = answer_shape == shape_t::status_data;
     QJsonObject document;
-    if (app == m_apps.constEnd()) {
+    if (app == apps.constEnd()) {
         if (public_shape)
             document.insert(QStringLiteral("status"), QStringLiteral("failed"));
         else
@@ -66,14 +66,14 @@ QByteArray app_info_service_c::answer(const QString &target) const
         const QJsonObject common{{QStringLiteral("type"), app->type},
                                  {QStringLiteral("name"), app->name},
                                  {QStringLiteral("clienticon"), app->client_icon}};
-        const QJsonObject apps{
+        const QJsonObject listed{
             {id, QJsonObject{{QStringLiteral("appid"), id}, {QStringLiteral("common"), common}}}};
         if (public_shape) {
             document.insert(QStringLiteral("status"), QStringLiteral("success"));
-            document.insert(QStringLiteral("data"), apps);
+            document.insert(QStringLiteral("data"), listed);
         } else {
             document.insert(QStringLiteral("success"), 1);
-            document.insert(QStringLiteral("apps"), apps);
+            document.insert(QStringLiteral("apps"), listed);
         }
     }
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
@@ -97,9 +97,9 @@ void app_info_service_c::read(QTcpSocket *socket)
                              QByteArray("Content-Type: application/json\r\nContent-Length: ") +
                              QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     socket->setProperty("request", QByteArray());
-    ++m_requests;
+    ++request_count;
     // The socket as context drops the answer when the client has gone meanwhile.
-    QTimer::singleShot(m_delay_ms, socket, [this, socket, reply, target] {
+    QTimer::singleShot(delay_ms, socket, [this, socket, reply, target] {
         socket->write(reply);
         socket->disconnectFromHost();
         emit request_answered(target);

@@ -34,15 +34,15 @@ public:
     explicit app_info_service_c(QObject *parent = nullptr);
     ~app_info_service_c() override;
 
-    void add_app(const QString &id, const app_t &app) { m_apps.insert(id, app); }
+    void add_app(const QString &id, const app_t &app) { apps.insert(id, app); }
     // Listens on 127.0.0.1 at a free port and points VORLA_WEB_BASE of this
     // process, and so of the programs it starts, at it.
     bool start();
     QString base() const;
-    int requests() const { return m_requests; }
+    int requests() const { return request_count; }
     // Makes each answer wait, as a distant service would; 0 answers at once.
-    void set_delay_ms(int delay) { m_delay_ms = delay; }
-    void set_shape(shape_t shape) { m_shape = shape; }
+    void set_delay_ms(int delay) { delay_ms = delay; }
+    void set_shape(shape_t shape) { answer_shape = shape; }
 
     // The body for a request target, e.g. "/v1/info/570": the known
     // application in the current shape, or that shape's failure for an
@@ -55,11 +55,11 @@ signals:
 private:
     void read(QTcpSocket *socket);
 
-    QTcpServer *m_server;
-    QMap<QString, app_t> m_apps;
-    int m_requests = 0;
-    int m_delay_ms = 0;
-    shape_t m_shape = shape_t::status_data;
+    QTcpServer *server;
+    QMap<QString, app_t> apps;
+    int request_count = 0;
+    int delay_ms = 0;
+    shape_t answer_shape = shape_t::status_data;
 };
 
 #endif

@@ -32,22 +32,22 @@ bool client_command_c::decode(const QByteArray &block, client_command_c *command
     if (name(code).isEmpty())
         return fail(QStringLiteral("unknown command %1").arg(code));
     if (command != nullptr)
-        *command = client_command_c(code, argument);
+        *command = {code, argument};
     return true;
 }
 
 QString client_command_c::name(qint32 code)
 {
     switch (code) {
-    case accept:
+    case client_command_accept:
         return QStringLiteral("accept");
-    case refuse:
+    case client_command_refuse:
         return QStringLiteral("refuse");
-    case remove:
+    case client_command_remove:
         return QStringLiteral("remove");
-    case rename_pc:
+    case client_command_rename_pc:
         return QStringLiteral("rename PC");
-    case request_ended:
+    case client_command_request_ended:
         return QStringLiteral("request ended");
     default:
         return QString();
@@ -56,9 +56,8 @@ QString client_command_c::name(qint32 code)
 
 QString client_command_c::describe() const
 {
-    const QString shown_name =
-        name(m_code).isEmpty() ? QStringLiteral("command %1").arg(m_code) : name(m_code);
+    const QString shown_name = name(code).isEmpty() ? QStringLiteral("command %1").arg(code) : name(code);
     const QString shown_argument =
-        m_argument.isNull() ? QStringLiteral("(null)") : QLatin1Char('"') + m_argument + QLatin1Char('"');
+        argument.isNull() ? QStringLiteral("(null)") : QLatin1Char('"') + argument + QLatin1Char('"');
     return shown_name + QLatin1Char(' ') + shown_argument;
 }

@@ -15,9 +15,6 @@ namespace {
 const QString friend_key = QStringLiteral("Friend");
 const QString connected_key = QStringLiteral("CONNECTED");
 const QString server_key = QStringLiteral("Server");
-const int friend_known = 0;
-const int friend_trusted = 1;
-const int friend_pending = 2;
 // A change takes milliseconds; a keeper that waits longer is stuck or gone
 // (QLockFile takes a lock back from a process that died).
 const int lock_wait_ms = 10000;
@@ -33,9 +30,9 @@ struct demo_phone_t
 
 // One of each state the phone list tells apart.
 const demo_phone_t demo_phones[] = {
-    {"3C5A0B7E91D24F60", "Pixel 7 Pro", "Google Pixel 7 Pro", friend_trusted, true},
-    {"7D19E4C2A0B35F81", "Anna's iPhone", "iPhone 14", friend_known, false},
-    {"B2F08D6C51E7493A", "Galaxy S23", "Samsung SM-S911B", friend_trusted, false},
+    {"3C5A0B7E91D24F60", "Pixel 7 Pro", "Google Pixel 7 Pro", client_trusted, true},
+    {"7D19E4C2A0B35F81", "Anna's iPhone", "iPhone 14", client_known, false},
+    {"B2F08D6C51E7493A", "Galaxy S23", "Samsung SM-S911B", client_trusted, false},
 };
 
 QString quoted(const QString &text)
@@ -47,10 +44,89 @@ bool has_group(QSettings &settings, const QString &id)
 {
     return !id.isEmpty() && settings.childGroups().contains(id);
 }
+
+QString fresh_client_id(const QStringList &taken)
+{
+    QString id;
+    do {
+        const quint64 value = QRandomGenerator::global()->generate64();
+        id = QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
+    } while (taken.contains(id));
+    return id;
+}
+
+// What each client command does to the file, as an edit for rewrite().
+
+auto set_friend_state(const QString &id, int wanted)
+{
+    return [id, wanted](QSettings &settings, QString *note) {
+        if (!has_group(settings, id)) {
+            *note = QStringLiteral("unknown client");
+            return false;
+        }
+        const QString key = id + QLatin1Char('/') + friend_key;
+        if (settings.contains(key) && settings.value(key).toInt() == wanted) {
+            *note = QStringLiteral("already Friend %1").arg(wanted);
+            return false;
+        }
+        settings.setValue(key, wanted);
+        *note = QStringLiteral("Friend %1").arg(wanted);
+        return true;
+    };
+}
+
+auto remove_client(const QString &id)
+{
+    return [id](QSettings &settings, QString *note) {
+        if (!has_group(settings, id)) {
+            *note = QStringLiteral("unknown client");
+            return false;
+        }
+        settings.remove(id);
+        *note = QStringLiteral("removed");
+        return true;
+    };
+}
+
+auto rename_pc(const QString &name)
+{
+    return [name](QSettings &settings, QString *note) {
+        // The form never sends an empty name; one that did would blank the PC on every phone.
+        if (name.isEmpty()) {
+            *note = QStringLiteral("empty name refused");
+            return false;
+        }
+        if (settings.contains(server_key) && settings.value(server_key).toString() == name) {
+            *note = QStringLiteral("name unchanged");
+            return false;
+        }
+        settings.setValue(server_key, name);
+        *note = QStringLiteral("Server = ") + quoted(name);
+        return true;
+    };
+}
+
+auto end_request(const QString &id)
+{
+    return [id](QSettings &settings, QString *note) {
+        if (!has_group(settings, id)) {
+            *note = QStringLiteral("unknown client");
+            return false;
+        }
+        // A phone accepted or denied meanwhile keeps its place.
+        if (settings.value(id + QLatin1Char('/') + friend_key).toInt() != client_pending) {
+            *note = QStringLiteral("no longer pending, kept");
+            return false;
+        }
+        settings.remove(id);
+        *note = QStringLiteral("pending request removed");
+        return true;
+    };
+}
 } // namespace
 
 client_store_keeper_c::client_store_keeper_c(const QString &file_path, QObject *parent)
-    : QObject(parent), m_path(file_path)
+    : QObject(parent), path(file_path)
 {}
 
 QString client_store_keeper_c::default_path()
@@ -60,7 +136,7 @@ QString client_store_keeper_c::default_path()
 
 bool client_store_keeper_c::exists() const
 {
-    return QFileInfo::exists(m_path);
+    return QFileInfo::exists(path);
 }
 
 bool client_store_keeper_c::apply_shared_block(const QString &key)
@@ -89,100 +165,47 @@ bool client_store_keeper_c::apply_block(const QByteArray &block)
 
 bool client_store_keeper_c::apply_command(const client_command_c &command)
 {
-    const QString id = command.argument();
-    edit_t edit;
-    switch (command.code()) {
-    case client_command_c::accept:
-    case client_command_c::refuse: {
-        const int wanted = command.code() == client_command_c::accept ? friend_trusted : friend_known;
-        edit = [id, wanted](QSettings &settings, QString *note) {
-            if (!has_group(settings, id)) {
-                *note = QStringLiteral("unknown client");
-                return false;
-            }
-            const QString key = id + QLatin1Char('/') + friend_key;
-            if (settings.contains(key) && settings.value(key).toInt() == wanted) {
-                *note = QStringLiteral("already Friend %1").arg(wanted);
-                return false;
-            }
-            settings.setValue(key, wanted);
-            *note = QStringLiteral("Friend %1").arg(wanted);
-            return true;
-        };
-        break;
-    }
-    case client_command_c::remove:
-        edit = [id](QSettings &settings, QString *note) {
-            if (!has_group(settings, id)) {
-                *note = QStringLiteral("unknown client");
-                return false;
-            }
-            settings.remove(id);
-            *note = QStringLiteral("removed");
-            return true;
-        };
-        break;
-    case client_command_c::rename_pc:
-        edit = [id](QSettings &settings, QString *note) {
-            // The form never sends an empty name; one that did would blank the PC on every phone.
-            if (id.isEmpty()) {
-                *note = QStringLiteral("empty name refused");
-                return false;
-            }
-            if (settings.contains(server_key) && settings.value(server_key).toString() == id) {
-                *note = QStringLiteral("name unchanged");
-                return false;
-            }
-            settings.setValue(server_key, id);
-            *note = QStringLiteral("Server = ") + quoted(id);
-            return true;
-        };
-        break;
-    case client_command_c::request_ended:
-        edit = [id](QSettings &settings, QString *note) {
-            if (!has_group(settings, id)) {
-                *note = QStringLiteral("unknown client");
-                return false;
-            }
-            // A phone accepted or denied meanwhile keeps its place.
-            if (settings.value(id + QLatin1Char('/') + friend_key).toInt() != friend_pending) {
-                *note = QStringLiteral("no longer pending, kept");
-                return false;
-            }
-            settings.remove(id);
-            *note = QStringLiteral("pending request removed");
-            return true;
-        };
-        break;
-    default:
+    const edit_t edit = edit_for(command);
+    if (!edit) {
         emit logged(QStringLiteral("APP_Clients: %1 refused; nothing changed").arg(command.describe()));
         return false;
     }
     return rewrite(command.describe(), edit);
 }
 
-QString client_store_keeper_c::fresh_client_id() const
+client_store_keeper_c::edit_t client_store_keeper_c::edit_for(const client_command_c &command)
 {
-    const QStringList taken = client_ids();
-    QString id;
-    do {
-        const quint64 value = QRandomGenerator::global()->generate64();
-        id = QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0')).toUpper();
-    } while (taken.contains(id));
-    return id;
+    const QString &argument = command.argument;
+    switch (command.code) {
+    case client_command_accept:
+        return set_friend_state(argument, client_trusted);
+    case client_command_refuse:
+        return set_friend_state(argument, client_known);
+    case client_command_remove:
+        return remove_client(argument);
+    case client_command_rename_pc:
+        return rename_pc(argument);
+    case client_command_request_ended:
+        return end_request(argument);
+    default:
+        return nullptr;
+    }
 }
 
 QString client_store_keeper_c::add_pairing_request(const QString &name, const QString &model)
 {
-    const QString id = fresh_client_id();
+    QString id;
     const bool written = rewrite(
         QStringLiteral("phone %1 asks to pair").arg(quoted(name)),
         [&](QSettings &settings, QString *note) {
+            // Picked under the lock: on Windows a read of the file outside it
+            // keeps another keeper from replacing the file.
+            id = fresh_client_id(settings.childGroups());
             settings.beginGroup(id);
             settings.setValue(QStringLiteral("ID"), id);
             settings.setValue(QStringLiteral("Name"), name);
             settings.setValue(QStringLiteral("Model"), model);
-            settings.setValue(friend_key, friend_pending);
+            settings.setValue(friend_key, client_pending);
             settings.setValue(connected_key, true);
             settings.endGroup();
             *note = QStringLiteral("pending as ") + id;
@@ -239,8 +262,8 @@ bool client_store_keeper_c::clear()
 {
     if (!exists())
         return false;
-    if (!QFile::remove(m_path)) {
-        emit logged(QStringLiteral("APP_Clients: cannot delete ") + m_path);
+    if (!QFile::remove(path)) {
+        emit logged(QStringLiteral("APP_Clients: cannot delete ") + path);
         return false;
     }
     emit logged(QStringLiteral("APP_Clients: deleted"));
@@ -250,22 +273,22 @@ bool client_store_keeper_c::clear()
 
 QStringList client_store_keeper_c::client_ids() const
 {
-    return settings_file_c(m_path).child_groups();
+    return settings_file_c(path).child_groups();
 }
 
 QString client_store_keeper_c::client_name(const QString &client_id) const
 {
-    return settings_file_c(m_path).value(client_id + QStringLiteral("/Name"), client_id).toString();
+    return settings_file_c(path).value(client_id + QStringLiteral("/Name"), client_id).toString();
 }
 
 bool client_store_keeper_c::is_connected(const QString &client_id) const
 {
-    return settings_file_c(m_path).value(client_id + QLatin1Char('/') + connected_key).toBool();
+    return settings_file_c(path).value(client_id + QLatin1Char('/') + connected_key).toBool();
 }
 
 QList<client_store_keeper_c::client_t> client_store_keeper_c::clients() const
 {
-    const settings_file_c file(m_path);
+    const settings_file_c file(path);
     const QStringList ids = file.child_groups();
     QList<client_t> result;
     result.reserve(ids.size());
@@ -283,17 +306,17 @@ bool client_store_keeper_c::rewrite(const QString &what, const edit_t &edit, boo
     };
     // Another keeper on the same data home reads, changes and replaces the file
     // too; without the lock one of two concurrent changes would be lost.
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QLockFile lock(m_path + QStringLiteral(".lock"));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(lock_wait_ms))
-        return fail(QStringLiteral("another program holds %1.lock").arg(QFileInfo(m_path).fileName()));
-    const settings_file_c current(m_path);
+        return fail(QStringLiteral("another program holds %1.lock").arg(QFileInfo(path).fileName()));
+    const settings_file_c current(path);
     if (current.state() == settings_file_c::state_t::read && !current.parses())
         return fail(QStringLiteral("the file does not parse"));
     QString note;
     QString error;
     switch (settings_file_c::edit(
-        m_path, [&](QSettings &settings) { return edit(settings, &note); },
+        path, [&](QSettings &settings) { return edit(settings, &note); },
         settings_file_c::start_t::with_values, &error)) {
     case settings_file_c::edit_result_t::failed:
         return fail(error);

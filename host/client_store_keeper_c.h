@@ -26,7 +26,7 @@ public:
     // Where the module reads the file: the settings directory of the user data.
     // The shared path rules must have read the catalogue first.
     static QString default_path();
-    QString file_path() const { return m_path; }
+    QString file_path() const { return path; }
     bool exists() const;
 
     // Module side; each returns true when the file was rewritten. A block that
@@ -66,9 +66,9 @@ public:
 
 signals:
     void logged(const QString &line);
-    // The file was rewritten; the host reports that with event 26.
+    // The file was rewritten; the host reports that with host_event_clients_changed.
     void store_changed();
-    // A pairing request was written; the host reports that with event 27.
+    // A pairing request was written; the host reports that with host_event_pairing_requested.
     void pairing_requested(const QString &client_id);
 
 private:
@@ -78,9 +78,10 @@ private:
     // reader never sees half a file. True when the file was replaced. A new
     // pairing request is announced as such, not as a change.
     bool rewrite(const QString &what, const edit_t &edit, bool announce = true);
-    QString fresh_client_id() const;
+    // The edit a command asks for; empty for a command the keeper does not know.
+    static edit_t edit_for(const client_command_c &command);
 
-    QString m_path;
+    QString path;
 };
 
 #endif

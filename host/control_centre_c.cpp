@@ -26,6 +26,18 @@ using exit_module_t = void (*)();
 QPointer<control_centre_c> watching_host;
 QtMessageHandler previous_handler = nullptr;
 
+// A new component's face for id, which the module owns from then on and ends
+// with release(); null, and nothing left behind, when it has no such face.
+template <typename component_t>
+void *offer_component(const interface_id_t *id)
+{
+    auto component = std::make_unique<component_t>();
+    void *face = component->query_interface(id);
+    if (face != nullptr)
+        component.release();
+    return face;
+}
+
 void forward_module_message(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     // The module may log from a worker thread; the log panel lives on the GUI thread.
@@ -43,13 +55,13 @@ void forward_module_message(QtMsgType type, const QMessageLogContext &context, c
 } // namespace
 
 control_centre_c::control_centre_c(QObject *parent)
-    : QObject(parent), m_texts(std::make_unique<text_provider_c>()),
-      m_ctrl_center(std::make_unique<ctrl_center_c>(*this)), m_client(std::make_unique<kernel_client_c>())
+    : QObject(parent), texts(std::make_unique<text_provider_c>()),
+      center(std::make_unique<ctrl_center_c>(*this)), client(std::make_unique<kernel_client_c>())
 {
-    m_texts->set_language(m_language);
-    connect(m_client.get(), &kernel_client_c::kernel_message, this,
+    texts->set_language(language_id);
+    connect(client.get(), &kernel_client_c::kernel_message, this,
             [this](int, const QString &, const QString &line) { log_call(line); });
-    connect(m_client.get(), &kernel_client_c::dialog_pending, this,
+    connect(client.get(), &kernel_client_c::dialog_pending, this,
             [this] { log_call(QStringLiteral("on_kernel_dialog_pending")); });
 }
 
@@ -96,9 +108,9 @@ bool control_centre_c::load_module(const QString &file_path, QString *error)
         library->unload();
         return fail(reason);
     }
-    m_library = std::move(library);
-    m_exit_module = exit;
-    note(QStringLiteral("Module loaded: ") + m_library->fileName());
+    loaded_library = std::move(library);
+    exit_entry = exit;
+    note(QStringLiteral("Module loaded: ") + loaded_library->fileName());
     init(host_face());
     start_kernel();
     return true;
@@ -111,24 +123,23 @@ void control_centre_c::unload_module()
     const int modal_before = open_modal_windows();
     // Kernels are the module's code and objects: they end while it is still whole.
     release_kernels();
-    const exit_module_t exit = m_exit_module;
-    m_exit_module = nullptr;
+    const exit_module_t exit = exit_entry;
+    exit_entry = nullptr;
     exit();
 
     // Whatever the module still has registered points into code that is about to go.
-    if (!m_factories.isEmpty()) {
-        note(QStringLiteral("Dropping %1 kernel factories the module left registered")
-                 .arg(m_factories.size()));
-        m_factories.clear();
+    if (!factories.isEmpty()) {
+        note(QStringLiteral("Dropping %1 kernel factories the module left registered").arg(factories.size()));
+        factories.clear();
     }
-    if (const int left = m_ctrl_center->forget_listeners(); left > 0)
+    if (const int left = center->forget_listeners(); left > 0)
         note(QStringLiteral("Dropping %1 listeners the module left registered").arg(left));
 
     // A dialog the module ran may just have ended: its nested event loop returns
     // through the module's code. Each modal window the release closed ran one such
     // loop, so the code stays mapped until the loops are back below that depth.
-    m_leaving_library = std::move(m_library);
-    m_leaving_level = QThread::currentThread()->loopLevel() - (modal_before - open_modal_windows());
+    leaving_library = std::move(loaded_library);
+    leaving_level = QThread::currentThread()->loopLevel() - (modal_before - open_modal_windows());
     finish_unload();
 }
 
@@ -142,9 +153,9 @@ int control_centre_c::open_modal_windows()
 
 void control_centre_c::finish_unload()
 {
-    if (!m_leaving_library)
+    if (!leaving_library)
         return;
-    if (QThread::currentThread()->loopLevel() > m_leaving_level) {
+    if (QThread::currentThread()->loopLevel() > leaving_level) {
         // Checked again from whichever loop runs next, until the nested ones are gone.
         QTimer::singleShot(0, this, &control_centre_c::finish_unload);
         return;
@@ -152,26 +163,26 @@ void control_centre_c::finish_unload()
     // The module's tasks on the global pool run its code too; they stop soon once
     // the objects that started them are gone.
     QThreadPool::globalInstance()->waitForDone();
-    const QString path = m_leaving_library->fileName();
-    if (!m_leaving_library->unload())
-        note(QStringLiteral("Module stays mapped: ") + m_leaving_library->errorString());
-    m_leaving_library.reset();
+    const QString path = leaving_library->fileName();
+    if (!leaving_library->unload())
+        note(QStringLiteral("Module stays mapped: ") + leaving_library->errorString());
+    leaving_library.reset();
     note(QStringLiteral("Module unloaded: ") + path);
 }
 
 QString control_centre_c::module_path() const
 {
-    return m_library ? m_library->fileName() : QString();
+    return loaded_library ? loaded_library->fileName() : QString();
 }
 
 ctrl_center_i *control_centre_c::ctrl_center()
 {
-    return m_ctrl_center->center_face();
+    return center->center_face();
 }
 
 text_provider_i *control_centre_c::text_provider()
 {
-    return m_texts.get();
+    return texts.get();
 }
 
 product_kernel_i *control_centre_c::create_kernel(int product_id)
@@ -182,16 +193,16 @@ product_kernel_i *control_centre_c::create_kernel(int product_id)
 
 void control_centre_c::set_page_container(QWidget *container)
 {
-    if (container == m_container)
+    if (container == page_holder)
         return;
     release_kernels();
-    m_container = container;
+    page_holder = container;
     start_kernel();
 }
 
 void control_centre_c::start_kernel()
 {
-    if (!module_loaded() || m_container == nullptr || !m_kernels.isEmpty())
+    if (!module_loaded() || page_holder == nullptr || !running.isEmpty())
         return;
     const int product = vorla_connect_product_id;
     if (factory(product) == nullptr) {
@@ -208,7 +219,7 @@ void control_centre_c::start_kernel()
 
 bool control_centre_c::run_kernel(product_kernel_i *kernel)
 {
-    if (kernel == nullptr || m_container == nullptr || m_kernels.contains(kernel))
+    if (kernel == nullptr || page_holder == nullptr || running.contains(kernel))
         return false;
     launch_kernel(kernel);
     return true;
@@ -216,10 +227,10 @@ bool control_centre_c::run_kernel(product_kernel_i *kernel)
 
 void control_centre_c::launch_kernel(product_kernel_i *kernel)
 {
-    m_kernels.append(kernel);
-    if (m_client->get_active_kernel() == nullptr)
-        m_client->set_active_kernel(kernel);
-    kernel->initialise(m_client->face(), m_container);
+    running.append(kernel);
+    if (client->get_active_kernel() == nullptr)
+        client->set_active_kernel(kernel);
+    kernel->initialise(client->face(), page_holder);
     note(QStringLiteral("Kernel of product %1 started with %2 pages")
              .arg(vorla_connect_product_id)
              .arg(kernel->page_count()));
@@ -228,17 +239,17 @@ void control_centre_c::launch_kernel(product_kernel_i *kernel)
 
 void control_centre_c::keep_client_store(const QString &path)
 {
-    m_store = std::make_unique<client_store_keeper_c>(path);
-    connect(m_store.get(), &client_store_keeper_c::logged, this, &control_centre_c::note);
-    connect(m_store.get(), &client_store_keeper_c::store_changed, this,
+    store = std::make_unique<client_store_keeper_c>(path);
+    connect(store.get(), &client_store_keeper_c::logged, this, &control_centre_c::note);
+    connect(store.get(), &client_store_keeper_c::store_changed, this,
             [this] { post_host_event(host_event_clients_changed); });
-    connect(m_store.get(), &client_store_keeper_c::pairing_requested, this,
+    connect(store.get(), &client_store_keeper_c::pairing_requested, this,
             [this] { post_host_event(host_event_pairing_requested); });
     // The block is read while the message is delivered: the kernel may free it later.
-    connect(m_client.get(), &kernel_client_c::kernel_message, m_store.get(),
-            [store = m_store.get()](int code, const QString &payload) {
+    connect(client.get(), &kernel_client_c::kernel_message, store.get(),
+            [keeper = store.get()](int code, const QString &payload) {
                 if (code == kernel_message_shared_block)
-                    store->apply_shared_block(payload);
+                    keeper->apply_shared_block(payload);
             });
     note(QStringLiteral("Keeping the paired-client file ") + path);
 }
@@ -250,10 +261,10 @@ void control_centre_c::post_host_event(int code)
 
 void control_centre_c::release_kernels()
 {
-    const QList<product_kernel_i *> kernels = std::exchange(m_kernels, {});
+    const QList<product_kernel_i *> kernels = std::exchange(running, {});
     for (product_kernel_i *kernel : kernels) {
-        if (m_client->get_active_kernel() == kernel)
-            m_client->set_active_kernel(nullptr);
+        if (client->get_active_kernel() == kernel)
+            client->set_active_kernel(nullptr);
         kernel->release();
         note(QStringLiteral("Kernel released"));
         emit kernel_released(kernel);
@@ -262,16 +273,16 @@ void control_centre_c::release_kernels()
 
 void control_centre_c::show_page(product_kernel_i *kernel, int page_id)
 {
-    if (kernel == nullptr || !m_kernels.contains(kernel))
+    if (kernel == nullptr || !running.contains(kernel))
         return;
-    m_client->set_active_kernel(kernel);
+    client->set_active_kernel(kernel);
     note(QStringLiteral("Showing page %1").arg(page_id));
     kernel->show_page(page_id);
 }
 
 int control_centre_c::send_host_event(int code)
 {
-    if (m_kernels.isEmpty()) {
+    if (running.isEmpty()) {
         note(QStringLiteral("Host event %1 not sent: no kernel runs").arg(code));
         return 0;
     }
@@ -279,10 +290,10 @@ int control_centre_c::send_host_event(int code)
     note(QStringLiteral("Host event %1").arg(code));
     const QByteArray record = host_event_record(code);
     // A kernel may run a modal dialog for the event; whatever goes meanwhile is skipped.
-    const QList<product_kernel_i *> kernels = m_kernels;
+    const QList<product_kernel_i *> kernels = running;
     int delivered = 0;
     for (product_kernel_i *kernel : kernels) {
-        if (!m_kernels.contains(kernel))
+        if (!running.contains(kernel))
             continue;
         kernel->on_host_event(record.constData());
         ++delivered;
@@ -299,16 +310,16 @@ QByteArray control_centre_c::host_event_record(int code)
 
 int control_centre_c::save_quick_launch_lists()
 {
-    if (m_kernels.isEmpty()) {
+    if (running.isEmpty()) {
         note(QStringLiteral("Quick-launch lists not saved: no kernel runs"));
         return 0;
     }
     // Noted first: the kernel's "lists saved" message lands after it in the log.
     note(QStringLiteral("Saving the quick-launch lists"));
-    const QList<product_kernel_i *> kernels = m_kernels;
+    const QList<product_kernel_i *> kernels = running;
     int written = 0;
     for (product_kernel_i *kernel : kernels) {
-        if (m_kernels.contains(kernel))
+        if (running.contains(kernel))
             written += kernel->save_quick_launch_lists() != 0 ? 1 : 0;
     }
     if (written == 0)
@@ -318,26 +329,26 @@ int control_centre_c::save_quick_launch_lists()
 
 void control_centre_c::set_language(int id)
 {
-    m_language = id;
-    m_texts->set_language(id);
-    note(QStringLiteral("Language %1 (%2)").arg(id).arg(m_texts->languages().value(id, QStringLiteral("?"))));
+    language_id = id;
+    texts->set_language(id);
+    note(QStringLiteral("Language %1 (%2)").arg(id).arg(texts->languages().value(id, QStringLiteral("?"))));
     emit language_changed(id);
-    m_ctrl_center->notify_language_changed();
+    center->notify_language_changed();
 }
 
 QMap<int, QString> control_centre_c::languages() const
 {
-    return m_texts->languages();
+    return texts->languages();
 }
 
 QList<listener_i *> control_centre_c::listeners() const
 {
-    return m_ctrl_center->listeners();
+    return center->listeners();
 }
 
 void control_centre_c::log_call(const QString &line)
 {
-    m_calls.append(line);
+    call_lines.append(line);
     emit call_logged(line);
 }
 
@@ -359,41 +370,31 @@ void control_centre_c::register_kernel_factory(kernel_factory_t factory, int pro
 {
     log_call(QStringLiteral("register_kernel_factory(%1)").arg(product_id));
     if (factory != nullptr)
-        m_factories.insert(product_id, factory);
+        factories.insert(product_id, factory);
 }
 
 void control_centre_c::unregister_kernel_factory(int product_id)
 {
     log_call(QStringLiteral("unregister_kernel_factory(%1)").arg(product_id));
-    m_factories.remove(product_id);
+    factories.remove(product_id);
 }
 
 void *control_centre_c::create_component(int kind, const interface_id_t *id)
 {
     const QString hex = QString::number(kind, 16).toUpper().rightJustified(4, QLatin1Char('0'));
     log_call(QStringLiteral("create_component(0x%1)").arg(hex));
-    if (kind == component_popup_frame) {
-        auto *frame = new popup_frame_c;
-        if (void *face = frame->query_interface(id))
-            return face;
-        delete frame;
-    } else if (kind == component_reset_popup) {
-        auto *popup = new reset_popup_c;
-        if (void *face = popup->query_interface(id))
-            return face;
-        delete popup;
-    } else if (kind == component_info_badge) {
-        auto *badge = new info_badge_c;
-        if (void *face = badge->query_interface(id))
-            return face;
-        delete badge;
-    } else if (kind == component_progress) {
-        auto *bar = new progress_bar_c;
-        if (void *face = bar->query_interface(id))
-            return face;
-        delete bar;
+    switch (kind) {
+    case component_popup_frame:
+        return offer_component<popup_frame_c>(id);
+    case component_reset_popup:
+        return offer_component<reset_popup_c>(id);
+    case component_info_badge:
+        return offer_component<info_badge_c>(id);
+    case component_progress:
+        return offer_component<progress_bar_c>(id);
+    default:
+        return nullptr;
     }
-    return nullptr;
 }
 
 void control_centre_c::note(const QString &line)

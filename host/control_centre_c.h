@@ -41,7 +41,7 @@ public:
     // Factories and listeners that the module left behind are dropped: nothing may
     // call into a module after exit_module. Does nothing when no module is loaded.
     void unload_module();
-    bool module_loaded() const { return m_exit_module != nullptr; }
+    bool module_loaded() const { return exit_entry != nullptr; }
     QString module_path() const;
 
     // Faces given to the module; all are owned by this object.
@@ -51,8 +51,8 @@ public:
 
     // Kernel factories, by product id
 
-    kernel_factory_t factory(int product_id) const { return m_factories.value(product_id); }
-    QList<int> product_ids() const { return m_factories.keys(); }
+    kernel_factory_t factory(int product_id) const { return factories.value(product_id); }
+    QList<int> product_ids() const { return factories.keys(); }
     // A new kernel from the product's factory, or null without one. The caller owns the
     // kernel and ends it with release() before the module is unloaded.
     product_kernel_i *create_kernel(int product_id);
@@ -60,15 +60,15 @@ public:
     // Running kernels
 
     // The widget the kernels draw their pages into; borrowed. With a container and a
-    // loaded module the host runs one kernel of product 266, initialised with the
+    // loaded module the host runs one kernel of vorla_connect_product_id, initialised with the
     // kernel client and the container. Changing or clearing the container releases
     // the running kernels first, since their forms live in the old one; whoever
     // owns the container clears it before the container dies.
     void set_page_container(QWidget *container);
-    QWidget *page_container() const { return m_container; }
+    QWidget *page_container() const { return page_holder; }
     // Kernels the host made and owns, in order of creation.
-    QList<product_kernel_i *> kernels() const { return m_kernels; }
-    kernel_client_c *kernel_client() const { return m_client.get(); }
+    QList<product_kernel_i *> kernels() const { return running; }
+    kernel_client_c *kernel_client() const { return client.get(); }
     // Runs a kernel that comes from elsewhere than a factory, as the ones the host
     // makes: it needs a page container; the host takes ownership and releases it
     // with the others. For kernels built into the same program, such as in tests.
@@ -87,20 +87,21 @@ public:
     // Paired-client file
 
     // From now on the host also stands in for the program that keeps the file at
-    // path: client commands in messages 12 are applied to it, and every change
-    // is reported to the kernels with event 26, a pairing request with event 27.
+    // path: client commands in kernel_message_shared_block messages are applied
+    // to it, and every change is reported to the kernels with
+    // host_event_clients_changed, a pairing request with host_event_pairing_requested.
     // Both events are queued, as they would come from another process: the kernel
     // may be in the middle of sending.
     void keep_client_store(const QString &path);
     // Null until keep_client_store.
-    client_store_keeper_c *client_store() const { return m_store.get(); }
+    client_store_keeper_c *client_store() const { return store.get(); }
 
     // Language
 
     // Stores the language, then tells every registered listener through its
     // language_listener_i face.
     void set_language(int id);
-    int language() const { return m_language; }
+    int language() const { return language_id; }
     // Language id -> the language's own name, as offered in the text tables.
     QMap<int, QString> languages() const;
     QList<listener_i *> listeners() const;
@@ -113,8 +114,8 @@ public:
     void watch_module_messages();
 
     // Every call the module made on the host objects, in order, one readable line each.
-    QStringList calls() const { return m_calls; }
-    void clear_calls() { m_calls.clear(); }
+    QStringList calls() const { return call_lines; }
+    void clear_calls() { call_lines.clear(); }
     // Records a call from the module and announces it through call_logged.
     void log_call(const QString &line);
 
@@ -154,20 +155,20 @@ private:
     static int open_modal_windows();
     void finish_unload();
 
-    std::unique_ptr<text_provider_c> m_texts;
-    std::unique_ptr<ctrl_center_c> m_ctrl_center;
-    std::unique_ptr<kernel_client_c> m_client;
-    std::unique_ptr<client_store_keeper_c> m_store;
-    QPointer<QWidget> m_container;
-    QList<product_kernel_i *> m_kernels;
-    std::unique_ptr<QLibrary> m_library;
+    std::unique_ptr<text_provider_c> texts;
+    std::unique_ptr<ctrl_center_c> center;
+    std::unique_ptr<kernel_client_c> client;
+    std::unique_ptr<client_store_keeper_c> store;
+    QPointer<QWidget> page_holder;
+    QList<product_kernel_i *> running;
+    std::unique_ptr<QLibrary> loaded_library;
     // Unloaded, but still mapped until the event loops deeper than the level are gone.
-    std::unique_ptr<QLibrary> m_leaving_library;
-    int m_leaving_level = 0;
-    void (*m_exit_module)() = nullptr;
-    QMap<int, kernel_factory_t> m_factories;
-    QStringList m_calls;
-    int m_language = 0;
+    std::unique_ptr<QLibrary> leaving_library;
+    int leaving_level = 0;
+    void (*exit_entry)() = nullptr;
+    QMap<int, kernel_factory_t> factories;
+    QStringList call_lines;
+    int language_id = 0;
 };
 
 #endif

@@ -2,7 +2,7 @@
 
 #include "control_centre_c.h"
 
-ctrl_center_c::ctrl_center_c(control_centre_c &host) : m_host(host) {}
+ctrl_center_c::ctrl_center_c(control_centre_c &host) : host(host) {}
 
 void *ctrl_center_c::query_interface(const interface_id_t *id)
 {
@@ -18,50 +18,50 @@ void *ctrl_center_c::query_interface(const interface_id_t *id)
 
 text_provider_i *ctrl_center_c::get_text_provider()
 {
-    return m_host.text_provider();
+    return host.text_provider();
 }
 
 void ctrl_center_c::notify_modal_dialog(int modal, int a, int b)
 {
-    m_host.log_call(QStringLiteral("notify_modal_dialog(%1, %2, %3)").arg(modal).arg(a).arg(b));
+    host.log_call(QStringLiteral("notify_modal_dialog(%1, %2, %3)").arg(modal).arg(a).arg(b));
 }
 
 void ctrl_center_c::add_listener(listener_i *listener)
 {
-    m_host.log_call(QStringLiteral("add_listener"));
-    if (listener == nullptr || m_serials.contains(listener))
+    host.log_call(QStringLiteral("add_listener"));
+    if (listener == nullptr || serials.contains(listener))
         return;
-    m_serials.insert(listener, m_next_serial);
-    m_by_serial.insert(m_next_serial, listener);
-    ++m_next_serial;
+    serials.insert(listener, next_serial);
+    by_serial.insert(next_serial, listener);
+    ++next_serial;
 }
 
 void ctrl_center_c::remove_listener(listener_i *listener)
 {
-    m_host.log_call(QStringLiteral("remove_listener"));
-    const auto found = m_serials.constFind(listener);
-    if (found == m_serials.cend())
+    host.log_call(QStringLiteral("remove_listener"));
+    const auto found = serials.constFind(listener);
+    if (found == serials.cend())
         return;
-    m_by_serial.remove(found.value());
-    m_serials.erase(found);
+    by_serial.remove(found.value());
+    serials.erase(found);
 }
 
 int ctrl_center_c::get_language()
 {
-    return m_host.language();
+    return host.language();
 }
 
 QList<listener_i *> ctrl_center_c::listeners() const
 {
-    return m_by_serial.values();
+    return by_serial.values();
 }
 
 void ctrl_center_c::notify_language_changed()
 {
-    const QMap<quint64, listener_i *> round = m_by_serial;
+    const QMap<quint64, listener_i *> round = by_serial;
     for (auto it = round.cbegin(); it != round.cend(); ++it) {
         // Gone or replaced by a newcomer at the same address since the round started.
-        if (m_serials.value(it.value(), m_next_serial) != it.key())
+        if (serials.value(it.value(), next_serial) != it.key())
             continue;
         auto *face =
             static_cast<language_listener_i *>(it.value()->query_interface(&iid_language_listener_i));
@@ -72,8 +72,8 @@ void ctrl_center_c::notify_language_changed()
 
 int ctrl_center_c::forget_listeners()
 {
-    const int count = m_serials.size();
-    m_serials.clear();
-    m_by_serial.clear();
+    const int count = serials.size();
+    serials.clear();
+    by_serial.clear();
     return count;
 }

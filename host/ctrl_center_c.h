@@ -65,13 +65,13 @@ public:
     int forget_listeners();
 
 private:
-    control_centre_c &m_host;
+    control_centre_c &host;
     // Every row of a long list registers itself, so both directions are looked up,
     // never searched. The serial keeps the order of registration and tells a listener
     // apart from a new one given the same address while a notification round runs.
-    QHash<listener_i *, quint64> m_serials;
-    QMap<quint64, listener_i *> m_by_serial;
-    quint64 m_next_serial = 0;
+    QHash<listener_i *, quint64> serials;
+    QMap<quint64, listener_i *> by_serial;
+    quint64 next_serial = 0;
 };
 
 #endif

@@ -65,7 +65,7 @@ QString tip_html(const QString &title, const QString &text)
 
 info_badge_c::~info_badge_c()
 {
-    delete m_badge;
+    delete button;
 }
 
 void *info_badge_c::query_interface(const interface_id_t *id)
@@ -83,17 +83,17 @@ void info_badge_c::release()
 void info_badge_c::place_in(QWidget *holder)
 {
     if (holder == nullptr) {
-        if (m_badge != nullptr) {
-            m_badge->hide();
-            m_badge->setParent(nullptr);
+        if (button != nullptr) {
+            button->hide();
+            button->setParent(nullptr);
         }
         return;
     }
-    if (m_badge == nullptr) {
-        m_badge = new badge_button_c;
+    if (button == nullptr) {
+        button = new badge_button_c;
         describe_badge();
     }
-    if (m_badge->parentWidget() != holder) {
+    if (button->parentWidget() != holder) {
         QLayout *layout = holder->layout();
         if (layout == nullptr) {
             layout = new QHBoxLayout(holder);
@@ -101,29 +101,29 @@ void info_badge_c::place_in(QWidget *holder)
             layout->setSpacing(0);
         }
         // Reparenting also takes the badge out of an earlier holder's layout.
-        layout->addWidget(m_badge);
+        layout->addWidget(button);
     }
-    m_badge->show();
+    button->show();
 }
 
 void info_badge_c::set_title(const QString &title)
 {
-    m_title = title;
+    tip_title = title;
     describe_badge();
 }
 
 void info_badge_c::set_text(const QString &text)
 {
-    m_text = text;
+    tip_text = text;
     describe_badge();
 }
 
 void info_badge_c::describe_badge()
 {
-    if (m_badge == nullptr)
+    if (button == nullptr)
         return;
-    m_badge->setToolTip(tip_html(m_title, m_text));
-    m_badge->setAccessibleName(m_title.isEmpty() ? QStringLiteral("Information")
-                                                 : QStringLiteral("Information: ") + m_title);
-    m_badge->setAccessibleDescription(m_text);
+    button->setToolTip(tip_html(tip_title, tip_text));
+    button->setAccessibleName(tip_title.isEmpty() ? QStringLiteral("Information")
+                                                  : QStringLiteral("Information: ") + tip_title);
+    button->setAccessibleDescription(tip_text);
 }

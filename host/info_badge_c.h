@@ -27,14 +27,14 @@ public:
     void set_text(const QString &text) override;
 
     // The badge widget, or null while it is not placed or its holder took it along.
-    QAbstractButton *badge() const { return m_badge; }
+    QAbstractButton *badge() const { return button; }
 
 private:
     void describe_badge();
 
-    QString m_title;
-    QString m_text;
-    QPointer<QAbstractButton> m_badge;
+    QString tip_title;
+    QString tip_text;
+    QPointer<QAbstractButton> button;
 };
 
 #endif

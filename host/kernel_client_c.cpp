@@ -35,7 +35,7 @@ void kernel_client_c::on_kernel_message(product_kernel_i *kernel, int code, QStr
     Q_UNUSED(kernel)
     // The payload belongs to the kernel; only a copy outlives this call.
     const QString text = payload != nullptr ? *payload : QString();
-    m_messages.append({code, text});
+    received.append({code, text});
     const QString head = QStringLiteral("message %1: ").arg(code);
     if (code == kernel_message_shared_block) {
         client_command_c command;
@@ -43,7 +43,7 @@ void kernel_client_c::on_kernel_message(product_kernel_i *kernel, int code, QStr
         const QString meaning = describe_shared_block(text, &command, &decoded);
         emit kernel_message(code, text, head + text + QStringLiteral(" \u2192 ") + meaning);
         if (decoded)
-            emit client_command(command.code(), command.argument());
+            emit client_command(command.code, command.argument);
     } else if (code == kernel_message_lists_saved) {
         emit kernel_message(code, text, head + QStringLiteral("quick-launch lists saved"));
     } else {
@@ -53,11 +53,11 @@ void kernel_client_c::on_kernel_message(product_kernel_i *kernel, int code, QStr
 
 product_kernel_i *kernel_client_c::get_active_kernel()
 {
-    return m_active;
+    return active_kernel;
 }
 
 void kernel_client_c::on_kernel_dialog_pending(product_kernel_i *kernel)
 {
-    m_dialog_requests.append(kernel);
+    dialog_kernels.append(kernel);
     emit dialog_pending();
 }

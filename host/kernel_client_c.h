@@ -41,26 +41,27 @@ public:
     kernel_client_i *face() { return this; }
 
     // The kernel whose page the host shows; borrowed, may be null.
-    void set_active_kernel(product_kernel_i *kernel) { m_active = kernel; }
+    void set_active_kernel(product_kernel_i *kernel) { active_kernel = kernel; }
     // Every message so far, in order: code and payload text (empty for no payload).
-    QList<QPair<int, QString>> messages() const { return m_messages; }
+    QList<QPair<int, QString>> messages() const { return received; }
     // Kernels that announced a dialog, in order; for identity only, they may be gone.
-    QList<product_kernel_i *> dialog_requests() const { return m_dialog_requests; }
+    QList<product_kernel_i *> dialog_requests() const { return dialog_kernels; }
 
 signals:
-    // Every message, with its log line. For code 12 the payload is a shared-memory
-    // key whose block is read and decoded at once, since the kernel frees it later;
-    // a missing or undecodable block is described as such.
+    // Every message, with its log line. For kernel_message_shared_block the
+    // payload is a shared-memory key whose block is read and decoded at once,
+    // since the kernel frees it later; a missing or undecodable block is
+    // described as such.
     void kernel_message(int code, const QString &payload, const QString &description);
-    // A code-12 block that decoded: what the writer of the paired-client file applies.
+    // A shared block that decoded: what the writer of the paired-client file applies.
     void client_command(qint32 command, const QString &argument);
     // The kernel is about to show a modal dialog; the window comes to the front.
     void dialog_pending();
 
 private:
-    product_kernel_i *m_active = nullptr;
-    QList<QPair<int, QString>> m_messages;
-    QList<product_kernel_i *> m_dialog_requests;
+    product_kernel_i *active_kernel = nullptr;
+    QList<QPair<int, QString>> received;
+    QList<product_kernel_i *> dialog_kernels;
 };
 
 #endif

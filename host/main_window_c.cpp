@@ -4,6 +4,7 @@
 #include "control_centre_c.h"
 #include "kernel_client_c.h"
 #include "module/module_interfaces.h"
+#include "text_provider_c.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -72,7 +73,7 @@ QStatusBar QLabel { color: #6a6a6a; font-size: 12px; padding: 2px 6px; }
 )";
 } // namespace
 
-main_window_c::main_window_c(control_centre_c &host, QWidget *parent) : QMainWindow(parent), m_host(host)
+main_window_c::main_window_c(control_centre_c &host, QWidget *parent) : QMainWindow(parent), host(host)
 {
     setWindowTitle(QStringLiteral("Control Centre"));
     setAccessibleName(QStringLiteral("Control centre"));
@@ -83,56 +84,65 @@ main_window_c::main_window_c(control_centre_c &host, QWidget *parent) : QMainWin
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(build_header());
-
-    m_page_container = new QWidget(central);
-    m_page_container->setObjectName(QStringLiteral("page_container"));
-    m_page_container->setAccessibleName(QStringLiteral("Product page"));
-    m_page_container->setAttribute(Qt::WA_StyledBackground);
-    m_page_container->setMinimumSize(page_width + 2 * page_margin, page_height + 2 * page_margin);
-    m_page_container->installEventFilter(this);
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(8, 8, 8, 8);
-    body->addWidget(m_page_container);
-    column->addLayout(body, 1);
+    column->addLayout(build_page_area(), 1);
     setCentralWidget(central);
 
     build_log_panel();
     build_menus();
-    m_status = new QLabel(this);
-    statusBar()->addWidget(m_status, 1);
+    status_label = new QLabel(this);
+    statusBar()->addWidget(status_label, 1);
     statusBar()->setSizeGripEnabled(false);
 
-    connect(&m_host, &control_centre_c::call_logged, this,
+    follow_host();
+    sync_language_menu(host.language());
+    host.set_page_container(page_area);
+    update_status();
+}
+
+QLayout *main_window_c::build_page_area()
+{
+    page_area = new QWidget;
+    page_area->setObjectName(QStringLiteral("page_container"));
+    page_area->setAccessibleName(QStringLiteral("Product page"));
+    page_area->setAttribute(Qt::WA_StyledBackground);
+    page_area->setMinimumSize(page_width + 2 * page_margin, page_height + 2 * page_margin);
+    page_area->installEventFilter(this);
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(8, 8, 8, 8);
+    body->addWidget(page_area);
+    return body;
+}
+
+void main_window_c::follow_host()
+{
+    connect(&host, &control_centre_c::call_logged, this,
             [this](const QString &line) { append_log(QStringLiteral("module"), line); });
-    connect(&m_host, &control_centre_c::note_logged, this, [this](const QString &line) {
+    connect(&host, &control_centre_c::note_logged, this, [this](const QString &line) {
         append_log(QStringLiteral("host"), line);
         update_status();
     });
-    connect(&m_host, &control_centre_c::language_changed, this, [this](int language) {
+    connect(&host, &control_centre_c::language_changed, this, [this](int language) {
         // Before the pages hear of the change: they fit their buttons to this font.
         for (QPushButton *button : tab_buttons())
             button->setFont(tab_font(language));
         sync_language_menu(language);
         update_status();
     });
-    connect(&m_host, &control_centre_c::kernel_started, this, &main_window_c::add_tabs);
-    connect(&m_host, &control_centre_c::kernel_released, this, &main_window_c::remove_tabs);
-    connect(m_host.kernel_client(), &kernel_client_c::dialog_pending, this, &main_window_c::bring_to_front);
-    sync_language_menu(m_host.language());
-    m_host.set_page_container(m_page_container);
-    update_status();
+    connect(&host, &control_centre_c::kernel_started, this, &main_window_c::add_tabs);
+    connect(&host, &control_centre_c::kernel_released, this, &main_window_c::remove_tabs);
+    connect(host.kernel_client(), &kernel_client_c::dialog_pending, this, &main_window_c::bring_to_front);
 }
 
 main_window_c::~main_window_c()
 {
     // The kernels' forms live in the container, which goes with the window.
-    m_host.set_page_container(nullptr);
+    host.set_page_container(nullptr);
 }
 
 QList<QPushButton *> main_window_c::tab_buttons() const
 {
     QList<QPushButton *> buttons;
-    for (const tab_t &tab : m_tabs) {
+    for (const tab_t &tab : tabs) {
         if (tab.button != nullptr)
             buttons.append(tab.button);
     }
@@ -142,17 +152,18 @@ QList<QPushButton *> main_window_c::tab_buttons() const
 QFont main_window_c::tab_font(int language)
 {
     // Simplified Chinese needs a family with its script; the rest share the Latin one.
-    QFont font(language == 1 ? QStringLiteral("WenQuanYi Micro Hei") : QStringLiteral("DejaVu Sans"));
+    const bool chinese = language == text_provider_c::simplified_chinese;
+    QFont font(chinese ? QStringLiteral("WenQuanYi Micro Hei") : QStringLiteral("DejaVu Sans"));
     font.setPixelSize(13);
     font.setBold(true);
-    if (language != 1)
+    if (!chinese)
         font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
     return font;
 }
 
 void main_window_c::add_tabs(product_kernel_i *kernel)
 {
-    const int first = m_tabs.size();
+    const int first = tabs.size();
     const int count = kernel->page_count();
     for (int index = 0; index < count; ++index) {
         product_function_page_i *page = kernel->page_at(index);
@@ -161,34 +172,34 @@ void main_window_c::add_tabs(product_kernel_i *kernel)
             continue;
         // Set on the button itself: the module styles it before it has a parent, so it
         // would not take the tab bar's font.
-        button->setFont(tab_font(m_host.language()));
+        button->setFont(tab_font(host.language()));
         // The layout parents the button to the tab bar: from here on the window owns it.
-        m_tab_layout->insertWidget(m_tab_layout->count() - 1, button);
+        tab_layout->insertWidget(tab_layout->count() - 1, button);
         const tab_t tab{kernel, page->get_page_id(), button};
-        m_tabs.append(tab);
+        tabs.append(tab);
         connect(button, &QPushButton::clicked, this, [this, tab] { open_tab(tab); });
     }
-    m_host_events->setEnabled(true);
-    m_save->setEnabled(true);
-    if (m_tabs.size() > first)
-        open_tab(m_tabs.at(first));
+    host_event_menu->setEnabled(true);
+    save_action->setEnabled(true);
+    if (tabs.size() > first)
+        open_tab(tabs.at(first));
 }
 
 void main_window_c::remove_tabs(product_kernel_i *kernel)
 {
-    for (int index = m_tabs.size() - 1; index >= 0; --index) {
-        if (m_tabs.at(index).kernel == kernel)
-            delete m_tabs.takeAt(index).button;
+    for (int index = tabs.size() - 1; index >= 0; --index) {
+        if (tabs.at(index).kernel == kernel)
+            delete tabs.takeAt(index).button;
     }
-    m_host_events->setEnabled(!m_host.kernels().isEmpty());
-    m_save->setEnabled(!m_host.kernels().isEmpty());
+    host_event_menu->setEnabled(!host.kernels().isEmpty());
+    save_action->setEnabled(!host.kernels().isEmpty());
 }
 
 void main_window_c::open_tab(const tab_t &tab)
 {
-    m_host.show_page(tab.kernel, tab.page_id);
+    host.show_page(tab.kernel, tab.page_id);
     // A page builds its form anew each time it is shown.
-    set_scan_offered(m_offer_scan->isChecked());
+    set_scan_offered(offer_scan_action->isChecked());
     // A click toggles a checkable button, also the one of the page already shown,
     // which the kernel then leaves alone.
     if (tab.button != nullptr)
@@ -197,10 +208,10 @@ void main_window_c::open_tab(const tab_t &tab)
 
 void main_window_c::set_scan_offered(bool on)
 {
-    if (m_offer_scan->isChecked() != on)
-        m_offer_scan->setChecked(on);
+    if (offer_scan_action->isChecked() != on)
+        offer_scan_action->setChecked(on);
     for (const char *name : {"btn_scan", "lb_scan_info"})
-        for (QWidget *widget : m_page_container->findChildren<QWidget *>(QLatin1String(name)))
+        for (QWidget *widget : page_area->findChildren<QWidget *>(QLatin1String(name)))
             widget->setVisible(on);
 }
 
@@ -257,15 +268,15 @@ QWidget *main_window_c::build_header()
     row->addWidget(brand);
     row->addSpacing(28);
 
-    m_tab_bar = new QWidget(header);
-    m_tab_bar->setObjectName(QStringLiteral("tab_bar"));
-    m_tab_bar->setAccessibleName(QStringLiteral("Product tabs"));
-    m_tab_bar->setMinimumHeight(34);
-    m_tab_layout = new QHBoxLayout(m_tab_bar);
-    m_tab_layout->setContentsMargins(0, 0, 0, 0);
-    m_tab_layout->setSpacing(2);
-    m_tab_layout->addStretch(1);
-    row->addWidget(m_tab_bar, 1);
+    tab_strip = new QWidget(header);
+    tab_strip->setObjectName(QStringLiteral("tab_bar"));
+    tab_strip->setAccessibleName(QStringLiteral("Product tabs"));
+    tab_strip->setMinimumHeight(34);
+    tab_layout = new QHBoxLayout(tab_strip);
+    tab_layout->setContentsMargins(0, 0, 0, 0);
+    tab_layout->setSpacing(2);
+    tab_layout->addStretch(1);
+    row->addWidget(tab_strip, 1);
     return header;
 }
 
@@ -273,127 +284,127 @@ void main_window_c::build_menus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Load module..."), this, &main_window_c::choose_module);
-    m_save = file->addAction(QStringLiteral("&Save quick-launch lists"), this,
-                             [this] { m_host.save_quick_launch_lists(); });
-    m_save->setShortcut(QKeySequence::Save);
-    m_save->setEnabled(false);
+    save_action = file->addAction(QStringLiteral("&Save quick-launch lists"), this,
+                                  [this] { host.save_quick_launch_lists(); });
+    save_action->setShortcut(QKeySequence::Save);
+    save_action->setEnabled(false);
     // The module hides its scan button and leaves offering a scan to the host.
-    m_offer_scan = file->addAction(QStringLiteral("Offer game s&canning"), this,
-                                   [this](bool on) { set_scan_offered(on); });
-    m_offer_scan->setCheckable(true);
-    m_unload = file->addAction(QStringLiteral("&Unload module"), this, &main_window_c::unload_module);
+    offer_scan_action = file->addAction(QStringLiteral("Offer game s&canning"), this,
+                                        [this](bool on) { set_scan_offered(on); });
+    offer_scan_action->setCheckable(true);
+    unload_action = file->addAction(QStringLiteral("&Unload module"), this, &main_window_c::unload_module);
     file->addSeparator();
     QAction *quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
 
     QMenu *language = menuBar()->addMenu(QStringLiteral("&Language"));
-    m_languages = new QActionGroup(this);
-    m_languages->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    const QMap<int, QString> languages = m_host.languages();
+    language_actions = new QActionGroup(this);
+    language_actions->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const QMap<int, QString> languages = host.languages();
     for (auto it = languages.cbegin(); it != languages.cend(); ++it) {
         QAction *action = language->addAction(it.value());
         action->setCheckable(true);
         action->setData(it.key());
-        m_languages->addAction(action);
+        language_actions->addAction(action);
         const int id = it.key();
         // Switching is for this session only; nothing is stored.
-        connect(action, &QAction::triggered, this, [this, id] { m_host.set_language(id); });
+        connect(action, &QAction::triggered, this, [this, id] { host.set_language(id); });
     }
 
     // Stand-ins for what the real installation reports about the phones.
-    m_host_events = menuBar()->addMenu(QStringLiteral("&Host events"));
-    m_host_events->addAction(QStringLiteral("Paired clients changed (26)"), this,
-                             [this] { m_host.send_host_event(host_event_clients_changed); });
-    m_host_events->addAction(QStringLiteral("Pairing request (27)"), this,
-                             [this] { m_host.send_host_event(host_event_pairing_requested); });
-    m_host_events->setEnabled(false);
+    host_event_menu = menuBar()->addMenu(QStringLiteral("&Host events"));
+    host_event_menu->addAction(QStringLiteral("Paired clients changed (%1)").arg(host_event_clients_changed),
+                               this, [this] { host.send_host_event(host_event_clients_changed); });
+    host_event_menu->addAction(QStringLiteral("Pairing request (%1)").arg(host_event_pairing_requested), this,
+                               [this] { host.send_host_event(host_event_pairing_requested); });
+    host_event_menu->setEnabled(false);
 
     build_phone_menu();
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->addAction(m_log_dock->toggleViewAction());
+    view->addAction(log_dock->toggleViewAction());
 }
 
 void main_window_c::build_phone_menu()
 {
     // Plays the phones and the program that keeps their file; only while the host keeps it.
-    m_phones = menuBar()->addMenu(QStringLiteral("&Phones"));
-    connect(m_phones, &QMenu::aboutToShow, this, &main_window_c::fill_phone_menu);
+    phone_menu = menuBar()->addMenu(QStringLiteral("&Phones"));
+    connect(phone_menu, &QMenu::aboutToShow, this, &main_window_c::fill_phone_menu);
     fill_phone_menu();
 }
 
 void main_window_c::fill_phone_menu()
 {
-    m_phones->clear();
-    client_store_keeper_c *store = m_host.client_store();
+    phone_menu->clear();
+    client_store_keeper_c *store = host.client_store();
     if (store == nullptr) {
-        m_phones->addAction(QStringLiteral("No paired-client file kept"))->setEnabled(false);
+        phone_menu->addAction(QStringLiteral("No paired-client file kept"))->setEnabled(false);
         return;
     }
-    m_phones->addAction(QStringLiteral("New phone asks to pair"), this, [this, store] {
+    phone_menu->addAction(QStringLiteral("New phone asks to pair"), this, [this, store] {
         static const char *const names[] = {"OnePlus 11", "Xperia 5 V", "Moto g84", "Nothing Phone (2)"};
-        const QString name = QString::fromUtf8(names[m_phones_asked++ % std::size(names)]);
+        const QString name = QString::fromUtf8(names[phones_asked++ % std::size(names)]);
         store->add_pairing_request(name, QStringLiteral("Android phone"));
     });
-    m_phones->addSeparator();
+    phone_menu->addSeparator();
     const QList<client_store_keeper_c::client_t> clients = store->clients();
     for (const client_store_keeper_c::client_t &client : clients) {
-        QAction *action = m_phones->addAction(client.name + QStringLiteral(" connected"));
+        QAction *action = phone_menu->addAction(client.name + QStringLiteral(" connected"));
         action->setCheckable(true);
         action->setChecked(client.connected);
         connect(action, &QAction::triggered, this,
                 [store, id = client.id](bool connected) { store->set_connected(id, connected); });
     }
     if (clients.isEmpty())
-        m_phones->addAction(QStringLiteral("No phones known"))->setEnabled(false);
-    m_phones->addSeparator();
-    QAction *seed = m_phones->addAction(QStringLiteral("Seed demo phones"), store,
-                                        &client_store_keeper_c::seed_demo_phones);
+        phone_menu->addAction(QStringLiteral("No phones known"))->setEnabled(false);
+    phone_menu->addSeparator();
+    QAction *seed = phone_menu->addAction(QStringLiteral("Seed demo phones"), store,
+                                          &client_store_keeper_c::seed_demo_phones);
     seed->setEnabled(!store->exists());
     QAction *clear =
-        m_phones->addAction(QStringLiteral("Delete the file"), store, &client_store_keeper_c::clear);
+        phone_menu->addAction(QStringLiteral("Delete the file"), store, &client_store_keeper_c::clear);
     clear->setEnabled(store->exists());
 }
 
 void main_window_c::build_log_panel()
 {
-    m_log_view = new QPlainTextEdit;
-    m_log_view->setObjectName(QStringLiteral("log_view"));
-    m_log_view->setAccessibleName(QStringLiteral("Host log"));
-    m_log_view->setReadOnly(true);
-    m_log_view->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_log_view->setMaximumBlockCount(10000);
+    log_edit = new QPlainTextEdit;
+    log_edit->setObjectName(QStringLiteral("log_view"));
+    log_edit->setAccessibleName(QStringLiteral("Host log"));
+    log_edit->setReadOnly(true);
+    log_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    log_edit->setMaximumBlockCount(10000);
     QFont mono(QStringLiteral("DejaVu Sans Mono"));
     mono.setStyleHint(QFont::Monospace);
     mono.setPixelSize(12);
-    m_log_view->setFont(mono);
+    log_edit->setFont(mono);
 
-    m_log_dock = new QDockWidget(QStringLiteral("HOST LOG"), this);
-    m_log_dock->setObjectName(QStringLiteral("log_dock"));
-    m_log_dock->setAccessibleName(QStringLiteral("Host log panel"));
-    m_log_dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
-                            QDockWidget::DockWidgetFloatable);
-    m_log_view->setMinimumHeight(150);
-    m_log_dock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::RightDockWidgetArea);
-    m_log_dock->setWidget(m_log_view);
-    addDockWidget(Qt::BottomDockWidgetArea, m_log_dock);
+    log_dock = new QDockWidget(QStringLiteral("HOST LOG"), this);
+    log_dock->setObjectName(QStringLiteral("log_dock"));
+    log_dock->setAccessibleName(QStringLiteral("Host log panel"));
+    log_dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                          QDockWidget::DockWidgetFloatable);
+    log_edit->setMinimumHeight(150);
+    log_dock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::RightDockWidgetArea);
+    log_dock->setWidget(log_edit);
+    addDockWidget(Qt::BottomDockWidgetArea, log_dock);
 }
 
 QString main_window_c::log_text() const
 {
-    return m_log_view->toPlainText();
+    return log_edit->toPlainText();
 }
 
 void main_window_c::set_page_hint(const QString &hint)
 {
-    m_page_hint = hint;
-    m_page_container->update();
+    page_hint = hint;
+    page_area->update();
 }
 
 bool main_window_c::load_module(const QString &file_path)
 {
     QString error;
-    const bool loaded = m_host.load_module(file_path, &error);
+    const bool loaded = host.load_module(file_path, &error);
     set_page_hint(loaded ? QStringLiteral("Module loaded\nIts product pages open here.")
                          : QStringLiteral("No module loaded\n") + error);
     return loaded;
@@ -401,8 +412,7 @@ bool main_window_c::load_module(const QString &file_path)
 
 void main_window_c::choose_module()
 {
-    const QString start =
-        m_host.module_loaded() ? m_host.module_path() : QCoreApplication::applicationDirPath();
+    const QString start = host.module_loaded() ? host.module_path() : QCoreApplication::applicationDirPath();
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load module"), start,
                                                       QStringLiteral("Modules (*.so);;All files (*)"));
     if (path.isEmpty())
@@ -413,12 +423,12 @@ void main_window_c::choose_module()
 
 void main_window_c::unload_module()
 {
-    if (!m_host.module_loaded())
+    if (!host.module_loaded())
         return;
     // Unloading must not lose the user's edits; the host itself never saves on unload.
-    if (!m_host.kernels().isEmpty())
-        m_host.save_quick_launch_lists();
-    m_host.unload_module();
+    if (!host.kernels().isEmpty())
+        host.save_quick_launch_lists();
+    host.unload_module();
     set_page_hint(QStringLiteral("No module loaded\nFile > Load module... loads one."));
 }
 
@@ -426,56 +436,56 @@ void main_window_c::append_log(const QString &source, const QString &line)
 {
     const QString entry = source.leftJustified(6) + QStringLiteral("  ") + line;
     const QString time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-    if (entry == m_last_entry && m_log_view->document()->blockCount() > 0 &&
-        !m_log_view->document()->lastBlock().text().isEmpty()) {
+    if (entry == last_entry && log_edit->document()->blockCount() > 0 &&
+        !log_edit->document()->lastBlock().text().isEmpty()) {
         // Forms ask for the control centre once per text; one line per burst is enough.
-        ++m_repeats;
-        QTextCursor cursor(m_log_view->document()->lastBlock());
+        ++repeats;
+        QTextCursor cursor(log_edit->document()->lastBlock());
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        cursor.insertText(time + QStringLiteral("  ") + entry + QStringLiteral("  (x%1)").arg(m_repeats));
+        cursor.insertText(time + QStringLiteral("  ") + entry + QStringLiteral("  (x%1)").arg(repeats));
         return;
     }
-    m_last_entry = entry;
-    m_repeats = 1;
-    m_log_view->appendPlainText(time + QStringLiteral("  ") + entry);
+    last_entry = entry;
+    repeats = 1;
+    log_edit->appendPlainText(time + QStringLiteral("  ") + entry);
 }
 
 void main_window_c::closeEvent(QCloseEvent *event)
 {
     // The host's own unload_module does not save, so a quit after this saves nothing twice.
-    if (!m_host.kernels().isEmpty())
-        m_host.save_quick_launch_lists();
+    if (!host.kernels().isEmpty())
+        host.save_quick_launch_lists();
     // The kernels end with the window, and with them every dialog the module has
     // open: one left showing would keep the application from quitting.
-    m_host.set_page_container(nullptr);
+    host.set_page_container(nullptr);
     QMainWindow::closeEvent(event);
 }
 
 bool main_window_c::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_page_container && event->type() == QEvent::Paint)
+    if (watched == page_area && event->type() == QEvent::Paint)
         paint_page_hint();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void main_window_c::paint_page_hint()
 {
-    if (m_page_hint.isEmpty())
+    if (page_hint.isEmpty())
         return;
     const QList<QWidget *> children =
-        m_page_container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        page_area->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (const QWidget *child : children) {
         if (child->isVisible())
             return;
     }
     // First line as a heading, the rest as its explanation.
-    const int split = m_page_hint.indexOf(QLatin1Char('\n'));
-    const QString heading = m_page_hint.left(split);
-    const QString detail = split < 0 ? QString() : m_page_hint.mid(split + 1);
-    const QRect area = m_page_container->rect().adjusted(60, 0, -60, 0);
+    const int split = page_hint.indexOf(QLatin1Char('\n'));
+    const QString heading = page_hint.left(split);
+    const QString detail = split < 0 ? QString() : page_hint.mid(split + 1);
+    const QRect area = page_area->rect().adjusted(60, 0, -60, 0);
     const int middle = area.center().y();
 
-    QPainter painter(m_page_container);
+    QPainter painter(page_area);
     QFont font = this->font();
     font.setPixelSize(15);
     font.setBold(true);
@@ -495,16 +505,16 @@ void main_window_c::paint_page_hint()
 
 void main_window_c::sync_language_menu(int language)
 {
-    const QList<QAction *> actions = m_languages->actions();
+    const QList<QAction *> actions = language_actions->actions();
     for (QAction *action : actions)
         action->setChecked(action->data().toInt() == language);
 }
 
 void main_window_c::update_status()
 {
-    const QString module = m_host.module_loaded() ? QStringLiteral("Module: ") + m_host.module_path()
-                                                  : QStringLiteral("No module loaded");
-    const QString language = m_host.languages().value(m_host.language(), QString::number(m_host.language()));
-    m_status->setText(module + QStringLiteral("   |   Language: ") + language);
-    m_unload->setEnabled(m_host.module_loaded());
+    const QString module = host.module_loaded() ? QStringLiteral("Module: ") + host.module_path()
+                                                : QStringLiteral("No module loaded");
+    const QString language = host.languages().value(host.language(), QString::number(host.language()));
+    status_label->setText(module + QStringLiteral("   |   Language: ") + language);
+    unload_action->setEnabled(host.module_loaded());
 }

@@ -12,6 +12,7 @@ class QActionGroup;
 class QDockWidget;
 class QHBoxLayout;
 class QLabel;
+class QLayout;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -39,15 +40,15 @@ public:
 
     // Kernels' tab buttons go into this layout, before its closing stretch; the window
     // takes ownership of what is placed there.
-    QHBoxLayout *tab_bar_layout() const { return m_tab_layout; }
-    QWidget *tab_bar() const { return m_tab_bar; }
+    QHBoxLayout *tab_bar_layout() const { return tab_layout; }
+    QWidget *tab_bar() const { return tab_strip; }
     // The running kernels' tab buttons, in bar order.
     QList<QPushButton *> tab_buttons() const;
     // The font the tab buttons get for a language.
     static QFont tab_font(int language);
     // Handed to kernels as their container. It has no layout: the module makes one.
-    QWidget *page_container() const { return m_page_container; }
-    QPlainTextEdit *log_view() const { return m_log_view; }
+    QWidget *page_container() const { return page_area; }
+    QPlainTextEdit *log_view() const { return log_edit; }
     QString log_text() const;
     // Shown in the empty page container while no page occupies it.
     void set_page_hint(const QString &hint);
@@ -78,6 +79,9 @@ private:
     };
 
     QWidget *build_header();
+    QLayout *build_page_area();
+    // Logs what passes between host and module, and keeps tabs, menus and status in step.
+    void follow_host();
     void build_menus();
     void build_phone_menu();
     void fill_phone_menu();
@@ -92,24 +96,24 @@ private:
     void update_status();
     void paint_page_hint();
 
-    control_centre_c &m_host;
-    QWidget *m_tab_bar = nullptr;
-    QHBoxLayout *m_tab_layout = nullptr;
-    QWidget *m_page_container = nullptr;
-    QDockWidget *m_log_dock = nullptr;
-    QPlainTextEdit *m_log_view = nullptr;
-    QLabel *m_status = nullptr;
-    QActionGroup *m_languages = nullptr;
-    QAction *m_unload = nullptr;
-    QAction *m_offer_scan = nullptr;
-    QAction *m_save = nullptr;
-    QMenu *m_host_events = nullptr;
-    QMenu *m_phones = nullptr;
-    int m_phones_asked = 0;
-    QList<tab_t> m_tabs;
-    QString m_page_hint;
-    QString m_last_entry;
-    int m_repeats = 0;
+    control_centre_c &host;
+    QWidget *tab_strip = nullptr;
+    QHBoxLayout *tab_layout = nullptr;
+    QWidget *page_area = nullptr;
+    QDockWidget *log_dock = nullptr;
+    QPlainTextEdit *log_edit = nullptr;
+    QLabel *status_label = nullptr;
+    QActionGroup *language_actions = nullptr;
+    QAction *unload_action = nullptr;
+    QAction *offer_scan_action = nullptr;
+    QAction *save_action = nullptr;
+    QMenu *host_event_menu = nullptr;
+    QMenu *phone_menu = nullptr;
+    int phones_asked = 0;
+    QList<tab_t> tabs;
+    QString page_hint;
+    QString last_entry;
+    int repeats = 0;
 };
 
 #endif

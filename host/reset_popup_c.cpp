@@ -80,7 +80,7 @@ void place_near(QDialog *dialog, const QWidget *anchor)
 
 reset_popup_c::~reset_popup_c()
 {
-    delete m_dialog;
+    delete open_box;
 }
 
 void *reset_popup_c::query_interface(const interface_id_t *id)
@@ -100,12 +100,12 @@ void reset_popup_c::ask_reset(QWidget *anchor, reset_to_default_fm_client_i *cli
     if (client == nullptr)
         return;
     // One box at a time; a second question while the first is open was never confirmed.
-    if (m_dialog != nullptr) {
+    if (open_box != nullptr) {
         client->on_reset_answer(0);
         return;
     }
     QPointer<QDialog> dialog = make_dialog(anchor != nullptr ? anchor->window() : nullptr);
-    m_dialog = dialog;
+    open_box = dialog;
     if (anchor != nullptr)
         place_near(dialog, anchor);
     const int result = dialog->exec();

@@ -25,7 +25,7 @@ public:
     void ask_reset(QWidget *anchor, reset_to_default_fm_client_i *client) override;
 
 private:
-    QPointer<QDialog> m_dialog;
+    QPointer<QDialog> open_box;
 };
 
 #endif

@@ -22,7 +22,7 @@ text_provider_c::text_provider_c(const QString &table_dir)
     const QStringList files = dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
     for (const QString &name : files)
         load_table(dir.filePath(name));
-    if (!m_tables.contains(fallback_language))
+    if (!tables.contains(fallback_language))
         qWarning() << "text_provider_c: no English text table in" << table_dir;
 }
 
@@ -36,23 +36,23 @@ void *text_provider_c::query_interface(const interface_id_t *id)
 QString text_provider_c::get_text(int id, int variant)
 {
     Q_UNUSED(variant) // the module always asks for variant 0
-    return text(id, m_language);
+    return text(id, current_language);
 }
 
 QString text_provider_c::text(int id, int language) const
 {
-    const auto table = m_tables.constFind(language);
-    if (table != m_tables.cend()) {
+    const auto table = tables.constFind(language);
+    if (table != tables.cend()) {
         const auto found = table->constFind(id);
         if (found != table->cend())
             return *found;
     }
-    return m_tables.value(fallback_language).value(id);
+    return tables.value(fallback_language).value(id);
 }
 
 QList<int> text_provider_c::ids() const
 {
-    QList<int> result = m_tables.value(fallback_language).keys();
+    QList<int> result = tables.value(fallback_language).keys();
     std::sort(result.begin(), result.end());
     return result;
 }
@@ -73,7 +73,7 @@ bool text_provider_c::load_table(const QString &file_path)
         return false;
     }
     const int language_id = language.toInt();
-    QHash<int, QString> &table = m_tables[language_id];
+    QHash<int, QString> &table = tables[language_id];
     const QJsonObject texts = root.value(QLatin1String("texts")).toObject();
     for (auto it = texts.constBegin(); it != texts.constEnd(); ++it) {
         bool is_number = false;
@@ -83,6 +83,7 @@ bool text_provider_c::load_table(const QString &file_path)
         else
             qWarning() << "text_provider_c: skipping entry" << it.key() << "in" << file_path;
     }
-    m_names.insert(language_id, root.value(QLatin1String("name")).toString(QString::number(language_id)));
+    language_names.insert(language_id,
+                          root.value(QLatin1String("name")).toString(QString::number(language_id)));
     return true;
 }

@@ -15,7 +15,9 @@
 class text_provider_c : public text_provider_i
 {
 public:
-    static constexpr int fallback_language = 0;
+    // Language ids of the text tables.
+    static constexpr int fallback_language = 0; // English
+    static constexpr int simplified_chinese = 1;
 
     // Loads every "*.json" table in table_dir; unreadable tables are skipped with a warning.
     explicit text_provider_c(const QString &table_dir = QStringLiteral(":/host_texts"));
@@ -31,21 +33,21 @@ public:
     // text_provider_i
     QString get_text(int id, int variant) override;
 
-    void set_language(int language) { m_language = language; }
-    int language() const { return m_language; }
+    void set_language(int language) { current_language = language; }
+    int language() const { return current_language; }
 
     QString text(int id, int language) const;
     // Language id -> the language's own name, for every loaded table.
-    QMap<int, QString> languages() const { return m_names; }
+    QMap<int, QString> languages() const { return language_names; }
     // Every id of the fallback table.
     QList<int> ids() const;
 
 private:
     bool load_table(const QString &file_path);
 
-    int m_language = fallback_language;
-    QMap<int, QString> m_names;
-    QHash<int, QHash<int, QString>> m_tables; // language -> id -> text
+    int current_language = fallback_language;
+    QMap<int, QString> language_names;
+    QHash<int, QHash<int, QString>> tables; // language -> id -> text
 };
 
 #endif

@@ -217,7 +217,7 @@ private slots:
                          {QStringLiteral("--add-requests"), path, QString::number(requests_per_keeper)});
         for (QProcess &keeper : keepers) {
             QVERIFY(keeper.waitForFinished(120000));
-            QCOMPARE(keeper.exitCode(), 0);
+            QVERIFY2(keeper.exitCode() == 0, keeper.readAllStandardError().constData());
         }
         QCOMPARE(client_store_keeper_c(path).client_ids().size(), 2 * requests_per_keeper);
         QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
@@ -241,9 +241,16 @@ int main(int argc, char *argv[])
     if (argc == 4 && qstrcmp(argv[1], "--add-requests") == 0) {
         QCoreApplication app(argc, argv);
         client_store_keeper_c keeper(QString::fromLocal8Bit(argv[2]));
-        for (int i = 0, count = QByteArray(argv[3]).toInt(); i < count; ++i)
-            if (keeper.add_pairing_request(QStringLiteral("phone %1").arg(i), QStringLiteral("M")).isEmpty())
+        QString last_line; // why a request was not written, for the parent to show
+        QObject::connect(&keeper, &client_store_keeper_c::logged,
+                         [&](const QString &line) { last_line = line; });
+        for (int i = 0, count = QByteArray(argv[3]).toInt(); i < count; ++i) {
+            if (keeper.add_pairing_request(QStringLiteral("phone %1").arg(i), QStringLiteral("M"))
+                    .isEmpty()) {
+                fprintf(stderr, "%s\n", qPrintable(last_line));
                 return 1;
+            }
+        }
         return 0;
     }
     QApplication app(argc, argv);
