@@ -1,14 +1,18 @@
 # Helpers shared by the folders' CMakeLists.
 
-# vorla_add_test(<name> SOURCES ... LIBS ... [XVFB])
+# vorla_add_test(<name> SOURCES ... LIBS ... [DEPENDS <targets>...] [LOADS_MODULE] [XVFB])
 # One CTest test per test program, run offscreen with its own data directories.
+# DEPENDS names programs the test starts; LOADS_MODULE hands it the built module
+# as VORLA_MODULE_FILE.
 function(vorla_add_test name)
-    cmake_parse_arguments(ARG "XVFB" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB;LOADS_MODULE" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VORLA_TEST_DIR})
-    if(TARGET vorla_test_stage)
-        add_dependencies(${name} vorla_test_stage)
+    add_dependencies(${name} vorla_test_stage ${ARG_DEPENDS})
+    if(ARG_LOADS_MODULE)
+        target_compile_definitions(${name} PRIVATE VORLA_MODULE_FILE="$<TARGET_FILE:vorla_connect>")
+        add_dependencies(${name} vorla_connect)
     endif()
     if(WIN32)
         # Wine hands no QT_* variable to the program, and its prefix holds the
@@ -42,6 +46,22 @@ function(vorla_add_test name)
         set(platform offscreen)
     endif()
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=${platform};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/share;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/config;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        ENVIRONMENT "QT_QPA_PLATFORM=${platform};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/share;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_home/${name}/config;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         TIMEOUT 300)
+endfunction()
+
+# vorla_hide_all_but_exports(<target> <version script>)
+# GNU-style linkers keep only the script's symbols visible and refuse an
+# unresolved symbol at link time rather than at load time; other linkers skip both.
+include(CheckLinkerFlag)
+function(vorla_hide_all_but_exports target map)
+    check_linker_flag(CXX "LINKER:--version-script=${map}" VORLA_LINKER_VERSION_SCRIPT)
+    check_linker_flag(CXX "LINKER:--no-undefined" VORLA_LINKER_NO_UNDEFINED)
+    if(VORLA_LINKER_VERSION_SCRIPT)
+        target_link_options(${target} PRIVATE "LINKER:--version-script=${map}")
+        set_target_properties(${target} PROPERTIES LINK_DEPENDS ${map})
+    endif()
+    if(VORLA_LINKER_NO_UNDEFINED)
+        target_link_options(${target} PRIVATE "LINKER:--no-undefined")
+    endif()
 endfunction()

@@ -199,8 +199,6 @@ void mobile_app_fm_c::remove_client(const QString &client_id)
 
 void mobile_app_fm_c::send_client_command(int command, const QString &argument)
 {
-    // Called through the interface: the kernel's class is final, and direct
-    // calls would tie this library to the kernel's, which already links it.
     product_kernel_i *face = kernel;
     if (face == nullptr || face->get_client() == nullptr)
         return;
