@@ -29,10 +29,10 @@ struct font_entry
 
 // The product's font families; set_font swaps them for languages 1 and 2.
 namespace font_family {
-constexpr QLatin1String heavy("EurostileHea");
-constexpr QLatin1String black("EurostileBla");
-constexpr QLatin1String condensed_heavy("EurostileConHea");
-constexpr QLatin1String medium("EurostileMed");
+inline const QLatin1String heavy("EurostileHea");
+inline const QLatin1String black("EurostileBla");
+inline const QLatin1String condensed_heavy("EurostileConHea");
+inline const QLatin1String medium("EurostileMed");
 } // namespace font_family
 
 class form_base_c : public listener_i, public language_listener_i
