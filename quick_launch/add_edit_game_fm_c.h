@@ -27,9 +27,10 @@ public:
     explicit add_edit_game_fm_c(QWidget *parent = nullptr);
     ~add_edit_game_fm_c() override;
 
-    // Runs the dialog in the host's popup frame, starting from name and path;
-    // 1 means confirmed. Without a popup frame from the host nothing is shown
-    // and the result is 0.
+    // The popup frame's answer for OK.
+    static constexpr int confirmed = 1;
+    // Runs the dialog in the host's popup frame, starting from name and path.
+    // Without a popup frame from the host nothing is shown and the result is 0.
     int exec_dialog(const QString &name, const QString &path);
     QString game_name() const { return name; }
     QString game_path() const { return path; }

@@ -138,5 +138,5 @@ void item_fm_c::on_btn_edit_clicked()
 void item_fm_c::on_btn_del_clicked()
 {
     if (owner_object != nullptr)
-        post_custom_event(owner_object.data(), custom_event_1000, this);
+        post_custom_event(owner_object.data(), item_row_owner_i::remove_row_event, this);
 }

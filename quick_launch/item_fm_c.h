@@ -4,6 +4,7 @@
 #define VORLA_ITEM_FM_C_H
 
 #include "common/form_base_c.h"
+#include "module/custom_event_c.h"
 
 #include <QMetaType>
 #include <QPointer>
@@ -19,11 +20,14 @@ class item_fm_c;
 class item_fm_c;
 
 // What a row asks of its list. Removal is not here: the row must not be
-// deleted inside its own click handler, so it is requested through custom
-// event 1000 posted to the list object instead.
+// deleted inside its own click handler, so it is requested through
+// remove_row_event posted to the list object instead.
 class item_row_owner_i
 {
 public:
+    // Carries the row (item_fm_c *) to remove.
+    static constexpr int remove_row_event = custom_event_1000;
+
     virtual void move_row_up(item_fm_c *row) = 0;
     virtual void move_row_down(item_fm_c *row) = 0;
     virtual void edit_row(item_fm_c *row) = 0;

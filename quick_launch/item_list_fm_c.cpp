@@ -21,6 +21,8 @@
 #include <QSet>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 // Drop gaps are measured with this pitch, although rows (36 px) and their
 // spacing (1 px) repeat every 37 px; it is how the gaps have always felt.
@@ -68,7 +70,7 @@ item_list_fm_c::item_list_fm_c(quick_launch_settings_fm_c *form, QWidget *parent
 
 item_list_fm_c::~item_list_fm_c()
 {
-    delete dialog;
+    dialog.reset();
     // Rows go before the widgets that hold them, while the list is whole, and
     // from a hidden container, which spares each its own requests.
     ui->wg_scroll_area->hide();
@@ -92,7 +94,7 @@ void item_list_fm_c::after_language_applied()
 void item_list_fm_c::set_items(const quick_launch_list_t &list)
 {
     // A removal still queued names a row that is about to go.
-    QCoreApplication::removePostedEvents(this, custom_event_1000);
+    QCoreApplication::removePostedEvents(this, remove_row_event);
     hidden_while_refilled_t hidden(ui->wg_scroll_area, hidden_while_refilled_t::sizing_t::grown_to_rows);
     pressed_row = nullptr;
     qDeleteAll(list_rows);
@@ -151,7 +153,7 @@ void item_list_fm_c::add_row(const QString &name, const QString &path, int posit
     auto *layout = qobject_cast<QVBoxLayout *>(ui->wg_scroll_area->layout());
     if (layout == nullptr)
         return;
-    for (const item_fm_c *row : qAsConst(list_rows))
+    for (const item_fm_c *row : std::as_const(list_rows))
         if (row->id() == id)
             return;
     if (position < list_rows.size()) {
@@ -206,17 +208,16 @@ int item_list_fm_c::new_item_id() const
 int item_list_fm_c::run_item_dialog(const QString &old_name, const QString &old_path, int id,
                                     QString &new_name, QString &new_path)
 {
-    delete dialog;
-    dialog = new add_edit_game_fm_c;
+    dialog.reset();
+    dialog = std::make_unique<add_edit_game_fm_c>();
     QPointer<item_list_fm_c> self(this);
     const int result = dialog->exec_dialog(old_name, old_path);
     if (self == nullptr)
         return 0;
     const QString name = dialog->game_name();
     const QString path = dialog->game_path();
-    delete dialog;
-    dialog = nullptr;
-    if (result != 1)
+    dialog.reset();
+    if (result != add_edit_game_fm_c::confirmed)
         return result;
 
     new_name = name;
@@ -238,13 +239,13 @@ void item_list_fm_c::on_btn_manually_add_clicked()
     const int id = new_item_id();
     QString name;
     QString path;
-    if (run_item_dialog(QString(), QString(), id, name, path) != 1)
+    if (run_item_dialog(QString(), QString(), id, name, path) != add_edit_game_fm_c::confirmed)
         return;
 
     quick_launch_item_t item;
     item.ID = id;
     item.Order = list_items.size();
-    item.Game_Type = 0;
+    item.Game_Type = quick_launch_item_t::by_hand_or_launcher;
     item.Platform_ID = 0;
     item.IS_DLC = false;
     item.Game_Name = name;
@@ -264,7 +265,8 @@ void item_list_fm_c::edit_row(item_fm_c *row)
     QString name;
     QString path;
     QPointer<item_fm_c> alive(row);
-    if (run_item_dialog(row->name(), row->path(), id, name, path) != 1 || alive == nullptr)
+    if (run_item_dialog(row->name(), row->path(), id, name, path) != add_edit_game_fm_c::confirmed ||
+        alive == nullptr)
         return;
     // The dialog wrote a new icon file even when nothing else changed.
     row->reload_icon();
@@ -283,7 +285,7 @@ void item_list_fm_c::edit_row(item_fm_c *row)
 
 void item_list_fm_c::customEvent(QEvent *event)
 {
-    if (event->type() != static_cast<QEvent::Type>(custom_event_1000))
+    if (event->type() != static_cast<QEvent::Type>(remove_row_event))
         return;
     auto *row = static_cast<custom_event_c *>(event)->payload.value<item_fm_c *>();
     // Two clicks queue two requests for one row; the second finds it gone.
@@ -348,7 +350,7 @@ void item_list_fm_c::mousePressEvent(QMouseEvent *event)
     pressed = true;
     press_point = ui->wg_scroll_area->mapFrom(this, event->pos());
     pressed_row = nullptr;
-    for (item_fm_c *row : qAsConst(list_rows)) {
+    for (item_fm_c *row : std::as_const(list_rows)) {
         if (row->geometry().contains(press_point)) {
             pressed_row = row;
             break;
@@ -519,7 +521,7 @@ void item_list_fm_c::timerEvent(QTimerEvent *event)
 
 void item_list_fm_c::clear_indicators()
 {
-    for (item_fm_c *row : qAsConst(list_rows)) {
+    for (item_fm_c *row : std::as_const(list_rows)) {
         row->show_top_indicator(false);
         row->show_bottom_indicator(false);
     }

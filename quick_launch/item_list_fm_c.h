@@ -111,7 +111,7 @@ private:
     QBasicTimer scroll_timer;
     int scroll_step = 0;  // pixels per tick, negative upwards
     int drag_view_y = -1; // the drag's pointer in the scroll area's viewport
-    add_edit_game_fm_c *dialog = nullptr;
+    std::unique_ptr<add_edit_game_fm_c> dialog;
     QImage plus_image;
     QImage plus_image_hover;
     QList<item_fm_c *> list_rows;

@@ -14,6 +14,7 @@
 #include <climits>
 #include <set>
 #include <tuple>
+#include <utility>
 
 namespace {
 QString item_path(const QString &file_name)
@@ -166,7 +167,7 @@ void discard_unsaved_icons(const quick_launch_list_t &list, const QString &file_
         return;
     // A catalogue scan can leave thousands of entries; avoid a quadratic search.
     std::set<std::tuple<qint32, qint32, qint32>> saved;
-    for (const quick_launch_item_t &item : qAsConst(saved_list))
+    for (const quick_launch_item_t &item : std::as_const(saved_list))
         saved.emplace(item.ID, item.Game_Type, item.Platform_ID);
     for (const quick_launch_item_t &item : list) {
         if (saved.count({item.ID, item.Game_Type, item.Platform_ID}) != 0)

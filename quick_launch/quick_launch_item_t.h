@@ -12,9 +12,14 @@ struct quick_launch_item_t
     // The entry's position in its list as of the last save; until then a new
     // entry has the number of entries before it (a hidden catalogue entry -1).
     qint32 Order = -1;
-    // 0: added by hand or found at a launcher's place; 1: found through Steam.
-    qint32 Game_Type = 0;
-    // The Steam application id for Game_Type 1, otherwise 0.
+    // How the entry was found; the item files store the number.
+    enum : qint32
+    {
+        by_hand_or_launcher = 0,
+        steam_application = 1,
+    };
+    qint32 Game_Type = by_hand_or_launcher;
+    // The Steam application id for a Steam entry, otherwise 0.
     qint32 Platform_ID = 0;
     // Found by the scanner but not a game: kept in the list, never shown.
     bool IS_DLC = false;

@@ -142,7 +142,7 @@ void quick_launch_settings_fm_c::on_btn_scan_clicked()
     const int result = scan_dialog->start_and_run();
     if (self == nullptr)
         return; // the page went away while the dialog ran
-    if (result == 1) {
+    if (result == QDialog::Accepted) {
         // The scanner appends its finds: a list that grew shows its end.
         const auto refill = [](item_list_fm_c *list, const quick_launch_list_t *items, int size_before) {
             list->set_items(items != nullptr ? *items : quick_launch_list_t());

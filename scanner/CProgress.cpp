@@ -35,7 +35,7 @@ void run_animation(const std::shared_ptr<progress_animation_t> &animation)
 {
     QMutexLocker lock(&animation->mutex);
     while (!animation->stop && animation->receiver != nullptr) {
-        post_custom_event(animation->receiver, custom_event_1000, 0);
+        post_custom_event(animation->receiver, CProgress::tick_event, 0);
         // Stop wakes the task early, so it rarely outlives the widget.
         QDeadlineTimer next(tick_ms);
         while (!animation->stop && !next.hasExpired())
@@ -148,7 +148,7 @@ QString CProgress::percent_text()
 
 void CProgress::customEvent(QEvent *event)
 {
-    if (event->type() != static_cast<QEvent::Type>(custom_event_1000))
+    if (event->type() != static_cast<QEvent::Type>(tick_event))
         return;
     ++frame_counter;
     if (frames.isEmpty())

@@ -4,6 +4,7 @@
 #ifndef VORLA_CPROGRESS_H
 #define VORLA_CPROGRESS_H
 
+#include "module/custom_event_c.h"
 #include "module/module_interfaces.h"
 
 #include <QLabel>
@@ -49,8 +50,10 @@ public:
     // The animation frames every bar starts with; the host supplies the images.
     static QStringList default_frames();
 
+    // Posted by the animation task to the bar, one per frame.
+    static constexpr int tick_event = custom_event_1000;
+
 protected:
-    // Event 1000 is one animation tick.
     void customEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <utility>
 
 // What a Steam lookup shares between the scanner and its worker. The scanner
 // can be deleted while the worker runs; it then clears scanner and client
@@ -43,7 +44,7 @@ struct steam_lookup_t
     QString steam_path;
     QString downloader;
     QSet<int> taken_ids;
-    // Platform_ID of the Steam entries (Game_Type 1) already in the lists,
+    // Platform_ID of the Steam entries already in the lists,
     // and of the games found by their folders.
     QSet<int> steam_ids;
     // The key says Installed 0 for these.
@@ -215,24 +216,146 @@ void read_answer(const QString &answer_file, const QString &app_id, QList<steam_
     else if (answer.has_record)
         records.append(answer.record);
 }
+
+// False, with *error set, when the downloader would find an older job.
+bool write_download_job(const QString &url, const QString &dest, QString *error)
+{
+    const auto write = [&](QSettings &job) {
+        job.setValue(dest_file_key, dest);
+        job.setValue(url_key, url);
+        return true;
+    };
+#ifdef Q_OS_WIN
+    // Registry values are written one by one; nothing else is read.
+    QSettings job(downloader_organisation, downloader_application);
+    write(job);
+    job.sync();
+    *error = QStringLiteral("registry not written");
+    return job.status() == QSettings::NoError;
+#else
+    // A settings file is parsed whole before it changes, and anyone may
+    // have written to the downloader's.
+    return settings_file_c::edit(QSettings(downloader_organisation, downloader_application).fileName(), write,
+                                 settings_file_c::start_t::with_values,
+                                 error) == settings_file_c::edit_result_t::written;
+#endif
+}
+
+// False when no job could be written, so that no download can run.
+bool download_answer(const steam_lookup_t &lookup, const QString &url, const QString &answer_file)
+{
+    // Otherwise a failed download would hand over the previous application's answer.
+    QFile::remove(answer_file);
+    QString error;
+    if (!write_download_job(url, answer_file, &error)) {
+        write_log(QStringLiteral("scan game file: download job not written, %1").arg(error), true);
+        return false;
+    }
+    run_downloader(lookup);
+    return true;
+}
+
+struct fetched_t
+{
+    QList<steam_app_record> records;
+    int resolved = 0;
+    int downloads = 0;
+};
+
+// Steam's own files first: what they tell needs no download.
+void fetch_records(steam_lookup_t &lookup, const QString &answer_file, fetched_t &fetched)
+{
+    const QString request = url_template();
+    const QHash<QString, steam_local::local_app_t> local = read_local_apps(lookup);
+    for (int i = 0; i < lookup.app_ids.size(); ++i) {
+        const QString app_id = lookup.app_ids.at(i);
+        if (lookup.steam_ids.contains(app_id.toInt()))
+            continue;
+        // One lookup per application, however the key spells its id ("0620" is 620).
+        lookup.steam_ids.insert(app_id.toInt());
+        const steam_local::local_app_t app = local.value(app_id);
+        if (app.state == steam_local::local_state_t::resolved) {
+            fetched.records.append(app.record);
+            ++fetched.resolved;
+            lookup.report_progress(i + 1);
+            if (lookup.cancel_flag)
+                break;
+        }
+        if (app.state != steam_local::local_state_t::unknown || !lookup.web)
+            continue;
+        if (!download_answer(lookup, QString(request).replace(id_placeholder, app_id), answer_file))
+            break;
+        ++fetched.downloads;
+        // A cancelled download is no answer, and no step to show either.
+        if (lookup.cancel_flag)
+            break;
+        lookup.report_progress(i + 1);
+        if (QFileInfo::exists(answer_file))
+            read_answer(answer_file, app_id, fetched.records);
+        else
+            write_log(QStringLiteral("scan game file: dest file not exist, %1").arg(answer_file), true);
+        // Also after a failed download, so that a cancel never waits out a run of failures.
+        if (lookup.cancel_flag)
+            break;
+    }
+}
+
+void build_items(steam_lookup_t &lookup, const QList<steam_app_record> &records)
+{
+    for (const steam_app_record &record : records) {
+        quick_launch_item_t item;
+        item.ID = draw_item_id([&](int id) { return lookup.taken_ids.contains(id); });
+        lookup.taken_ids.insert(item.ID);
+        // The icon is 40 hexadecimal digits or empty, so the source stays in Steam's icon folder.
+        if (!record.not_a_game && !record.client_icon.isEmpty())
+            program_scanner_tool_c::save_file_icon(
+                lookup.steam_path + "/steam/games/" + record.client_icon + ".ico", icon_file(item.ID));
+        // Hidden entries take no place in the order.
+        item.Order = record.not_a_game ? -1 : lookup.games_count + lookup.new_items.size();
+        item.Game_Type = quick_launch_item_t::steam_application;
+        item.Platform_ID = record.app_id.toInt();
+        item.IS_DLC = record.not_a_game;
+        item.Game_Name = record.name;
+        item.Game_Path = lookup.steam_path;
+        item.Scaned_Name = record.name;
+        lookup.new_items.append(item);
+        if (lookup.cancel_flag)
+            break;
+    }
+}
 } // namespace
 
-program_scanner_tool_c::program_scanner_tool_c(program_scanner_tool_client_i *client) : m_client(client) {}
+program_scanner_tool_c::program_scanner_tool_c(program_scanner_tool_client_i *client) : client(client) {}
 
 program_scanner_tool_c::~program_scanner_tool_c()
 {
     detach_lookup();
 }
 
-void program_scanner_tool_c::start_scan(quick_launch_list_t *games, quick_launch_list_t *programs)
+void program_scanner_tool_c::start_scan(quick_launch_list_t *game_list, quick_launch_list_t *program_list)
 {
     // A scan started before the last one ended replaces it; the old one ends quietly.
     detach_lookup();
-    QCoreApplication::removePostedEvents(this, custom_event_1000);
-    QCoreApplication::removePostedEvents(this, custom_event_1001);
-    m_games = games;
-    m_programs = programs;
+    QCoreApplication::removePostedEvents(this, lookup_finished);
+    QCoreApplication::removePostedEvents(this, lookup_cancelled);
+    games = game_list;
+    programs = program_list;
+    add_launcher_entries();
 
+    const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
+    steam_path = steam.steam_path;
+    steam_app_ids = steam.app_ids;
+    const steam_local::steam_files_c steam_files(steam_path);
+    const QSet<int> native_ids = add_native_steam_games(steam_files);
+    const bool web = is_network_available();
+    if (!steam_app_ids.isEmpty() && (web || steam_files.has_app_info()))
+        start_steam_lookup(native_ids, steam.not_installed, web);
+    else
+        finish();
+}
+
+void program_scanner_tool_c::add_launcher_entries()
+{
     QString league;
     for (const QString &path : league_paths) {
         if (QFileInfo::exists(platform::local_path(path))) {
@@ -242,56 +365,55 @@ void program_scanner_tool_c::start_scan(quick_launch_list_t *games, quick_launch
     }
     // Added even without a path: the completion drops it with the other missing files.
     if (!has_scanned_entry(league))
-        add_found_entry(m_games, league_name, league);
+        add_found_entry(games, league_name, league);
     add_directory_entries(origin_directory, QString());
     for (const launcher_t &launcher : fixed_launchers)
         if (!has_scanned_entry(launcher.path))
-            add_found_entry(m_games, launcher.name, launcher.path);
+            add_found_entry(games, launcher.name, launcher.path);
     add_directory_entries(ubisoft_directory, ubisoft_launcher);
     add_launcher_games(launcher_manifests::read_epic_manifests(epic_manifests));
     add_launcher_games(launcher_manifests::read_gog_games(gog_key));
     add_launcher_games(launcher_manifests::read_legendary_files(launcher_manifests::legendary_files()));
+}
 
-    const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
-    m_steam_path = steam.steam_path;
-    m_steam_app_ids = steam.app_ids;
-    const steam_local::steam_files_c steam_files(m_steam_path);
-    const QSet<int> native_ids = add_native_steam_games(steam_files);
-    const bool web = is_network_available();
-    if (!m_steam_app_ids.isEmpty() && (web || steam_files.has_app_info())) {
-        auto lookup = std::make_shared<steam_lookup_t>();
-        lookup->app_ids = m_steam_app_ids;
-        lookup->steam_path = m_steam_path;
-        lookup->steam_ids = native_ids;
-        lookup->not_installed = steam.not_installed;
-        lookup->web = web;
-        lookup->downloader = global_func_c::application_directory() + downloader_file;
-        for (const quick_launch_list_t *list : {games, programs}) {
-            if (list == nullptr)
-                continue;
-            for (const quick_launch_item_t &item : *list) {
-                lookup->taken_ids.insert(item.ID);
-                if (item.Game_Type == 1)
-                    lookup->steam_ids.insert(item.Platform_ID);
-            }
+void program_scanner_tool_c::start_steam_lookup(const QSet<int> &native_ids, const QStringList &not_installed,
+                                                bool web)
+{
+    auto shared = std::make_shared<steam_lookup_t>();
+    shared->app_ids = steam_app_ids;
+    shared->steam_path = steam_path;
+    shared->steam_ids = native_ids;
+    shared->not_installed = not_installed;
+    shared->web = web;
+    shared->downloader = global_func_c::application_directory() + downloader_file;
+    for (const quick_launch_list_t *list : {games, programs}) {
+        if (list == nullptr)
+            continue;
+        for (const quick_launch_item_t &item : *list) {
+            shared->taken_ids.insert(item.ID);
+            if (item.Game_Type == quick_launch_item_t::steam_application)
+                shared->steam_ids.insert(item.Platform_ID);
         }
-        lookup->games_count = games != nullptr ? games->size() : 0;
-        lookup->scanner = this;
-        lookup->client = m_client;
-        m_lookup = lookup;
-        QtConcurrent::run(&program_scanner_tool_c::run_steam_lookup, lookup);
-        return;
     }
+    shared->games_count = games != nullptr ? games->size() : 0;
+    shared->scanner = this;
+    shared->client = client;
+    lookup = shared;
+    QtConcurrent::run(&program_scanner_tool_c::run_steam_lookup, shared);
+}
+
+void program_scanner_tool_c::finish()
+{
     prune_and_make_icons(games);
     prune_and_make_icons(programs);
-    if (m_client != nullptr)
-        m_client->on_scan_finished();
+    if (client != nullptr)
+        client->on_scan_finished();
 }
 
 int program_scanner_tool_c::steam_app_count()
 {
     const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
-    m_steam_path = steam.steam_path;
+    steam_path = steam.steam_path;
     return steam.app_ids.size();
 }
 
@@ -306,7 +428,7 @@ void program_scanner_tool_c::add_directory_entries(const QString &directory, con
             continue;
         const QString path = directory + name;
         if (name != skipped && !has_scanned_entry(path))
-            add_found_entry(m_games, name, path);
+            add_found_entry(games, name, path);
     }
 }
 
@@ -316,13 +438,13 @@ QSet<int> program_scanner_tool_c::add_native_steam_games(const steam_local::stea
 #ifndef Q_OS_WIN
     // A Steam folder on a Wine drive belongs to the Windows client, whose
     // games are Steam applications like everywhere else.
-    if (m_steam_path.isEmpty() || platform::local_path(m_steam_path) != m_steam_path)
+    if (steam_path.isEmpty() || platform::local_path(steam_path) != steam_path)
         return ids;
-    const QList<steam_local::native_game_t> games = steam_local::native_games(files);
-    for (const steam_local::native_game_t &game : games) {
+    const QList<steam_local::native_game_t> found = steam_local::native_games(files);
+    for (const steam_local::native_game_t &game : found) {
         ids.insert(game.app_id.toInt());
         if (!has_scanned_entry(game.path))
-            add_found_entry(m_games, game.name, game.path);
+            add_found_entry(games, game.name, game.path);
     }
 #else
     Q_UNUSED(files)
@@ -330,41 +452,31 @@ QSet<int> program_scanner_tool_c::add_native_steam_games(const steam_local::stea
     return ids;
 }
 
-void program_scanner_tool_c::add_launcher_games(const launcher_games_t &games)
+void program_scanner_tool_c::add_launcher_games(const launcher_games_t &games_found)
 {
     // One pass over both lists, not one per game: a library can list hundreds.
     QSet<QString> taken;
-    QSet<int> ids;
-    for (const quick_launch_list_t *list : {m_games, m_programs}) {
+    for (const quick_launch_list_t *list : {games, programs}) {
         if (list == nullptr)
             continue;
         for (const quick_launch_item_t &item : *list) {
             taken.insert(path_key(item.Game_Path));
             taken.insert(path_key(item.Scaned_Name));
-            ids.insert(item.ID);
         }
     }
-    for (const launcher_game_t &game : games) {
+    for (const launcher_game_t &game : games_found) {
         const QString key = path_key(game.path);
-        if (m_games == nullptr || game.path.isEmpty() || taken.contains(key))
+        if (game.path.isEmpty() || taken.contains(key))
             continue;
         taken.insert(key);
-        // As add_found_entry, with the IDs in use at hand.
-        quick_launch_item_t item;
-        item.ID = draw_item_id([&ids](int id) { return ids.contains(id); });
-        ids.insert(item.ID);
-        item.Order = m_games->size();
-        item.Game_Name = game.name;
-        item.Game_Path = game.path;
-        item.Scaned_Name = game.path;
-        m_games->append(item);
+        add_found_entry(games, game.name, game.path);
     }
 }
 
 void program_scanner_tool_c::cancel()
 {
-    if (m_lookup)
-        m_lookup->cancel_flag = true;
+    if (lookup)
+        lookup->cancel_flag = true;
 }
 
 void program_scanner_tool_c::add_found_entry(quick_launch_list_t *list, const QString &name,
@@ -385,7 +497,7 @@ int program_scanner_tool_c::new_item_id() const
 {
     return draw_item_id([this](int id) {
         const auto same = [id](const quick_launch_item_t &item) { return item.ID == id; };
-        return any_item(m_games, same) || any_item(m_programs, same);
+        return any_item(games, same) || any_item(programs, same);
     });
 }
 
@@ -394,7 +506,7 @@ bool program_scanner_tool_c::has_platform_entry(int type, int platform_id) const
     const auto same = [=](const quick_launch_item_t &item) {
         return item.Game_Type == type && item.Platform_ID == platform_id;
     };
-    return any_item(m_games, same) || any_item(m_programs, same);
+    return any_item(games, same) || any_item(programs, same);
 }
 
 bool program_scanner_tool_c::has_scanned_entry(const QString &text) const
@@ -405,7 +517,7 @@ bool program_scanner_tool_c::has_scanned_entry(const QString &text) const
     const auto same = [&](const quick_launch_item_t &item) {
         return path_key(item.Game_Path) == key || path_key(item.Scaned_Name) == key;
     };
-    return any_item(m_games, same) || any_item(m_programs, same);
+    return any_item(games, same) || any_item(programs, same);
 }
 
 bool program_scanner_tool_c::is_network_available() const
@@ -425,9 +537,9 @@ void program_scanner_tool_c::prune_and_make_icons(quick_launch_list_t *list)
     QDir().mkpath(global_func_c::shared()->icon_directory());
     quick_launch_list_t kept;
     kept.reserve(list->size());
-    for (const quick_launch_item_t &item : qAsConst(*list)) {
+    for (const quick_launch_item_t &item : std::as_const(*list)) {
         // Steam entries point at the Steam client, not at a file of their own.
-        if (item.Game_Type != 1) {
+        if (item.Game_Type != quick_launch_item_t::steam_application) {
             if (!QFileInfo::exists(platform::local_path(item.Game_Path)))
                 continue;
             const QString icon = icon_file(item.ID);
@@ -470,142 +582,55 @@ program_scanner_tool_c::icon_saved_t program_scanner_tool_c::save_file_icon(cons
 void program_scanner_tool_c::customEvent(QEvent *event)
 {
     const int type = event != nullptr ? static_cast<int>(event->type()) : 0;
-    if (type != custom_event_1000 && type != custom_event_1001)
+    if (type != lookup_finished && type != lookup_cancelled)
         return;
-    const std::shared_ptr<steam_lookup_t> lookup = std::move(m_lookup);
+    const std::shared_ptr<steam_lookup_t> ended = std::move(lookup);
     // The worker has finished with its items once it posted the end; they join
     // the list here so that the lists are only ever touched on this thread.
-    if (lookup && m_games != nullptr)
-        m_games->append(lookup->new_items);
-    if (type == custom_event_1000) {
-        prune_and_make_icons(m_games);
-        prune_and_make_icons(m_programs);
-        if (m_client != nullptr)
-            m_client->on_scan_finished();
-    } else if (m_client != nullptr) {
-        m_client->on_scan_cancelled();
-    }
+    if (ended && games != nullptr)
+        games->append(ended->new_items);
+    if (type == lookup_finished)
+        finish();
+    else if (client != nullptr)
+        client->on_scan_cancelled();
 }
 
-void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup_t> &lookup)
+void program_scanner_tool_c::run_steam_lookup(const std::shared_ptr<steam_lookup_t> &shared)
 {
     const QString directory = global_func_c::shared()->icon_directory();
     QDir().mkpath(directory);
     const QString answer_file = directory + answer_file_name;
-    const QString request = url_template();
-    // False, with *error set, when the downloader would find an older job.
-    const auto set_job = [](const QString &url, const QString &dest, QString *error) {
-        const auto write = [&](QSettings &job) {
-            job.setValue(dest_file_key, dest);
-            job.setValue(url_key, url);
-            return true;
-        };
-#ifdef Q_OS_WIN
-        // Registry values are written one by one; nothing else is read.
-        QSettings job(downloader_organisation, downloader_application);
-        write(job);
-        job.sync();
-        *error = QStringLiteral("registry not written");
-        return job.status() == QSettings::NoError;
-#else
-        // A settings file is parsed whole before it changes, and anyone may
-        // have written to the downloader's.
-        return settings_file_c::edit(QSettings(downloader_organisation, downloader_application).fileName(),
-                                     write, settings_file_c::start_t::with_values,
-                                     error) == settings_file_c::edit_result_t::written;
-#endif
-    };
-
-    // Steam's own files first: what they tell needs no download.
-    const QHash<QString, steam_local::local_app_t> local = read_local_apps(*lookup);
-    int resolved = 0;
-    int downloads = 0;
-    QList<steam_app_record> records;
-    for (int i = 0; i < lookup->app_ids.size(); ++i) {
-        const QString app_id = lookup->app_ids.at(i);
-        if (lookup->steam_ids.contains(app_id.toInt()))
-            continue;
-        // One lookup per application, however the key spells its id ("0620" is 620).
-        lookup->steam_ids.insert(app_id.toInt());
-        const steam_local::local_app_t app = local.value(app_id);
-        if (app.state == steam_local::local_state_t::resolved) {
-            records.append(app.record);
-            ++resolved;
-            lookup->report_progress(i + 1);
-            if (lookup->cancel_flag)
-                break;
-        }
-        if (app.state != steam_local::local_state_t::unknown || !lookup->web)
-            continue;
-        // Otherwise a failed download would hand over the previous application's answer.
-        QFile::remove(answer_file);
-        QString error;
-        if (!set_job(QString(request).replace(id_placeholder, app_id), answer_file, &error)) {
-            write_log(QStringLiteral("scan game file: download job not written, %1").arg(error), true);
-            break;
-        }
-        run_downloader(*lookup);
-        ++downloads;
-        // A cancelled download is no answer, and no step to show either.
-        if (lookup->cancel_flag)
-            break;
-        lookup->report_progress(i + 1);
-        if (QFileInfo::exists(answer_file))
-            read_answer(answer_file, app_id, records);
-        else
-            write_log(QStringLiteral("scan game file: dest file not exist, %1").arg(answer_file), true);
-        // Also after a failed download, so that a cancel never waits out a run of failures.
-        if (lookup->cancel_flag)
-            break;
-    }
+    fetched_t fetched;
+    fetch_records(*shared, answer_file, fetched);
     QFile::remove(answer_file);
     QString error;
-    set_job(QString(), QString(), &error);
+    write_download_job(QString(), QString(), &error);
     write_log(
         QStringLiteral("Vorla Connect : Steam applications: %1 read from Steam's files, %2 downloads ran")
-            .arg(resolved)
-            .arg(downloads),
+            .arg(fetched.resolved)
+            .arg(fetched.downloads),
         true);
 
-    for (const steam_app_record &record : qAsConst(records)) {
-        quick_launch_item_t item;
-        item.ID = draw_item_id([&](int id) { return lookup->taken_ids.contains(id); });
-        lookup->taken_ids.insert(item.ID);
-        // The icon is 40 hexadecimal digits or empty, so the source stays in Steam's icon folder.
-        if (!record.not_a_game && !record.client_icon.isEmpty())
-            save_file_icon(lookup->steam_path + "/steam/games/" + record.client_icon + ".ico",
-                           icon_file(item.ID));
-        // Hidden entries take no place in the order.
-        item.Order = record.not_a_game ? -1 : lookup->games_count + lookup->new_items.size();
-        item.Game_Type = 1;
-        item.Platform_ID = record.app_id.toInt();
-        item.IS_DLC = record.not_a_game;
-        item.Game_Name = record.name;
-        item.Game_Path = lookup->steam_path;
-        item.Scaned_Name = record.name;
-        lookup->new_items.append(item);
-        if (lookup->cancel_flag)
-            break;
-    }
-    if (!lookup->cancel_flag) {
-        lookup->post_end(custom_event_1000);
+    build_items(*shared, fetched.records);
+    if (!shared->cancel_flag) {
+        shared->post_end(lookup_finished);
         return;
     }
-    for (const quick_launch_item_t &item : qAsConst(lookup->new_items))
+    for (const quick_launch_item_t &item : std::as_const(shared->new_items))
         QFile::remove(icon_file(item.ID));
-    lookup->post_end(custom_event_1001);
+    shared->post_end(lookup_cancelled);
 }
 
 void program_scanner_tool_c::detach_lookup()
 {
-    if (!m_lookup)
+    if (!lookup)
         return;
-    m_lookup->cancel_flag = true;
-    m_lookup->detached = true;
+    lookup->cancel_flag = true;
+    lookup->detached = true;
     {
-        QMutexLocker locker(&m_lookup->mutex);
-        m_lookup->scanner = nullptr;
-        m_lookup->client = nullptr;
+        QMutexLocker locker(&lookup->mutex);
+        lookup->scanner = nullptr;
+        lookup->client = nullptr;
     }
-    m_lookup.reset();
+    lookup.reset();
 }

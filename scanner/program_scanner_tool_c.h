@@ -6,6 +6,7 @@
 #ifndef VORLA_PROGRAM_SCANNER_TOOL_C_H
 #define VORLA_PROGRAM_SCANNER_TOOL_C_H
 
+#include "module/custom_event_c.h"
 #include "module/module_interfaces.h"
 #include "quick_launch/quick_launch_item_t.h"
 #include "scanner/launcher_manifests.h"
@@ -39,14 +40,14 @@ public:
     // Scans into both lists. Without Steam applications, or with neither a
     // network nor Steam's appinfo.vdf, the scan ends, and on_scan_finished is
     // called, before this returns.
-    void start_scan(quick_launch_list_t *games, quick_launch_list_t *programs);
+    void start_scan(quick_launch_list_t *game_list, quick_launch_list_t *program_list);
     // Reads the Steam key: keeps the Steam path, returns the number of ids.
     int steam_app_count();
     // Ends a running Steam lookup, and the download under way with it, then
     // reports on_scan_cancelled; nothing otherwise.
     void cancel();
 
-    // Appends a launcher entry (Game_Type 0) with a fresh ID; a null list: nothing.
+    // Appends a launcher entry (by_hand_or_launcher) with a fresh ID; a null list: nothing.
     void add_found_entry(quick_launch_list_t *list, const QString &name, const QString &path);
     // An ID that no entry of either list has.
     int new_item_id() const;
@@ -74,27 +75,39 @@ public:
     static icon_saved_t save_file_icon(const QString &source, const QString &png_path);
 
 protected:
-    // The worker's end of a lookup: 1000 finished, 1001 cancelled.
+    // The worker's end of a lookup.
     void customEvent(QEvent *event) override;
 
 private:
-    static void run_steam_lookup(const std::shared_ptr<steam_lookup_t> &lookup);
+    // Posted by the worker to the scanner.
+    enum lookup_event_t : int
+    {
+        lookup_finished = custom_event_1000,
+        lookup_cancelled = custom_event_1001,
+    };
+
+    // The places of the other launchers, fixed or listed by them.
+    void add_launcher_entries();
+    void start_steam_lookup(const QSet<int> &native_ids, const QStringList &not_installed, bool web);
+    // Completes the lists and tells the client.
+    void finish();
+    static void run_steam_lookup(const std::shared_ptr<steam_lookup_t> &shared);
     void add_directory_entries(const QString &directory, const QString &skipped);
     // On Linux, the games of the Linux client's libraries, found by their
     // folders; returns their ids, which the Steam phase then leaves alone.
     QSet<int> add_native_steam_games(const steam_local::steam_files_c &files);
     // Adds the games that have no entry yet, as has_scanned_entry tells.
-    void add_launcher_games(const launcher_games_t &games);
+    void add_launcher_games(const launcher_games_t &games_found);
     // Leaves a running lookup to end on its own without reporting.
     void detach_lookup();
 
-    quick_launch_list_t *m_games = nullptr;
-    quick_launch_list_t *m_programs = nullptr;
-    program_scanner_tool_client_i *m_client = nullptr;
-    QStringList m_steam_app_ids;
-    QString m_steam_path;
+    quick_launch_list_t *games = nullptr;
+    quick_launch_list_t *programs = nullptr;
+    program_scanner_tool_client_i *client = nullptr;
+    QStringList steam_app_ids;
+    QString steam_path;
     // Shared with the worker while a lookup runs.
-    std::shared_ptr<steam_lookup_t> m_lookup;
+    std::shared_ptr<steam_lookup_t> lookup;
 };
 
 #endif

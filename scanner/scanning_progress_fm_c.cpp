@@ -75,7 +75,7 @@ scanning_progress_fm_c::~scanning_progress_fm_c()
         bar->setParent(nullptr);
         progress->release();
     }
-    delete scanner;
+    scanner.reset();
     if (info != nullptr)
         info->release();
 }
@@ -83,7 +83,8 @@ scanning_progress_fm_c::~scanning_progress_fm_c()
 int scanning_progress_fm_c::start_and_run()
 {
     if (scanner == nullptr)
-        scanner = new program_scanner_tool_c(static_cast<program_scanner_tool_client_i *>(this));
+        scanner =
+            std::make_unique<program_scanner_tool_c>(static_cast<program_scanner_tool_client_i *>(this));
     if (progress != nullptr) {
         progress->set_maximum(static_cast<quint64>(static_cast<qint64>(scanner->steam_app_count())));
         progress->set_value(0);
@@ -180,17 +181,17 @@ void scanning_progress_fm_c::release()
 
 void scanning_progress_fm_c::on_scan_progress(int step)
 {
-    post_custom_event(this, custom_event_1000, step);
+    post_custom_event(this, scan_progress_event, step);
 }
 
 void scanning_progress_fm_c::on_scan_finished()
 {
-    post_custom_event(this, custom_event_1001, 0);
+    post_custom_event(this, scan_finished_event, 0);
 }
 
 void scanning_progress_fm_c::on_scan_cancelled()
 {
-    post_custom_event(this, custom_event_1002, 0);
+    post_custom_event(this, scan_cancelled_event, 0);
 }
 
 void scanning_progress_fm_c::customEvent(QEvent *event)
@@ -198,13 +199,13 @@ void scanning_progress_fm_c::customEvent(QEvent *event)
     if (event == nullptr)
         return;
     switch (static_cast<int>(event->type())) {
-    case custom_event_1000: {
+    case scan_progress_event: {
         bool ok = false;
         const int step = static_cast<custom_event_c *>(event)->payload.toInt(&ok);
         set_percent(ok ? step : 0);
         break;
     }
-    case custom_event_1001:
+    case scan_finished_event:
         set_busy(false);
         if (progress != nullptr)
             progress->set_value(progress->maximum());
@@ -213,7 +214,7 @@ void scanning_progress_fm_c::customEvent(QEvent *event)
         finished_flag = true;
         accept();
         break;
-    case custom_event_1002:
+    case scan_cancelled_event:
         set_busy(false);
         reject();
         break;

@@ -5,6 +5,7 @@
 #define VORLA_SCANNING_PROGRESS_FM_C_H
 
 #include "common/form_base_c.h"
+#include "module/custom_event_c.h"
 #include "module/host_interfaces.h"
 
 #include <QDialog>
@@ -29,7 +30,7 @@ public:
     ~scanning_progress_fm_c() override;
 
     // Starts a scan of the owner form's lists and runs the dialog modally:
-    // 1 when the scan finished, 0 when it was cancelled.
+    // Accepted when the scan finished, Rejected when it was cancelled.
     int start_and_run();
 
     void set_percent(int value);
@@ -59,6 +60,14 @@ private slots:
     void on_btn_close_clicked();
 
 private:
+    // Posted to the dialog by the client face, from any thread.
+    enum scan_event_t : int
+    {
+        scan_progress_event = custom_event_1000,
+        scan_finished_event = custom_event_1001,
+        scan_cancelled_event = custom_event_1002,
+    };
+
     void button_pressed();
     void show_percent();
     // The wait cursor and the button's "Cancelling..." while a cancel is
@@ -74,7 +83,7 @@ private:
     QVBoxLayout *progress_layout = nullptr;
     bool finished_flag = false;
     bool busy = false;
-    program_scanner_tool_c *scanner = nullptr;
+    std::unique_ptr<program_scanner_tool_c> scanner;
     info_badge_i *info = nullptr;
     bool dragging = false;
     QPoint press_position;

@@ -12,6 +12,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 namespace steam_local {
 
@@ -56,26 +57,12 @@ class binary_entry_reader_c
 {
 public:
     binary_entry_reader_c(const QByteArray &data, int at, const QVector<QByteArray> *strings)
-        : m_data(data), m_at(at), m_strings(strings)
+        : data(data), at(at), strings(strings)
     {}
 
     // False when the entry is damaged or has no common section.
     bool read_common(app_info_t *info)
     {
-        enum : char
-        {
-            type_section = 0,
-            type_string = 1,
-            type_int32 = 2,
-            type_float = 3,
-            type_pointer = 4,
-            type_wide_string = 5,
-            type_colour = 6,
-            type_uint64 = 7,
-            type_end = 8,
-            type_int64 = 10,
-            type_end_alternative = 11,
-        };
         QVector<QByteArray> path;
         bool common_seen = false;
         for (;;) {
@@ -93,44 +80,61 @@ public:
             QByteArray name;
             if (!take_name(&name))
                 return false;
-            switch (type) {
-            case type_section:
-                if (path.size() >= max_depth)
+            if (type != type_section) {
+                if (!take_value(type, name, in_common(path) ? info : nullptr))
                     return false;
-                path.append(name);
-                common_seen = common_seen || in_common(path);
-                break;
-            case type_string: {
-                QByteArray value;
-                if (!take_c_string(&value))
-                    return false;
-                if (in_common(path))
-                    keep(name, QString::fromUtf8(value), info);
-                break;
+                continue;
             }
-            case type_wide_string:
-                if (!skip_wide_string())
-                    return false;
-                break;
-            case type_int32:
-            case type_float:
-            case type_pointer:
-            case type_colour:
-                if (!skip(4))
-                    return false;
-                break;
-            case type_uint64:
-            case type_int64:
-                if (!skip(8))
-                    return false;
-                break;
-            default:
+            if (path.size() >= max_depth)
                 return false;
-            }
+            path.append(name);
+            common_seen = common_seen || in_common(path);
         }
     }
 
 private:
+    enum : char
+    {
+        type_section = 0,
+        type_string = 1,
+        type_int32 = 2,
+        type_float = 3,
+        type_pointer = 4,
+        type_wide_string = 5,
+        type_colour = 6,
+        type_uint64 = 7,
+        type_end = 8,
+        type_int64 = 10,
+        type_end_alternative = 11,
+    };
+
+    // Reads one value, kept in info when that is given, else skipped.
+    bool take_value(char type, const QByteArray &name, app_info_t *info)
+    {
+        switch (type) {
+        case type_string: {
+            QByteArray value;
+            if (!take_c_string(&value))
+                return false;
+            if (info != nullptr)
+                keep(name, QString::fromUtf8(value), info);
+            return true;
+        }
+        case type_wide_string:
+            return skip_wide_string();
+        case type_int32:
+        case type_float:
+        case type_pointer:
+        case type_colour:
+            return skip(4);
+        case type_uint64:
+        case type_int64:
+            return skip(8);
+        default:
+            return false;
+        }
+    }
+
     static bool in_common(const QVector<QByteArray> &path)
     {
         return path.size() == 2 && qstricmp(path.at(0).constData(), "appinfo") == 0 &&
@@ -147,13 +151,13 @@ private:
             info->client_icon = text_limits::is_hex_digits(value, client_icon_length) ? value : QString();
     }
 
-    int left() const { return m_data.size() - m_at; }
+    int left() const { return data.size() - at; }
 
     bool take_byte(char *byte)
     {
         if (left() < 1)
             return false;
-        *byte = m_data.at(m_at++);
+        *byte = data.at(at++);
         return true;
     }
 
@@ -161,34 +165,34 @@ private:
     {
         if (left() < count)
             return false;
-        m_at += count;
+        at += count;
         return true;
     }
 
     bool take_name(QByteArray *name)
     {
-        if (m_strings == nullptr)
+        if (strings == nullptr)
             return take_c_string(name);
         if (left() < 4)
             return false;
-        const quint32 index = qFromLittleEndian<quint32>(m_data.constData() + m_at);
-        m_at += 4;
-        if (index >= quint32(m_strings->size()))
+        const quint32 index = qFromLittleEndian<quint32>(data.constData() + at);
+        at += 4;
+        if (index >= quint32(strings->size()))
             return false;
-        *name = m_strings->at(int(index));
+        *name = strings->at(int(index));
         return true;
     }
 
     bool take_c_string(QByteArray *text)
     {
         const int limit = qMin(left(), max_token_size + 1);
-        const char *start = m_data.constData() + m_at;
+        const char *start = data.constData() + at;
         const void *nul = memchr(start, 0, size_t(limit));
         if (nul == nullptr)
             return false;
         const int length = int(static_cast<const char *>(nul) - start);
         *text = QByteArray(start, length);
-        m_at += length + 1;
+        at += length + 1;
         return true;
     }
 
@@ -197,17 +201,17 @@ private:
         for (int units = 0; units <= max_token_size; ++units) {
             if (left() < 2)
                 return false;
-            const bool end = m_data.at(m_at) == 0 && m_data.at(m_at + 1) == 0;
-            m_at += 2;
+            const bool end = data.at(at) == 0 && data.at(at + 1) == 0;
+            at += 2;
             if (end)
                 return true;
         }
         return false;
     }
 
-    const QByteArray &m_data;
-    int m_at;
-    const QVector<QByteArray> *m_strings;
+    const QByteArray &data;
+    int at;
+    const QVector<QByteArray> *strings;
 };
 
 // The string table of a 0x07564429 file: a count, then that many C strings.
@@ -342,7 +346,7 @@ QHash<quint32, app_info_t> read_app_info(const QByteArray &image, const QSet<qui
     return read_app_info_device(buffer, wanted);
 }
 
-steam_files_c::steam_files_c(const QString &steam_path) : m_steam_path(platform::local_path(steam_path))
+steam_files_c::steam_files_c(const QString &steam_path) : steam_folder(platform::local_path(steam_path))
 {
     if (steam_path.isEmpty())
         return;
@@ -356,12 +360,12 @@ steam_files_c::steam_files_c(const QString &steam_path) : m_steam_path(platform:
 #endif
         if (!keys.contains(key)) {
             keys.append(key);
-            m_libraries.append(local);
+            library_folders.append(local);
         }
     };
     add(steam_path);
     const QStringList folders =
-        read_library_folders(read_text_file(m_steam_path + "/steamapps/libraryfolders.vdf"));
+        read_library_folders(read_text_file(steam_folder + "/steamapps/libraryfolders.vdf"));
     for (const QString &folder : folders)
         add(folder);
 }
@@ -370,7 +374,7 @@ bool steam_files_c::installed_manifest(const QString &id, manifest_t *manifest) 
 {
     if (!is_app_id(id))
         return false;
-    for (const QString &folder : m_libraries) {
+    for (const QString &folder : library_folders) {
         const QByteArray text = read_text_file(folder + "/steamapps/appmanifest_" + id + ".acf");
         if (text.isEmpty())
             continue;
@@ -397,7 +401,7 @@ QList<QPair<QString, manifest_t>> steam_files_c::installed_manifests(const QStri
     // Numeric order, so that a library reads the same on every scan.
     std::sort(ids.begin(), ids.end());
     QList<QPair<QString, manifest_t>> result;
-    for (const auto &id : qAsConst(ids)) {
+    for (const auto &id : std::as_const(ids)) {
         const manifest_t manifest =
             read_manifest(read_text_file(steamapps + "appmanifest_" + id.second + ".acf"));
         if (manifest.installed)
@@ -408,7 +412,7 @@ QList<QPair<QString, manifest_t>> steam_files_c::installed_manifests(const QStri
 
 QHash<quint32, app_info_t> steam_files_c::app_info(const QSet<quint32> &wanted) const
 {
-    QFile file(m_steam_path + "/appcache/appinfo.vdf");
+    QFile file(steam_folder + "/appcache/appinfo.vdf");
     if (wanted.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > max_app_info_size)
         return {};
     return read_app_info_device(file, wanted);
@@ -416,7 +420,7 @@ QHash<quint32, app_info_t> steam_files_c::app_info(const QSet<quint32> &wanted) 
 
 bool steam_files_c::has_app_info() const
 {
-    return !m_steam_path.isEmpty() && QFileInfo(m_steam_path + "/appcache/appinfo.vdf").isFile();
+    return !steam_folder.isEmpty() && QFileInfo(steam_folder + "/appcache/appinfo.vdf").isFile();
 }
 
 QHash<QString, local_app_t> resolve_apps(const steam_files_c &files, const QStringList &ids,
@@ -479,12 +483,12 @@ QList<native_game_t> native_games(const steam_files_c &files)
         }
     }
     QSet<quint32> wanted;
-    for (const native_game_t &game : qAsConst(candidates))
+    for (const native_game_t &game : std::as_const(candidates))
         wanted.insert(game.app_id.toUInt());
     // Tools (runtimes, compatibility layers) have manifests and folders too.
     const QHash<quint32, app_info_t> infos = files.app_info(wanted);
     QList<native_game_t> result;
-    for (native_game_t game : qAsConst(candidates)) {
+    for (native_game_t game : std::as_const(candidates)) {
         const app_info_t info = infos.value(game.app_id.toUInt());
         if (info.type.toLower() != QLatin1String("game"))
             continue;

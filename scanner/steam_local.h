@@ -72,7 +72,7 @@ public:
     explicit steam_files_c(const QString &steam_path);
 
     // Local paths of the libraries, the Steam folder first, each once.
-    const QStringList &libraries() const { return m_libraries; }
+    const QStringList &libraries() const { return library_folders; }
     // Whether some library holds a manifest for id that reads as installed;
     // *manifest receives the first such.
     bool installed_manifest(const QString &id, manifest_t *manifest) const;
@@ -83,8 +83,9 @@ public:
     bool has_app_info() const;
 
 private:
-    QString m_steam_path;
-    QStringList m_libraries;
+    // Local path of the Steam folder.
+    QString steam_folder;
+    QStringList library_folders;
 };
 
 // What the local files say about one application id of the Steam key.

@@ -161,6 +161,28 @@ private slots:
         QCOMPARE(picture(listed), picture(&single));
     }
 
+    // A long refill drops the queued polish requests of its rows, which the
+    // list's showing polishes anyway, and of no other widget.
+    void refill_drops_only_its_rows_polish_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("shown list") << true;
+        QTest::newRow("hidden list") << false;
+    }
+    void refill_drops_only_its_rows_polish()
+    {
+        QFETCH(bool, shown);
+        container->setVisible(shown);
+        const QWidget elsewhere;
+        quick_launch_list_t list;
+        for (int id = 1; id <= 70; ++id)
+            list << entry(id, id);
+        games()->set_items(list);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
+        QVERIFY(elsewhere.testAttribute(Qt::WA_WState_Polished));
+        QCOMPARE(games()->rows().first()->testAttribute(Qt::WA_WState_Polished), shown);
+    }
+
     void add_by_hand_data()
     {
         QTest::addColumn<QString>("button");
