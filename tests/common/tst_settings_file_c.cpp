@@ -264,6 +264,14 @@ private slots:
         QCOMPARE(file.value("a/k", "none"), QVariant(read ? "v, w" : "none"));
         QCOMPARE(file.child_groups(), read ? QStringList{"a"} : QStringList());
         QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+
+        // An edit that keeps the other values never replaces a file it could not read.
+        const auto add_key = [](QSettings &settings) {
+            settings.setValue("b/k", 1);
+            return true;
+        };
+        QCOMPARE(settings_file_c::edit(path, add_key) == settings_file_c::edit_result_t::written,
+                 expected != settings_file_c::state_t::unreadable);
     }
 };
 
