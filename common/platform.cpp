@@ -90,7 +90,8 @@ private:
         token_close,
     };
 
-    // A stray brace at the top closes nothing.
+    // The end of the text or of a nested section; a stray brace at the top
+    // closes nothing.
     static bool closes(token_t token, int depth)
     {
         return token == token_end || (token == token_close && depth > 0);
@@ -105,7 +106,7 @@ private:
         if (closes(token, depth))
             return false;
         if (token == token_close)
-            return true;
+            return true; // a stray brace at the top: the key goes without a value
         if (token == token_open) {
             if (depth + 1 >= key_values_depth_limit) {
                 skip_section();
