@@ -49,46 +49,54 @@ qint64 time_store(const quick_launch_list_t &list, int &loaded)
     return elapsed;
 }
 
+// The floor's two halves: the store alone writing and reading the same keys.
+void write_bare(const quick_launch_list_t &list, const QString &path)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    settings.clear();
+    for (const quick_launch_item_t &item : list) {
+        settings.beginGroup(QString::number(item.Order));
+        settings.setValue(QStringLiteral("ID"), item.ID);
+        settings.setValue(QStringLiteral("Game_Name"), item.Game_Name);
+        settings.setValue(QStringLiteral("Game_Path"), item.Game_Path);
+        settings.setValue(QStringLiteral("Order"), item.Order);
+        settings.setValue(QStringLiteral("Scaned_Name"), item.Scaned_Name);
+        settings.setValue(QStringLiteral("Game_Type"), item.Game_Type);
+        settings.setValue(QStringLiteral("Platform_ID"), item.Platform_ID);
+        settings.setValue(QStringLiteral("IS_DLC"), item.IS_DLC);
+        settings.endGroup();
+    }
+    settings.sync();
+}
+
+quick_launch_list_t read_bare(const QString &path)
+{
+    quick_launch_list_t read;
+    QSettings settings(path, QSettings::IniFormat);
+    const QStringList groups = settings.childGroups();
+    for (const QString &group : groups) {
+        settings.beginGroup(group);
+        quick_launch_item_t item;
+        item.ID = settings.value(QStringLiteral("ID")).toInt();
+        item.Game_Name = settings.value(QStringLiteral("Game_Name")).toString();
+        item.Game_Path = settings.value(QStringLiteral("Game_Path")).toString();
+        item.Order = settings.value(QStringLiteral("Order")).toInt();
+        item.Scaned_Name = settings.value(QStringLiteral("Scaned_Name")).toString();
+        item.Game_Type = settings.value(QStringLiteral("Game_Type")).toInt();
+        item.Platform_ID = settings.value(QStringLiteral("Platform_ID")).toInt();
+        item.IS_DLC = settings.value(QStringLiteral("IS_DLC")).toBool();
+        read.append(item);
+        settings.endGroup();
+    }
+    return read;
+}
+
 qint64 time_floor(const quick_launch_list_t &list, const QString &path, int &loaded)
 {
     QElapsedTimer timer;
     timer.start();
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        settings.clear();
-        for (const quick_launch_item_t &item : list) {
-            settings.beginGroup(QString::number(item.Order));
-            settings.setValue(QStringLiteral("ID"), item.ID);
-            settings.setValue(QStringLiteral("Game_Name"), item.Game_Name);
-            settings.setValue(QStringLiteral("Game_Path"), item.Game_Path);
-            settings.setValue(QStringLiteral("Order"), item.Order);
-            settings.setValue(QStringLiteral("Scaned_Name"), item.Scaned_Name);
-            settings.setValue(QStringLiteral("Game_Type"), item.Game_Type);
-            settings.setValue(QStringLiteral("Platform_ID"), item.Platform_ID);
-            settings.setValue(QStringLiteral("IS_DLC"), item.IS_DLC);
-            settings.endGroup();
-        }
-        settings.sync();
-    }
-    quick_launch_list_t read;
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        const QStringList groups = settings.childGroups();
-        for (const QString &group : groups) {
-            settings.beginGroup(group);
-            quick_launch_item_t item;
-            item.ID = settings.value(QStringLiteral("ID")).toInt();
-            item.Game_Name = settings.value(QStringLiteral("Game_Name")).toString();
-            item.Game_Path = settings.value(QStringLiteral("Game_Path")).toString();
-            item.Order = settings.value(QStringLiteral("Order")).toInt();
-            item.Scaned_Name = settings.value(QStringLiteral("Scaned_Name")).toString();
-            item.Game_Type = settings.value(QStringLiteral("Game_Type")).toInt();
-            item.Platform_ID = settings.value(QStringLiteral("Platform_ID")).toInt();
-            item.IS_DLC = settings.value(QStringLiteral("IS_DLC")).toBool();
-            read.append(item);
-            settings.endGroup();
-        }
-    }
+    write_bare(list, path);
+    const quick_launch_list_t read = read_bare(path);
     const qint64 elapsed = timer.nsecsElapsed();
     loaded = read.size();
     return elapsed;

@@ -18,6 +18,9 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <memory>
+#include <vector>
+
 namespace {
 constexpr int phones = 200;
 constexpr int rounds = 7;
@@ -45,21 +48,20 @@ qint64 time_reload(mobile_app_fm_c &form)
     return timer.nsecsElapsed();
 }
 
-qint64 time_floor(QWidget &list, QList<mobile_device_fm_c *> &rows)
+qint64 time_floor(QWidget &list, std::vector<std::unique_ptr<mobile_device_fm_c>> &rows)
 {
     QElapsedTimer timer;
     timer.start();
-    qDeleteAll(rows);
     rows.clear();
     int y = 0;
     for (int i = 0; i < phones; ++i) {
-        auto *row = new mobile_device_fm_c(nullptr, &list);
+        auto row = std::make_unique<mobile_device_fm_c>(nullptr, &list);
         row->set_info(QStringLiteral("phone-%1").arg(i), i, QStringLiteral("Phone %1").arg(i),
                       QStringLiteral("Model X"), i % 2 != 0, i % 2 != 0);
         row->move(0, y);
         row->show();
-        rows.append(row);
         y += row->height() + 3;
+        rows.push_back(std::move(row));
     }
     QCoreApplication::processEvents();
     return timer.nsecsElapsed();
@@ -82,10 +84,10 @@ int main(int argc, char *argv[])
     }
 
     QWidget window;
-    auto *form = new mobile_app_fm_c(nullptr, &window);
+    auto form = std::make_unique<mobile_app_fm_c>(nullptr, &window);
     QWidget floor_list;
     floor_list.resize(741, phones * 45);
-    QList<mobile_device_fm_c *> floor_rows;
+    std::vector<std::unique_ptr<mobile_device_fm_c>> floor_rows;
     window.show();
     floor_list.show();
     const best_times_t best = best_in_turns(
@@ -94,8 +96,9 @@ int main(int argc, char *argv[])
         << " ms, floor (build the rows alone): " << best.floor / 1e6 << " ms, " << best.ratio_text(1.3)
         << '\n';
 
-    qDeleteAll(floor_rows);
-    delete form;
+    floor_rows.clear();
+    // The form leaves the host before the host is unset.
+    form.reset();
     QFile::remove(path);
     set_module_host(nullptr);
     return 0;

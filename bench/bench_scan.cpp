@@ -99,27 +99,26 @@ class stall_meter_c
 public:
     stall_meter_c()
     {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = qMax(m_longest, m_clock.restart()); });
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(1);
+        QObject::connect(&timer, &QTimer::timeout, [this] { longest = qMax(longest, clock.restart()); });
     }
     void start()
     {
-        m_longest = 0;
-        m_clock.start();
-        m_timer.start();
+        longest = 0;
+        clock.start();
+        timer.start();
     }
     qint64 stop()
     {
-        m_timer.stop();
-        return m_longest;
+        timer.stop();
+        return longest;
     }
 
 private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 longest = 0;
 };
 
 // Runs the downloader as often as the scan does. With a job it fetches the
@@ -152,6 +151,78 @@ qint64 read_bare(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll().size() : 0;
 }
 
+// A library of installed applications as Steam's files describe it, and what
+// reading it bare touches.
+struct library_t
+{
+    QString steam;
+    QStringList app_ids;
+    QStringList files;
+    // The Linux client's games are found by their folders, so its floor looks at each folder too.
+    QStringList folder_paths;
+};
+
+// Writes `ids` applications into two libraries under root; false when a file
+// or folder cannot be made.
+bool write_library(const QString &root, int ids, bool folders, library_t *library)
+{
+    library->steam = root + "/Steam";
+    const QStringList libraries{library->steam, root + "/Library"};
+    QList<steam_fixture::app_t> apps;
+    for (int i = 0; i < ids; ++i) {
+        const quint32 id = 800000 + quint32(i);
+        const QString name = QStringLiteral("Game %1").arg(i);
+        // One in ten is a DLC, as in a real library; it has no folder of its own.
+        const bool dlc = i % 10 == 9;
+        apps.append({id, name, dlc ? "DLC" : "game", QStringLiteral("%1").arg(id, 40, 10, QLatin1Char('0')),
+                     name, i % 2});
+        library->app_ids.append(QString::number(id));
+        if (folders && !dlc) {
+            library->folder_paths.append(libraries.at(i % 2) + "/steamapps/common/" + name);
+            if (!QDir().mkpath(library->folder_paths.constLast()))
+                return false;
+        }
+    }
+    if (!steam_fixture::write_installation(library->steam, libraries, apps))
+        return false;
+    library->files = QStringList{library->steam + "/steamapps/libraryfolders.vdf",
+                                 library->steam + "/appcache/appinfo.vdf"};
+    for (const steam_fixture::app_t &app : std::as_const(apps))
+        library->files.append(libraries.at(app.library) + "/steamapps/appmanifest_" +
+                              QString::number(app.id) + ".acf");
+    return true;
+}
+
+// What a scan learns from the library without a download: the games found by
+// their folders, then the rest resolved. Returns nanoseconds.
+qint64 time_known(const library_t &library, int *known)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const steam_local::steam_files_c steam_files(library.steam);
+    QStringList left = library.app_ids;
+    const QList<steam_local::native_game_t> games = steam_local::native_games(steam_files);
+    for (const steam_local::native_game_t &game : games)
+        left.removeOne(game.app_id);
+    const auto local = steam_local::resolve_apps(steam_files, left, {});
+    *known = games.size() + int(std::count_if(local.cbegin(), local.cend(), [](const auto &app) {
+                 return app.state == steam_local::local_state_t::resolved;
+             }));
+    return timer.nsecsElapsed();
+}
+
+qint64 time_bare(const library_t &library)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qint64 bytes = 0;
+    for (const QString &file : library.files)
+        bytes += read_bare(file);
+    for (const QString &folder : library.folder_paths)
+        bytes += QFileInfo(folder).isDir() ? 1 : 0;
+    return bytes > 0 ? timer.nsecsElapsed() : 0;
+}
+
 // The local part of a scan over a library of installed applications that
 // Steam's files describe, against reading those files bare. With folders, as
 // the Linux client leaves them, the games are found by their folders and the
@@ -160,61 +231,84 @@ qint64 read_bare(const QString &path)
 // neither found nor resolved.
 bool time_local(const QString &root, int ids, bool folders, best_times_t *best)
 {
-    const QString steam = root + "/Steam";
-    const QStringList libraries{steam, root + "/Library"};
-    QList<steam_fixture::app_t> apps;
-    QStringList app_ids;
-    // The Linux client's games are found by their folders, so its floor looks at each folder too.
-    QStringList folder_paths;
-    for (int i = 0; i < ids; ++i) {
-        const quint32 id = 800000 + quint32(i);
-        const QString name = QStringLiteral("Game %1").arg(i);
-        // One in ten is a DLC, as in a real library; it has no folder of its own.
-        const bool dlc = i % 10 == 9;
-        apps.append({id, name, dlc ? "DLC" : "game", QStringLiteral("%1").arg(id, 40, 10, QLatin1Char('0')),
-                     name, i % 2});
-        app_ids.append(QString::number(id));
-        if (folders && !dlc) {
-            folder_paths.append(libraries.at(i % 2) + "/steamapps/common/" + name);
-            if (!QDir().mkpath(folder_paths.constLast()))
-                return false;
-        }
-    }
-    if (!steam_fixture::write_installation(steam, libraries, apps))
+    library_t library;
+    if (!write_library(root, ids, folders, &library))
         return false;
-    QStringList files{steam + "/steamapps/libraryfolders.vdf", steam + "/appcache/appinfo.vdf"};
-    for (const steam_fixture::app_t &app : qAsConst(apps))
-        files.append(libraries.at(app.library) + "/steamapps/appmanifest_" + QString::number(app.id) +
-                     ".acf");
-
     int known = 0;
     *best = best_in_turns(
-        local_rounds,
-        [&] {
-            QElapsedTimer timer;
-            timer.start();
-            const steam_local::steam_files_c steam_files(steam);
-            QStringList left = app_ids;
-            const QList<steam_local::native_game_t> games = steam_local::native_games(steam_files);
-            for (const steam_local::native_game_t &game : games)
-                left.removeOne(game.app_id);
-            const auto local = steam_local::resolve_apps(steam_files, left, {});
-            known = games.size() + int(std::count_if(local.cbegin(), local.cend(), [](const auto &app) {
-                        return app.state == steam_local::local_state_t::resolved;
-                    }));
-            return timer.nsecsElapsed();
-        },
-        [&] {
-            QElapsedTimer timer;
-            timer.start();
-            qint64 bytes = 0;
-            for (const QString &file : qAsConst(files))
-                bytes += read_bare(file);
-            for (const QString &folder : qAsConst(folder_paths))
-                bytes += QFileInfo(folder).isDir() ? 1 : 0;
-            return bytes > 0 ? timer.nsecsElapsed() : 0;
-        });
+        local_rounds, [&] { return time_known(library, &known); }, [&] { return time_bare(library); });
     return known == ids;
+}
+
+// The Windows client's key, naming `ids` installed applications the service
+// does not know.
+void write_steam_key(int ids)
+{
+    QSettings key(platform::native_settings_path("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam"),
+                  QSettings::IniFormat);
+    key.setValue("SteamPath", "C:/Program Files (x86)/Steam");
+    for (int i = 0; i < ids; ++i)
+        key.setValue(QStringLiteral("Apps/%1/Installed").arg(900000 + i), 1);
+}
+
+struct scan_times_t
+{
+    qint64 scan = 0;
+    qint64 scan_stall = 0;
+    qint64 idle_stall = 0;
+    int steps = 0;
+};
+
+// A whole scan on the GUI thread's loop, with the loop's longest stall during
+// it and during as long an idle spell.
+scan_times_t time_scan(QApplication &app)
+{
+    scan_times_t times;
+    stall_meter_c meter;
+    meter.start();
+    QTimer::singleShot(200, &app, &QCoreApplication::quit);
+    app.exec();
+    times.idle_stall = meter.stop();
+
+    client_c client;
+    scanner_c scanner(&client);
+    quick_launch_list_t games;
+    quick_launch_list_t programs;
+    QElapsedTimer timer;
+    meter.start();
+    timer.start();
+    scanner.start_scan(&games, &programs);
+    client.loop.exec();
+    times.scan = timer.nsecsElapsed();
+    times.scan_stall = meter.stop();
+    times.steps = client.steps;
+    return times;
+}
+
+void print_scan(QTextStream &out, int ids, const scan_times_t &times, qint64 floor, qint64 start_floor)
+{
+    const double ratio = double(times.scan) / double(floor);
+    out << "scan of " << ids << " Steam ids: " << times.scan / 1e6 / ids
+        << " ms per id, floor (the downloader's runs alone): " << floor / 1e6 / ids
+        << " ms, ratio: " << QString::number(ratio, 'f', 2) << " (goal <= " << goal << ")\n";
+    out << "process start: " << start_floor / 1e6 / ids << " ms per id, "
+        << QString::number(100.0 * double(start_floor) / double(times.scan), 'f', 0) << " % of the scan\n";
+    out << "longest GUI stall during the scan: " << times.scan_stall << " ms (idle loop: " << times.idle_stall
+        << " ms)\n";
+}
+
+void print_local(QTextStream &out, int ids, bool folders, const best_times_t &local, qint64 scan)
+{
+    out << "Steam's own files, " << ids << " installed applications"
+        << (folders ? " with their folders (Linux client)" : "") << ": " << local.measured / 1e6 / ids
+        << " ms per application (web path: " << scan / 1e6 / ids
+        << " ms per id), floor (reading the files bare): " << local.floor / 1e6 / ids
+        << " ms, "
+        // The Linux client's games are found by listing and parsing every manifest, which the
+        // bare reading does not do; that ratio is shown for comparison, without a goal.
+        << (folders ? QStringLiteral("ratio: %1").arg(double(local.measured) / double(local.floor), 0, 'f', 2)
+                    : local.ratio_text(local_goal))
+        << "\n";
 }
 } // namespace
 
@@ -245,65 +339,23 @@ int main(int argc, char *argv[])
     QDir().mkpath(global_func_c::shared()->icon_directory());
     const qint64 start_floor = time_downloader(downloader, ids, false);
     const qint64 floor = time_downloader(downloader, ids, true);
-
-    {
-        QSettings key(platform::native_settings_path("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam"),
-                      QSettings::IniFormat);
-        key.setValue("SteamPath", "C:/Program Files (x86)/Steam");
-        for (int i = 0; i < ids; ++i)
-            key.setValue(QStringLiteral("Apps/%1/Installed").arg(900000 + i), 1);
-    }
-    stall_meter_c meter;
-    meter.start();
-    QTimer::singleShot(200, &app, &QCoreApplication::quit);
-    app.exec();
-    const qint64 idle_stall = meter.stop();
-
-    client_c client;
-    scanner_c scanner(&client);
-    quick_launch_list_t games;
-    quick_launch_list_t programs;
-    QElapsedTimer timer;
-    meter.start();
-    timer.start();
-    scanner.start_scan(&games, &programs);
-    client.loop.exec();
-    const qint64 scan = timer.nsecsElapsed();
-    const qint64 scan_stall = meter.stop();
-
+    write_steam_key(ids);
+    const scan_times_t times = time_scan(app);
     server.quit();
     server.wait();
-    if (client.steps != ids) {
-        out << "bench_scan: " << client.steps << " of " << ids << " ids looked up\n";
+    if (times.steps != ids) {
+        out << "bench_scan: " << times.steps << " of " << ids << " ids looked up\n";
         return 1;
     }
-    const double ratio = double(scan) / double(floor);
-    out << "scan of " << ids << " Steam ids: " << scan / 1e6 / ids
-        << " ms per id, floor (the downloader's runs alone): " << floor / 1e6 / ids
-        << " ms, ratio: " << QString::number(ratio, 'f', 2) << " (goal <= " << goal << ")\n";
-    out << "process start: " << start_floor / 1e6 / ids << " ms per id, "
-        << QString::number(100.0 * double(start_floor) / double(scan), 'f', 0) << " % of the scan\n";
-    out << "longest GUI stall during the scan: " << scan_stall << " ms (idle loop: " << idle_stall
-        << " ms)\n";
+    print_scan(out, ids, times, floor, start_floor);
 
     for (bool folders : {false, true}) {
         best_times_t local;
-        const QString root = dir.path() + (folders ? "/linux" : "/windows");
-        if (!time_local(root, ids, folders, &local)) {
+        if (!time_local(dir.path() + (folders ? "/linux" : "/windows"), ids, folders, &local)) {
             out << "bench_scan: Steam's files did not tell all " << ids << " applications\n";
             return 1;
         }
-        out << "Steam's own files, " << ids << " installed applications"
-            << (folders ? " with their folders (Linux client)" : "") << ": " << local.measured / 1e6 / ids
-            << " ms per application (web path: " << scan / 1e6 / ids
-            << " ms per id), floor (reading the files bare): " << local.floor / 1e6 / ids
-            << " ms, "
-            // The Linux client's games are found by listing and parsing every manifest, which the
-            // bare reading does not do; that ratio is shown for comparison, without a goal.
-            << (folders
-                    ? QStringLiteral("ratio: %1").arg(double(local.measured) / double(local.floor), 0, 'f', 2)
-                    : local.ratio_text(local_goal))
-            << "\n";
+        print_local(out, ids, folders, local, times.scan);
     }
     return 0;
 }

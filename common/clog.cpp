@@ -20,22 +20,22 @@ const int clean_up_interval = 60000; // 60 seconds
 
 CLog::CLog()
 {
-    m_stream.setCodec("UTF-8");
+    stream.setCodec("UTF-8");
 }
 
 CLog::~CLog()
 {
-    m_stream.setDevice(nullptr);
-    m_file.close();
+    stream.setDevice(nullptr);
+    file.close();
 }
 
 void CLog::init(const QString &base_dir, const QString &log_name)
 {
-    m_directory = base_dir + "log/" + log_name + "/";
-    QDir().mkpath(m_directory);
+    folder = base_dir + "log/" + log_name + "/";
+    QDir().mkpath(folder);
     select_file();
-    if (m_timer_id == 0)
-        m_timer_id = startTimer(clean_up_interval, Qt::CoarseTimer);
+    if (timer_id == 0)
+        timer_id = startTimer(clean_up_interval, Qt::CoarseTimer);
 }
 
 QString CLog::stamp(const QDateTime &at)
@@ -54,19 +54,19 @@ void CLog::write(const QString &message, bool echo)
     }
     // Without an open file the stream has nowhere to go; keeping its buffer
     // would only grow it.
-    if (!m_file.isOpen())
+    if (!file.isOpen())
         return;
-    m_stream << stamp << "\n" << message << "\n\n";
-    m_stream.flush();
-    if (m_file.size() > m_maximum_size)
+    stream << stamp << "\n" << message << "\n\n";
+    stream.flush();
+    if (file.size() > maximum_size)
         create_file();
 }
 
 void CLog::clean_up()
 {
     const QStringList names = sorted_file_names();
-    for (int i = 0; i < names.size() - m_files_kept; ++i)
-        QFile::remove(m_directory + names.at(i));
+    for (int i = 0; i < names.size() - files_kept; ++i)
+        QFile::remove(folder + names.at(i));
 }
 
 void CLog::timerEvent(QTimerEvent *)
@@ -76,7 +76,7 @@ void CLog::timerEvent(QTimerEvent *)
 
 QStringList CLog::sorted_file_names() const
 {
-    QStringList names = QDir(m_directory).entryList(QDir::Files, QDir::Unsorted);
+    QStringList names = QDir(folder).entryList(QDir::Files, QDir::Unsorted);
     names.sort(Qt::CaseSensitive);
     return names;
 }
@@ -86,9 +86,9 @@ void CLog::select_file()
     const QStringList names = sorted_file_names();
     for (const QString &name : names) {
         open_file(name);
-        if (m_file.size() < m_maximum_size) {
-            m_stream.setDevice(&m_file);
-            m_stream.flush();
+        if (file.size() < maximum_size) {
+            stream.setDevice(&file);
+            stream.flush();
             return;
         }
     }
@@ -99,17 +99,17 @@ void CLog::create_file()
 {
     const QString name = QDateTime::currentDateTime().toString(QLatin1String(file_name_format)) + ".txt";
     open_file(name);
-    m_stream.setDevice(&m_file);
-    m_stream.flush();
-    qDebug() << "void CLog::create_file()" << m_directory << name;
+    stream.setDevice(&file);
+    stream.flush();
+    qDebug() << "void CLog::create_file()" << folder << name;
 }
 
 void CLog::open_file(const QString &name)
 {
-    m_stream.setDevice(nullptr);
-    m_file.close();
-    m_file.setFileName(m_directory + name);
-    m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+    stream.setDevice(nullptr);
+    file.close();
+    file.setFileName(folder + name);
+    file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
 }
 
 CLog &module_log()

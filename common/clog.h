@@ -41,11 +41,11 @@ public:
     static QString stamp(const QDateTime &at);
 
     // The log directory, ending with "/"; empty before init().
-    QString directory() const { return m_directory; }
+    QString directory() const { return folder; }
     // Path of the current file; empty before init().
-    QString file_name() const { return m_file.fileName(); }
+    QString file_name() const { return file.fileName(); }
 
-    // Deletes the oldest files so that the newest m_files_kept remain. Run by
+    // Deletes the oldest files so that the newest files_kept remain. Run by
     // the timer; deletion failures are ignored.
     void clean_up();
 
@@ -61,12 +61,12 @@ private:
     // Closes the current file and opens directory + name for appending.
     void open_file(const QString &name);
 
-    QFile m_file;
-    QTextStream m_stream;
-    QString m_directory;
-    qint64 m_maximum_size = 2000000; // bytes
-    int m_files_kept = 5;
-    int m_timer_id = 0;
+    QFile file;
+    QTextStream stream;
+    QString folder;
+    qint64 maximum_size = 2000000; // bytes
+    int files_kept = 5;
+    int timer_id = 0;
 };
 
 // The module's log: a static object, constructed when the library loads and

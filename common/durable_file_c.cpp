@@ -10,12 +10,12 @@ namespace {
 std::atomic<durable_file_c::fault_t> injected_fault{nullptr};
 } // namespace
 
-durable_file_c::durable_file_c(const QString &path) : m_file(path) {}
+durable_file_c::durable_file_c(const QString &path) : file(path) {}
 
 durable_file_c::~durable_file_c()
 {
-    if (m_file.isOpen())
-        m_file.cancelWriting();
+    if (file.isOpen())
+        file.cancelWriting();
 }
 
 void durable_file_c::inject_fault(fault_t fault)
@@ -25,41 +25,41 @@ void durable_file_c::inject_fault(fault_t fault)
 
 bool durable_file_c::fail(const QString &reason)
 {
-    if (!m_failed)
-        m_error = reason;
-    m_failed = true;
-    if (m_file.isOpen())
-        m_file.cancelWriting();
+    if (!failed)
+        error = reason;
+    failed = true;
+    if (file.isOpen())
+        file.cancelWriting();
     return false;
 }
 
 bool durable_file_c::write(const QByteArray &contents)
 {
-    if (m_failed)
+    if (failed)
         return false;
-    if (!m_file.isOpen()) {
-        QDir().mkpath(QFileInfo(m_file.fileName()).absolutePath());
-        if (!m_file.open(QIODevice::WriteOnly))
-            return fail(m_file.errorString());
+    if (!file.isOpen()) {
+        QDir().mkpath(QFileInfo(file.fileName()).absolutePath());
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(file.errorString());
     }
     const fault_t fault = injected_fault;
-    if (fault != nullptr && fault(m_file.fileName()))
+    if (fault != nullptr && fault(file.fileName()))
         return fail(QStringLiteral("no space left on device (injected)"));
-    if (m_file.write(contents) != contents.size() || !m_file.flush())
-        return fail(m_file.errorString());
+    if (file.write(contents) != contents.size() || !file.flush())
+        return fail(file.errorString());
     return true;
 }
 
 bool durable_file_c::commit()
 {
-    if (m_failed)
+    if (failed)
         return false;
     // An empty file is opened here, so that it too replaces the old one.
-    if (!m_file.isOpen() && !write(QByteArray()))
+    if (!file.isOpen() && !write(QByteArray()))
         return false;
-    if (!m_file.commit()) {
-        m_failed = true;
-        m_error = m_file.errorString();
+    if (!file.commit()) {
+        failed = true;
+        error = file.errorString();
         return false;
     }
     return true;
@@ -67,9 +67,9 @@ bool durable_file_c::commit()
 
 bool durable_file_c::write_whole(const QString &path, const QByteArray &contents, QString *error)
 {
-    durable_file_c file(path);
-    const bool written = file.write(contents) && file.commit();
+    durable_file_c target(path);
+    const bool written = target.write(contents) && target.commit();
     if (!written && error != nullptr)
-        *error = file.error_string();
+        *error = target.error_string();
     return written;
 }

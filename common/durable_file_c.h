@@ -23,7 +23,7 @@ public:
     bool write(const QByteArray &contents);
     // Replaces the old file. Only after every write() succeeded.
     bool commit();
-    QString error_string() const { return m_error; }
+    QString error_string() const { return error; }
 
     // The whole content in one step; *error says why when it returns false.
     static bool write_whole(const QString &path, const QByteArray &contents, QString *error = nullptr);
@@ -36,9 +36,9 @@ public:
 private:
     bool fail(const QString &reason);
 
-    QSaveFile m_file;
-    QString m_error;
-    bool m_failed = false;
+    QSaveFile file;
+    QString error;
+    bool failed = false;
 };
 
 #endif

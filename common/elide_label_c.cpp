@@ -6,17 +6,17 @@ elide_label_c::elide_label_c(const QString &text, QWidget *parent) : QLabel(text
 
 void elide_label_c::set_elide_mode(Qt::TextElideMode mode)
 {
-    if (mode == m_elide.mode)
+    if (mode == elide.mode)
         return;
-    m_elide.mode = mode;
+    elide.mode = mode;
     if (!text().isEmpty())
-        m_elide.elided_text = fontMetrics().elidedText(text(), mode, contentsRect().width());
+        elide.elided_text = fontMetrics().elidedText(text(), mode, contentsRect().width());
     repaint();
 }
 
 QSize elide_label_c::minimumSizeHint() const
 {
-    return m_elide.mode == Qt::ElideNone ? QLabel::minimumSizeHint() : elided_minimum_size_hint(this);
+    return elide.mode == Qt::ElideNone ? QLabel::minimumSizeHint() : elided_minimum_size_hint(this);
 }
 
 void elide_label_c::paintEvent(QPaintEvent *event)
@@ -27,7 +27,7 @@ void elide_label_c::paintEvent(QPaintEvent *event)
         return;
     }
     const QRect rect = text_rect();
-    const QString &elided_text = m_elide.refresh(rect, full_text, fontMetrics(), 0);
+    const QString &elided_text = elide.refresh(rect, full_text, fontMetrics(), 0);
     if (elided_text == full_text) {
         QLabel::paintEvent(event);
         return;

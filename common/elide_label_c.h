@@ -20,7 +20,7 @@ public:
     explicit elide_label_c(QWidget *parent = nullptr);
     explicit elide_label_c(const QString &text, QWidget *parent = nullptr);
 
-    Qt::TextElideMode elide_mode() const { return m_elide.mode; }
+    Qt::TextElideMode elide_mode() const { return elide.mode; }
     // Recomputes the elided text for the new mode and repaints at once; the
     // same mode again does nothing.
     void set_elide_mode(Qt::TextElideMode mode);
@@ -34,7 +34,7 @@ private:
     // The contents rectangle moved right and down by the margin.
     QRect text_rect() const;
 
-    elide_state_t m_elide;
+    elide_state_t elide;
 };
 
 #endif

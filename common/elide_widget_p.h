@@ -63,22 +63,22 @@ public:
     explicit elide_button_t(QWidget *parent) : Button(parent) {}
     elide_button_t(const QString &text, QWidget *parent) : Button(text, parent) {}
 
-    Qt::TextElideMode elide_mode() const { return m_elide.mode; }
+    Qt::TextElideMode elide_mode() const { return elide.mode; }
 
     // Recomputes the elided text for the new mode and repaints at once; the
     // same mode again does nothing.
     void set_elide_mode(Qt::TextElideMode mode)
     {
-        if (mode == m_elide.mode)
+        if (mode == elide.mode)
             return;
-        m_elide.mode = mode;
-        m_elide.elided_text = this->fontMetrics().elidedText(this->text(), mode, text_rect().width());
+        elide.mode = mode;
+        elide.elided_text = this->fontMetrics().elidedText(this->text(), mode, text_rect().width());
         this->repaint();
     }
 
     QSize minimumSizeHint() const override
     {
-        return m_elide.mode == Qt::ElideNone ? Button::minimumSizeHint() : elided_minimum_size_hint(this);
+        return elide.mode == Qt::ElideNone ? Button::minimumSizeHint() : elided_minimum_size_hint(this);
     }
 
 protected:
@@ -87,7 +87,7 @@ protected:
         QStyleOptionButton option;
         this->initStyleOption(&option);
         option.text =
-            m_elide.refresh(text_rect(option), this->text(), this->fontMetrics(), Qt::TextShowMnemonic);
+            elide.refresh(text_rect(option), this->text(), this->fontMetrics(), Qt::TextShowMnemonic);
         QPainter painter(this);
         this->style()->drawControl(control, &option, &painter, this);
     }
@@ -108,7 +108,7 @@ private:
         return text_rect(option);
     }
 
-    elide_state_t m_elide;
+    elide_state_t elide;
 };
 
 #endif

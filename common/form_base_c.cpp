@@ -5,9 +5,10 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include <utility>
-
 namespace {
+// The two Chinese languages need families with their scripts.
+const int simplified_chinese = 1;
+const int traditional_chinese = 2;
 const QString simplified_chinese_family = lasting_text(QStringLiteral("WenQuanYi Micro Hei"));
 const QString traditional_chinese_family = lasting_text(QStringLiteral("MVK Driver ZongYiEurostile W7"));
 } // namespace
@@ -25,8 +26,6 @@ form_base_c::form_base_c() = default;
 
 form_base_c::~form_base_c()
 {
-    for (const QList<font_entry *> &entries : std::as_const(fonts))
-        qDeleteAll(entries);
     if (registry != nullptr)
         registry->remove_listener(static_cast<listener_i *>(this));
 }
@@ -54,8 +53,10 @@ void form_base_c::language_changed(language_service_i *service, int)
 void form_base_c::set_font(QWidget *widget, const QString &family, int pixel_size, int letter_spacing,
                            bool bold, bool italic)
 {
-    add_font_entry(2, traditional_chinese_family, pixel_size, widget, letter_spacing, bold, italic);
-    add_font_entry(1, simplified_chinese_family, pixel_size, widget, letter_spacing, bold, italic);
+    add_font_entry(traditional_chinese, traditional_chinese_family, pixel_size, widget, letter_spacing, bold,
+                   italic);
+    add_font_entry(simplified_chinese, simplified_chinese_family, pixel_size, widget, letter_spacing, bold,
+                   italic);
     const QString own_family = lasting_text(family);
     for (int language : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16})
         add_font_entry(language, own_family, pixel_size, widget, letter_spacing, bold, italic);
@@ -66,13 +67,13 @@ void form_base_c::add_font_entry(int language, const QString &family, int pixel_
 {
     if (widget == nullptr)
         return;
-    auto *entry = new font_entry;
-    entry->bold = bold ? 1 : 0;
-    entry->italic = italic ? 1 : 0;
-    entry->pixel_size = pixel_size;
-    entry->letter_spacing = letter_spacing;
-    entry->family = family;
-    entry->widget = widget;
+    font_entry entry;
+    entry.bold = bold ? 1 : 0;
+    entry.italic = italic ? 1 : 0;
+    entry.pixel_size = pixel_size;
+    entry.letter_spacing = letter_spacing;
+    entry.family = family;
+    entry.widget = widget;
     fonts[language].append(entry);
 }
 
@@ -94,30 +95,30 @@ void form_base_c::apply_language(int language)
 {
     retranslate_texts();
 
-    const QList<font_entry *> entries = fonts.value(language);
+    const QList<font_entry> entries = fonts.value(language);
     QFont font;
-    for (const font_entry *entry : entries) {
-        if (entry->widget == nullptr)
+    for (const font_entry &entry : entries) {
+        if (entry.widget == nullptr)
             continue;
-        font.setFamily(entry->family);
-        font.setPixelSize(entry->pixel_size);
-        font.setWeight(entry->bold ? QFont::Bold : QFont::Normal);
-        font.setStyle(static_cast<QFont::Style>(entry->italic));
+        font.setFamily(entry.family);
+        font.setPixelSize(entry.pixel_size);
+        font.setWeight(entry.bold ? QFont::Bold : QFont::Normal);
+        font.setStyle(static_cast<QFont::Style>(entry.italic));
         font.setKerning(false);
         font.setStyleStrategy(QFont::PreferAntialias);
-        font.setLetterSpacing(QFont::AbsoluteSpacing, entry->letter_spacing);
-        entry->widget->setFont(font);
+        font.setLetterSpacing(QFont::AbsoluteSpacing, entry.letter_spacing);
+        entry.widget->setFont(font);
     }
 
     // Elided labels and buttons show their whole text on hover.
-    for (const font_entry *entry : entries) {
+    for (const font_entry &entry : entries) {
         QString text;
-        if (auto *label = qobject_cast<QLabel *>(entry->widget))
+        if (auto *label = qobject_cast<QLabel *>(entry.widget))
             text = label->text();
-        else if (auto *button = qobject_cast<QAbstractButton *>(entry->widget))
+        else if (auto *button = qobject_cast<QAbstractButton *>(entry.widget))
             text = button->text();
         if (!text.isEmpty())
-            entry->widget->setToolTip(text);
+            entry.widget->setToolTip(text);
     }
 
     after_language_applied();

@@ -39,7 +39,7 @@ class form_base_c : public listener_i, public language_listener_i
 {
 public:
     form_base_c();
-    // The font entries are owned: a copy would delete them twice.
+    // A copy would leave a registry it never joined.
     form_base_c(const form_base_c &) = delete;
     form_base_c &operator=(const form_base_c &) = delete;
 
@@ -66,11 +66,11 @@ public:
     void attach(ctrl_center_i *ctrl_center);
     void apply_language(int language);
 
-    const QList<font_entry *> font_entries(int language) const { return fonts.value(language); }
+    QList<font_entry> font_entries(int language) const { return fonts.value(language); }
 
 private:
     listener_registry_i *registry = nullptr;
-    QMap<int, QList<font_entry *>> fonts;
+    QMap<int, QList<font_entry>> fonts;
 };
 
 // Puts a form into its parent's grid layout at row 0, column 0, creating a

@@ -55,53 +55,66 @@ void global_func_c::read_catalogue(const QString &path)
     parse_catalogue(file.readAll());
 }
 
-void global_func_c::parse_catalogue(const QByteArray &compressed)
+namespace {
+// The catalogue's XML; empty, with a log line, when the bytes are not one.
+QByteArray uncompressed_catalogue(const QByteArray &compressed)
 {
-    clear_catalogue();
     if (compressed.size() < 4) {
         write_log(QStringLiteral("Catalogue is empty or not compressed."), true);
-        return;
+        return QByteArray();
     }
     const quint32 claimed = qFromBigEndian<quint32>(compressed.constData());
     if (claimed > maximum_catalogue_size) {
         write_log(QStringLiteral("Catalogue claims %1 bytes; not a catalogue.").arg(claimed), true);
-        return;
+        return QByteArray();
     }
     const QByteArray xml_data = qUncompress(compressed);
-    if (xml_data.isEmpty()) {
+    if (xml_data.isEmpty())
         write_log(QStringLiteral("Catalogue cannot be uncompressed."), true);
-        return;
-    }
+    return xml_data;
+}
 
+// Hands the attributes of each child element called `name` to `read`, and
+// skips every other child.
+template <typename Read>
+void read_children(QXmlStreamReader &xml, QLatin1String name, Read read)
+{
+    while (xml.readNextStartElement()) {
+        if (xml.name() == name)
+            read(xml.attributes());
+        xml.skipCurrentElement();
+    }
+}
+} // namespace
+
+void global_func_c::parse_catalogue(const QByteArray &compressed)
+{
+    clear_catalogue();
+    const QByteArray xml_data = uncompressed_catalogue(compressed);
+    if (xml_data.isEmpty())
+        return;
+    const auto read_language = [this](const QXmlStreamAttributes &attributes) {
+        // Without an "id" the language counts as language 0.
+        const int id = attributes.value(QLatin1String("id")).toInt();
+        language_names.insert(id, attributes.value(QLatin1String("name")).toString());
+        language_files.insert(id, attributes.value(QLatin1String("file")).toString());
+    };
+    const auto read_product = [this](const QXmlStreamAttributes &attributes) {
+        alias_names.insert(attributes.value(QLatin1String("type")).toInt(),
+                           attributes.value(QLatin1String("alias_name")).toString());
+    };
     // The root element's children are visited in document order; only the
     // LANGUAGES and PRODUCTS sections matter to this module. An XML error ends
     // every loop, leaving what was read so far.
     QXmlStreamReader xml(xml_data);
     if (xml.readNextStartElement()) {
         while (xml.readNextStartElement()) {
-            if (xml.name() == QLatin1String("LANGUAGES")) {
-                while (xml.readNextStartElement()) {
-                    if (xml.name() == QLatin1String("LANGUAGE")) {
-                        const QXmlStreamAttributes attributes = xml.attributes();
-                        // Without an "id" the language counts as language 0.
-                        const int id = attributes.value(QLatin1String("id")).toInt();
-                        m_language_names.insert(id, attributes.value(QLatin1String("name")).toString());
-                        m_language_files.insert(id, attributes.value(QLatin1String("file")).toString());
-                    }
-                    xml.skipCurrentElement();
-                }
-            } else if (xml.name() == QLatin1String("PRODUCTS")) {
-                while (xml.readNextStartElement()) {
-                    if (xml.name() == QLatin1String("PRODUCT")) {
-                        const QXmlStreamAttributes attributes = xml.attributes();
-                        m_alias_names.insert(attributes.value(QLatin1String("type")).toInt(),
-                                             attributes.value(QLatin1String("alias_name")).toString());
-                    }
-                    xml.skipCurrentElement();
-                }
-            } else {
+            if (xml.name() == QLatin1String("LANGUAGES"))
+                read_children(xml, QLatin1String("LANGUAGE"), read_language);
+            else if (xml.name() == QLatin1String("PRODUCTS"))
+                read_children(xml, QLatin1String("PRODUCT"), read_product);
+            else
                 xml.skipCurrentElement();
-            }
         }
     }
     if (xml.hasError())
@@ -112,29 +125,29 @@ void global_func_c::parse_catalogue(const QByteArray &compressed)
 
 QString global_func_c::alias_name(int type) const
 {
-    return m_alias_names.value(type);
+    return alias_names.value(type);
 }
 
 QString global_func_c::language_name(int id) const
 {
-    return m_language_names.value(id);
+    return language_names.value(id);
 }
 
 QString global_func_c::language_file(int id) const
 {
-    return m_language_files.value(id);
+    return language_files.value(id);
 }
 
 QList<int> global_func_c::language_ids() const
 {
-    return m_language_names.keys();
+    return language_names.keys();
 }
 
 void global_func_c::clear_catalogue()
 {
-    m_alias_names.clear();
-    m_language_names.clear();
-    m_language_files.clear();
+    alias_names.clear();
+    language_names.clear();
+    language_files.clear();
 }
 
 // Test values
@@ -144,17 +157,17 @@ void global_func_c::read_test_values(const QString &path)
     // Installations rarely carry the file; skipping the settings store then
     // keeps it off the start-up path.
     if (!QFileInfo::exists(path)) {
-        m_test_values.fill(0);
+        test_values.fill(0);
         return;
     }
     const settings_file_c settings(path);
     for (int i = 0; i < test_value_count; ++i)
-        m_test_values[i] = settings.value(QString::number(i), QStringLiteral("0")).toInt();
+        test_values[i] = settings.value(QString::number(i), QStringLiteral("0")).toInt();
 }
 
 int global_func_c::test_value(int index) const
 {
-    return index >= 0 && index < test_value_count ? m_test_values[index] : 0;
+    return index >= 0 && index < test_value_count ? test_values[index] : 0;
 }
 
 // Paths

@@ -81,10 +81,10 @@ public:
 private:
     void clear_catalogue();
 
-    QMap<int, QString> m_alias_names;
-    QMap<int, QString> m_language_names;
-    QMap<int, QString> m_language_files;
-    std::array<int, 10> m_test_values{};
+    QMap<int, QString> alias_names;
+    QMap<int, QString> language_names;
+    QMap<int, QString> language_files;
+    std::array<int, 10> test_values{};
 };
 
 #endif

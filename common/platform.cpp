@@ -64,55 +64,20 @@ QString resolve_parts(QString path, const QStringList &parts)
 class key_values_reader_c
 {
 public:
-    explicit key_values_reader_c(const QByteArray &text) : m_at(text.constData()), m_end(m_at + text.size())
-    {}
+    explicit key_values_reader_c(const QByteArray &text) : at(text.constData()), end(at + text.size()) {}
 
+    // Entries up to the section's closing brace or the end of the text.
     void read_section(platform::key_values_t &section, int depth)
     {
         QString key;
-        QString value;
         for (;;) {
-            switch (next(key)) {
-            case token_end:
+            const token_t token = next(key);
+            if (closes(token, depth))
                 return;
-            case token_close:
-                // A stray brace at the top closes nothing.
-                if (depth > 0)
-                    return;
-                continue;
-            case token_open:
-                // A section without a name cannot be looked up.
-                skip_section();
-                continue;
-            case token_text:
-                break;
-            }
-            switch (next(value)) {
-            case token_end:
+            if (token == token_open)
+                skip_section(); // a section without a name cannot be looked up
+            else if (token == token_text && !read_entry(key, section, depth))
                 return;
-            case token_close:
-                if (depth > 0)
-                    return;
-                continue;
-            case token_text: {
-                platform::key_values_t entry;
-                entry.name = key;
-                entry.value = value;
-                section.children.append(std::move(entry));
-                continue;
-            }
-            case token_open:
-                if (depth + 1 >= key_values_depth_limit) {
-                    skip_section();
-                    continue;
-                }
-                platform::key_values_t child;
-                child.name = key;
-                child.is_section = true;
-                read_section(child, depth + 1);
-                section.children.append(std::move(child));
-                continue;
-            }
         }
     }
 
@@ -125,17 +90,46 @@ private:
         token_close,
     };
 
+    // The end of the text or of a nested section; a stray brace at the top
+    // closes nothing.
+    static bool closes(token_t token, int depth)
+    {
+        return token == token_end || (token == token_close && depth > 0);
+    }
+
+    // The value or section named `key`; false when the section ends instead.
+    bool read_entry(const QString &key, platform::key_values_t &section, int depth)
+    {
+        platform::key_values_t entry;
+        entry.name = key;
+        const token_t token = next(entry.value);
+        if (closes(token, depth))
+            return false;
+        if (token == token_close)
+            return true; // a stray brace at the top: the key goes without a value
+        if (token == token_open) {
+            if (depth + 1 >= key_values_depth_limit) {
+                skip_section();
+                return true;
+            }
+            entry.is_section = true;
+            read_section(entry, depth + 1);
+        }
+        section.children.append(std::move(entry));
+        return true;
+    }
+
     // Every call consumes at least one byte or reports the end, so reading
     // always terminates.
     token_t next(QString &text)
     {
         for (;;) {
-            while (m_at < m_end && static_cast<unsigned char>(*m_at) <= ' ')
-                ++m_at;
-            if (m_at == m_end)
+            while (at < end && static_cast<unsigned char>(*at) <= ' ')
+                ++at;
+            if (at == end)
                 return token_end;
-            const char c = *m_at;
-            if (c == '/' && m_at + 1 < m_end && m_at[1] == '/') {
+            const char c = *at;
+            if (c == '/' && at + 1 < end && at[1] == '/') {
                 skip_past('\n');
                 continue;
             }
@@ -145,7 +139,7 @@ private:
                 continue;
             }
             if (c == '{' || c == '}') {
-                ++m_at;
+                ++at;
                 return c == '{' ? token_open : token_close;
             }
             text = c == '"' ? quoted() : bare();
@@ -155,19 +149,19 @@ private:
 
     void skip_past(char stop)
     {
-        while (m_at < m_end && *m_at != stop && *m_at != '\n')
-            ++m_at;
-        if (m_at < m_end)
-            ++m_at;
+        while (at < end && *at != stop && *at != '\n')
+            ++at;
+        if (at < end)
+            ++at;
     }
 
     QString quoted()
     {
         QByteArray bytes;
-        for (++m_at; m_at < m_end && *m_at != '"'; ++m_at) {
-            char c = *m_at;
-            if (c == '\\' && m_at + 1 < m_end) {
-                c = *++m_at;
+        for (++at; at < end && *at != '"'; ++at) {
+            char c = *at;
+            if (c == '\\' && at + 1 < end) {
+                c = *++at;
                 if (c == 'n')
                     c = '\n';
                 else if (c == 't')
@@ -177,18 +171,17 @@ private:
             }
             bytes.append(c);
         }
-        if (m_at < m_end)
-            ++m_at;
+        if (at < end)
+            ++at;
         return QString::fromUtf8(bytes);
     }
 
     QString bare()
     {
-        const char *start = m_at;
-        while (m_at<m_end &&static_cast<unsigned char>(*m_at)> ' ' && *m_at != '{' && *m_at != '}' &&
-               *m_at != '"')
-            ++m_at;
-        return QString::fromUtf8(start, static_cast<int>(m_at - start));
+        const char *start = at;
+        while (at<end &&static_cast<unsigned char>(*at)> ' ' && *at != '{' && *at != '}' && *at != '"')
+            ++at;
+        return QString::fromUtf8(start, static_cast<int>(at - start));
     }
 
     // Skips the rest of a section whose opening brace was read; nesting is
@@ -207,8 +200,8 @@ private:
         }
     }
 
-    const char *m_at;
-    const char *m_end;
+    const char *at;
+    const char *end;
 };
 
 // Whoever can write the key or the client's files decides these texts: the
@@ -218,43 +211,88 @@ platform::steam_registry_t checked(platform::steam_registry_t steam)
 {
     steam.steam_path = text_limits::capped_path(steam.steam_path);
     QStringList ids;
-    for (const QString &id : qAsConst(steam.app_ids)) {
+    for (const QString &id : std::as_const(steam.app_ids)) {
         bool number = false;
         if (text_limits::is_decimal_digits(id, 10) && (id.toInt(&number), number))
             ids.append(id);
     }
     steam.app_ids = ids;
     QStringList not_installed;
-    for (const QString &id : qAsConst(steam.not_installed))
+    for (const QString &id : std::as_const(steam.not_installed))
         if (ids.contains(id))
             not_installed.append(id);
     steam.not_installed = not_installed;
     return steam;
 }
 
-#ifndef Q_OS_WIN
-// The Linux Steam client keeps no registry key; its own files tell the same.
-platform::steam_registry_t read_steam_client_files()
+// An "Installed" value of 0; a missing value says nothing.
+bool says_not_installed(const QVariant &installed)
+{
+    return installed.isValid() && installed.toString().trimmed() == QLatin1String("0");
+}
+
+#ifdef Q_OS_WIN
+platform::steam_registry_t read_key(const QString &key)
 {
     platform::steam_registry_t result;
+    QSettings settings(key, QSettings::NativeFormat);
+    result.steam_path =
+        settings.value(matching_name(settings.childKeys(), QStringLiteral("SteamPath"))).toString();
+    settings.beginGroup(matching_name(settings.childGroups(), QStringLiteral("Apps")));
+    result.app_ids = settings.childGroups();
+    for (const QString &id : std::as_const(result.app_ids)) {
+        settings.beginGroup(id);
+        if (says_not_installed(
+                settings.value(matching_name(settings.childKeys(), QStringLiteral("Installed")))))
+            result.not_installed.append(id);
+        settings.endGroup();
+    }
+    return result;
+}
+#else
+// The key's file is as open to damage as any other settings file.
+platform::steam_registry_t read_key_file(const QString &path)
+{
+    platform::steam_registry_t result;
+    const settings_file_c settings(path);
+    result.steam_path =
+        settings.value(matching_name(settings.child_keys(), QStringLiteral("SteamPath"))).toString();
+    const QString apps = matching_name(settings.child_groups(), QStringLiteral("Apps"));
+    result.app_ids = settings.child_groups(apps);
+    for (const QString &id : std::as_const(result.app_ids)) {
+        const QString group = apps + "/" + id;
+        if (says_not_installed(settings.value(
+                group + "/" + matching_name(settings.child_keys(group), QStringLiteral("Installed")))))
+            result.not_installed.append(id);
+    }
+    return result;
+}
+
+// The first of the Linux client's folders that exists, links resolved.
+QString steam_client_path()
+{
     const QString home = QDir::homePath();
     const QStringList candidates = {home + "/.steam/steam", home + "/.local/share/Steam"};
     for (const QString &candidate : candidates) {
         const QFileInfo resolved(QFileInfo(candidate).canonicalFilePath());
-        if (resolved.isDir()) {
-            result.steam_path = resolved.filePath();
-            break;
-        }
+        if (resolved.isDir())
+            return resolved.filePath();
     }
-    QFile file(home + "/.steam/registry.vdf");
+    return QString();
+}
+
+// The application ids of the client's registry.vdf, into `result`.
+void read_client_apps(platform::steam_registry_t &result)
+{
+    QFile file(QDir::homePath() + "/.steam/registry.vdf");
     if (!file.open(QIODevice::ReadOnly))
-        return result;
+        return;
     const platform::key_values_t root = platform::read_key_values(file.read(maximum_vdf_size));
     const platform::key_values_t *apps = platform::find_key_values(
         root, {QStringLiteral("Registry"), QStringLiteral("HKCU"), QStringLiteral("Software"),
                QStringLiteral("Valve"), QStringLiteral("Steam"), QStringLiteral("apps")});
     if (apps == nullptr)
-        return result;
+        return;
     for (const platform::key_values_t &app : apps->children) {
         // One registry key per id, whatever case or repetition the text has.
         if (!app.is_section || result.app_ids.contains(app.name, Qt::CaseInsensitive))
@@ -262,10 +300,17 @@ platform::steam_registry_t read_steam_client_files()
         result.app_ids.append(app.name);
         const platform::key_values_t *installed =
             platform::find_key_values(app, {QStringLiteral("installed")});
-        if (installed != nullptr && !installed->is_section &&
-            installed->value.trimmed() == QLatin1String("0"))
+        if (installed != nullptr && !installed->is_section && says_not_installed(installed->value))
             result.not_installed.append(app.name);
     }
+}
+
+// The Linux Steam client keeps no registry key; its own files tell the same.
+platform::steam_registry_t read_steam_client_files()
+{
+    platform::steam_registry_t result;
+    result.steam_path = steam_client_path();
+    read_client_apps(result);
     return result;
 }
 #endif
@@ -296,40 +341,12 @@ QString native_settings_path(const QString &key)
 
 steam_registry_t read_steam_registry(const QString &key)
 {
-    steam_registry_t result;
 #ifdef Q_OS_WIN
-    QSettings settings(key, QSettings::NativeFormat);
-    result.steam_path =
-        settings.value(matching_name(settings.childKeys(), QStringLiteral("SteamPath"))).toString();
-    settings.beginGroup(matching_name(settings.childGroups(), QStringLiteral("Apps")));
-    result.app_ids = settings.childGroups();
-    for (const QString &id : qAsConst(result.app_ids)) {
-        settings.beginGroup(id);
-        const QVariant installed =
-            settings.value(matching_name(settings.childKeys(), QStringLiteral("Installed")));
-        if (installed.isValid() && installed.toString().trimmed() == QLatin1String("0"))
-            result.not_installed.append(id);
-        settings.endGroup();
-    }
+    return checked(read_key(key));
 #else
     const QString path = native_settings_path(key);
-    if (!QFileInfo(path).isFile())
-        return checked(read_steam_client_files());
-    // The key's file is as open to damage as any other settings file.
-    const settings_file_c settings(path);
-    result.steam_path =
-        settings.value(matching_name(settings.child_keys(), QStringLiteral("SteamPath"))).toString();
-    const QString apps = matching_name(settings.child_groups(), QStringLiteral("Apps"));
-    result.app_ids = settings.child_groups(apps);
-    for (const QString &id : qAsConst(result.app_ids)) {
-        const QString group = apps + "/" + id;
-        const QVariant installed = settings.value(
-            group + "/" + matching_name(settings.child_keys(group), QStringLiteral("Installed")));
-        if (installed.isValid() && installed.toString().trimmed() == QLatin1String("0"))
-            result.not_installed.append(id);
-    }
+    return checked(QFileInfo(path).isFile() ? read_key_file(path) : read_steam_client_files());
 #endif
-    return checked(result);
 }
 
 key_values_t read_key_values(const QByteArray &text)

@@ -150,7 +150,7 @@ void chop_blanks(QString &text, int keep)
     text.truncate(n);
 }
 
-// A value in [i, to): quotes keep blanks and commas, C-style backslash
+// A value in [from, to): quotes keep blanks and commas, C-style backslash
 // escapes (octal and \x codes of any length, keeping the low 16 bits), a
 // backslash before a line break joins the lines, and any other escaped
 // character is dropped. Unquoted commas make a list; blanks around an
@@ -158,79 +158,121 @@ void chop_blanks(QString &text, int keep)
 // (that is how the store trims). Without `codec` bytes
 // are Latin-1; the codec decodes each run between quotes, backslashes and
 // commas on its own, as the store does.
-QVariant read_value(const QByteArray &text, int i, const int to, QTextCodec *codec)
+class value_reader_c
 {
+public:
+    value_reader_c(const QByteArray &text, int from, int to, QTextCodec *codec)
+        : text(text), at(from), to(to), codec(codec)
+    {}
+
+    QVariant read()
+    {
+        skip_blanks();
+        while (at < to) {
+            const char c = text.at(at);
+            if (c == '\\')
+                read_escape();
+            else if (c == '"')
+                read_quote();
+            else if (c == ',' && !in_quotes)
+                end_element();
+            else
+                read_run();
+        }
+        if (!was_quoted)
+            chop_blanks(current, keep);
+        if (!is_list)
+            return current;
+        list.append(current);
+        return list;
+    }
+
+private:
+    void skip_blanks()
+    {
+        while (at < to && is_blank(text.at(at)))
+            ++at;
+    }
+
+    void read_escape()
+    {
+        // A backslash at the very end escapes nothing but still keeps the
+        // blanks before it.
+        if (++at == to) {
+            keep = current.size();
+            return;
+        }
+        const char escaped = text.at(at++);
+        if (const char plain = simple_escape(escaped)) {
+            current += QLatin1Char(plain);
+        } else if (escaped == 'x') {
+            if (at < to && hex_digit(text.at(at)) >= 0)
+                append_code(16, 0);
+        } else if (escaped >= '0' && escaped <= '7') {
+            append_code(8, uint(escaped - '0'));
+        } else if (is_break(escaped)) {
+            if (at < to && is_break(text.at(at)) && text.at(at) != escaped)
+                ++at;
+        }
+        keep = current.size();
+    }
+
+    void append_code(int base, uint code)
+    {
+        int digit;
+        while (at < to && (digit = hex_digit(text.at(at))) >= 0 && digit < base) {
+            code = code * uint(base) + uint(digit);
+            ++at;
+        }
+        current += QChar(ushort(code));
+    }
+
+    void read_quote()
+    {
+        ++at;
+        was_quoted = true;
+        in_quotes = !in_quotes;
+        if (!in_quotes)
+            skip_blanks();
+    }
+
+    void end_element()
+    {
+        if (!was_quoted)
+            chop_blanks(current, keep);
+        list.append(current);
+        current.clear();
+        is_list = true;
+        was_quoted = false;
+        keep = 0;
+        ++at;
+        skip_blanks();
+    }
+
+    // Plain text up to the next quote, backslash or comma.
+    void read_run()
+    {
+        int run_end = at + 1;
+        while (run_end < to && !is_special(text.at(run_end)))
+            ++run_end;
+        if (codec != nullptr)
+            current += codec->toUnicode(text.constData() + at, run_end - at);
+        else
+            current += QLatin1String(text.constData() + at, run_end - at);
+        at = run_end;
+    }
+
+    const QByteArray &text;
+    int at;
+    const int to;
+    QTextCodec *const codec;
     QString current;
     QStringList list;
     bool is_list = false;
     bool in_quotes = false;
     bool was_quoted = false; // keeps the current element's trailing blanks
     int keep = 0;            // nor are blanks up to the last escape trimmed
-    const auto skip_blanks = [&] {
-        while (i < to && is_blank(text.at(i)))
-            ++i;
-    };
-    const auto append_code = [&](int base, uint code) {
-        int digit;
-        while (i < to && (digit = hex_digit(text.at(i))) >= 0 && digit < base) {
-            code = code * uint(base) + uint(digit);
-            ++i;
-        }
-        current += QChar(ushort(code));
-    };
-    skip_blanks();
-    while (i < to) {
-        const char c = text.at(i);
-        if (c == '\\' && ++i == to) {
-            keep = current.size();
-        } else if (c == '\\') {
-            const char escaped = text.at(i++);
-            if (const char plain = simple_escape(escaped)) {
-                current += QLatin1Char(plain);
-            } else if (escaped == 'x') {
-                if (i < to && hex_digit(text.at(i)) >= 0)
-                    append_code(16, 0);
-            } else if (escaped >= '0' && escaped <= '7') {
-                append_code(8, uint(escaped - '0'));
-            } else if (is_break(escaped)) {
-                if (i < to && is_break(text.at(i)) && text.at(i) != escaped)
-                    ++i;
-            }
-            keep = current.size();
-        } else if (c == '"') {
-            ++i;
-            was_quoted = true;
-            in_quotes = !in_quotes;
-            if (!in_quotes)
-                skip_blanks();
-        } else if (c == ',' && !in_quotes) {
-            if (!was_quoted)
-                chop_blanks(current, keep);
-            list.append(current);
-            current.clear();
-            is_list = true;
-            was_quoted = false;
-            keep = 0;
-            ++i;
-            skip_blanks();
-        } else {
-            int run_end = i + 1;
-            while (run_end < to && !is_special(text.at(run_end)))
-                ++run_end;
-            if (codec != nullptr)
-                current += codec->toUnicode(text.constData() + i, run_end - i);
-            else
-                current += QLatin1String(text.constData() + i, run_end - i);
-            i = run_end;
-        }
-    }
-    if (!was_quoted)
-        chop_blanks(current, keep);
-    if (!is_list)
-        return current;
-    list.append(current);
-    return list;
-}
+};
 
 // The text cut into sections at lines starting with '[' (after a UTF-8 byte
 // order mark), each named by its group with a '/' at the end ("" for the
@@ -325,7 +367,7 @@ settings_file_c::settings_file_c(const QString &path)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return;
-    m_state = state_t::unreadable;
+    file_state = state_t::unreadable;
     QFile file(path);
     // Sizes come from the open file: the keeper may replace it meanwhile.
     if (!info.isFile() || !file.open(QIODevice::ReadOnly) || file.size() > max_size)
@@ -333,7 +375,7 @@ settings_file_c::settings_file_c(const QString &path)
     const QByteArray raw = file.readAll();
     if (file.error() != QFileDevice::NoError || raw.size() != file.size())
         return;
-    m_state = state_t::read;
+    file_state = state_t::read;
     parse(raw);
 }
 
@@ -363,12 +405,12 @@ void settings_file_c::parse(const QByteArray &text)
             QString key = section_spelling.value(it.key(), it.key());
             append_key(lines, line.start, key_end, key);
             const QString name = folded(key);
-            if (case_folded && !m_spelling.contains(name))
-                m_spelling.insert(name, key);
-            m_values.insert(name, read_value(lines, line.equals + 1, line.end, codec));
+            if (case_folded && !spelling.contains(name))
+                spelling.insert(name, key);
+            values.insert(name, value_reader_c(lines, line.equals + 1, line.end, codec).read());
         }
     }
-    m_parses = parses;
+    all_lines_parse = parses;
 }
 
 QStringList settings_file_c::children(const QString &group, child_t kind) const
@@ -377,8 +419,8 @@ QStringList settings_file_c::children(const QString &group, child_t kind) const
     if (!prefix.isEmpty())
         prefix += QLatin1Char('/');
     QStringList names;
-    for (auto it = m_values.lowerBound(prefix); it != m_values.cend() && it.key().startsWith(prefix); ++it) {
-        const QString &spelled = m_spelling.isEmpty() ? it.key() : m_spelling.value(it.key(), it.key());
+    for (auto it = values.lowerBound(prefix); it != values.cend() && it.key().startsWith(prefix); ++it) {
+        const QString &spelled = spelling.isEmpty() ? it.key() : spelling.value(it.key(), it.key());
         const QStringRef rest = spelled.midRef(prefix.size());
         const int slash = rest.indexOf(QLatin1Char('/'));
         if (kind == child_t::all || (kind == child_t::keys && slash < 0))
@@ -411,17 +453,17 @@ QStringList settings_file_c::all_keys() const
 
 bool settings_file_c::parses() const
 {
-    return m_state == state_t::read && m_parses;
+    return file_state == state_t::read && all_lines_parse;
 }
 
 QVariant settings_file_c::text(const QString &key) const
 {
-    return m_values.value(folded(key));
+    return values.value(folded(key));
 }
 
 QVariant settings_file_c::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant read = key.isEmpty() ? QVariant() : m_values.value(folded(normalised(key)));
+    const QVariant read = key.isEmpty() ? QVariant() : values.value(folded(normalised(key)));
     if (!read.isValid())
         return fallback;
     if (read.type() != QVariant::StringList)
@@ -451,65 +493,99 @@ bool holds_all(const QSettings &written, const settings_file_c &read)
     }
     return true;
 }
+
+// A temporary file keeps its handle until the object goes, and Windows
+// cannot replace an open file, so only its unique name is kept; the store
+// goes first, then the file.
+struct scratch_t
+{
+    QString name;
+    ~scratch_t()
+    {
+        if (!name.isEmpty())
+            QFile::remove(name);
+    }
+};
+
+// Beside the target: a temporary directory may be full or missing, and the
+// target's own folder must take the new file anyway. Empty on failure.
+QString reserve_scratch(const QString &path, QString *reason)
+{
+    const QFileInfo target(path);
+    QDir().mkpath(target.absolutePath());
+    QTemporaryFile reserved(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                            QStringLiteral(".XXXXXX"));
+    reserved.setAutoRemove(false);
+    if (!reserved.open()) {
+        *reason = QStringLiteral("cannot create a scratch file: ") + reserved.errorString();
+        return QString();
+    }
+    return reserved.fileName();
+}
+
+// False when the file exists but cannot be read: its values would be lost.
+bool copy_values(const QString &path, QSettings &settings)
+{
+    const settings_file_c current(path);
+    if (current.state() == settings_file_c::state_t::unreadable)
+        return false;
+    for (const QString &key : current.all_keys()) {
+        const QVariant value = current.value(key);
+        if (!key.isEmpty() && value.isValid())
+            settings.setValue(key, value);
+    }
+    return true;
+}
+
+// The scratch file's content, once it is known to hold everything the store
+// was given.
+bool read_back(const QSettings &settings, const QString &scratch, QByteArray *contents, QString *reason)
+{
+    // Nothing is written that the reader would refuse at the next start.
+    if (QFileInfo(scratch).size() > settings_file_c::max_size) {
+        *reason =
+            QStringLiteral("the new content would be larger than %1 bytes").arg(settings_file_c::max_size);
+        return false;
+    }
+    const settings_file_c written(scratch);
+    if (settings.status() != QSettings::NoError || !holds_all(settings, written)) {
+        *reason = QStringLiteral("cannot write the new content (disk full?)");
+        return false;
+    }
+    QFile file(scratch);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    *contents = file.readAll();
+    return true;
+}
 } // namespace
 
 settings_file_c::edit_result_t settings_file_c::render(const QString &path,
                                                        const std::function<bool(QSettings &)> &change,
                                                        start_t start, QByteArray *contents, QString *error)
 {
-    const auto fail = [error](const QString &reason) {
+    QString reason;
+    const auto fail = [&] {
         if (error != nullptr)
             *error = reason;
         return edit_result_t::failed;
     };
-    // Beside the target: a temporary directory may be full or missing, and the
-    // target's own folder must take the new file anyway.
-    const QFileInfo target(path);
-    QDir().mkpath(target.absolutePath());
-    // A temporary file keeps its handle until the object goes, and Windows
-    // cannot replace an open file, so only its unique name is kept; the store
-    // goes first, then the file.
-    struct scratch_t
-    {
-        QString name;
-        ~scratch_t()
-        {
-            if (!name.isEmpty())
-                QFile::remove(name);
-        }
-    } scratch;
-    {
-        QTemporaryFile reserved(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                                QStringLiteral(".XXXXXX"));
-        reserved.setAutoRemove(false);
-        if (!reserved.open())
-            return fail(QStringLiteral("cannot create a scratch file: ") + reserved.errorString());
-        scratch.name = reserved.fileName();
-    }
+    scratch_t scratch;
+    scratch.name = reserve_scratch(path, &reason);
+    if (scratch.name.isEmpty())
+        return fail();
     QSettings settings(scratch.name, QSettings::IniFormat);
-    if (start == start_t::with_values) {
-        const settings_file_c current(path);
-        if (current.state() == state_t::unreadable)
-            return fail(QStringLiteral("the file exists but cannot be read, so it is kept as it is"));
-        for (const QString &key : current.all_keys()) {
-            const QVariant value = current.value(key);
-            if (!key.isEmpty() && value.isValid())
-                settings.setValue(key, value);
-        }
+    if (start == start_t::with_values && !copy_values(path, settings)) {
+        reason = QStringLiteral("the file exists but cannot be read, so it is kept as it is");
+        return fail();
     }
     if (!change(settings))
         return edit_result_t::declined;
     settings.sync();
-    // Nothing is written that the reader would refuse at the next start.
-    if (QFileInfo(scratch.name).size() > max_size)
-        return fail(QStringLiteral("the new content would be larger than %1 bytes").arg(max_size));
-    const settings_file_c written(scratch.name);
-    if (settings.status() != QSettings::NoError || !holds_all(settings, written))
-        return fail(QStringLiteral("cannot write the new content (disk full?)"));
-    QFile file(scratch.name);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    *contents = file.readAll();
+    if (!read_back(settings, scratch.name, contents, &reason))
+        return fail();
     // The store keeps the files it parsed in a process-wide cache, keys and
     // values included, which may share text with the module's constants. An
     // empty file is not cached, and the module may be unloaded.

@@ -43,7 +43,7 @@ public:
         unreadable, // it exists but could not be read whole: no permission, I/O
                     // error, not a plain file, or larger than max_size
     };
-    state_t state() const { return m_state; }
+    state_t state() const { return file_state; }
     // The value as text (or a text list for unquoted commas); `fallback` when
     // the key is missing. The text forms the store writes itself read as it
     // reads them: "@@x" as "@x", "@String(x)" as "x", "@ByteArray(x)" as
@@ -91,14 +91,14 @@ private:
     QStringList children(const QString &group, child_t kind) const;
     void parse(const QByteArray &text);
 
-    state_t m_state = state_t::missing;
-    bool m_parses = false;
+    state_t file_state = state_t::missing;
+    bool all_lines_parse = false;
     // Full key as the file spells it (not normalised, as the store keeps it)
     // to a QString or QStringList.
     // On Windows the store folds the letter case of keys and groups: keys are
-    // kept folded there, and m_spelling gives the first spelling of each.
-    QMap<QString, QVariant> m_values;
-    QHash<QString, QString> m_spelling;
+    // kept folded there, and spelling gives the first spelling of each.
+    QMap<QString, QVariant> values;
+    QHash<QString, QString> spelling;
 };
 
 #endif

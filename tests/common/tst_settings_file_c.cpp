@@ -144,6 +144,10 @@ private slots:
         QTest::newRow("blanks before escapes")
             << QByteArray("a=v \\x\nb=v \\q ,w\nc=v \\x20\nd=v \\x41  \ne=v \\\n  \n")
             << "a=v  b=[v |w] c=v   d=v A e=v  | " << true;
+        // An escape keeps blanks only within its own element, and a backslash
+        // that ends the file still keeps those before it.
+        QTest::newRow("escape ends an element")
+            << QByteArray("a=x\\t, y  \nb=v \\") << "a=[x\t|y] b=v  | " << true;
         QTest::newRow("lists") << QByteArray("l=a, b ,\"c,d\"\nm=\"\",\nn= x , \"y\" z\n")
                                << "l=[a|b|c,d] m=[|] n=[x|yz] | " << true;
         QTest::newRow("CR LF") << QByteArray("[s]\r\nk=a\\\r\nb\r\nj=\"1\r\n2\"\r\n")
@@ -260,6 +264,14 @@ private slots:
         QCOMPARE(file.value("a/k", "none"), QVariant(read ? "v, w" : "none"));
         QCOMPARE(file.child_groups(), read ? QStringList{"a"} : QStringList());
         QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+
+        // An edit that keeps the other values never replaces a file it could not read.
+        const auto add_key = [](QSettings &settings) {
+            settings.setValue("b/k", 1);
+            return true;
+        };
+        QCOMPARE(settings_file_c::edit(path, add_key) == settings_file_c::edit_result_t::written,
+                 expected != settings_file_c::state_t::unreadable);
     }
 };
 

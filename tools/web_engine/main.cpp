@@ -63,6 +63,25 @@ int save(const QString &path, const QByteArray &body)
     return exit_ok;
 }
 
+// Runs the event loop until the reply is finished, aborting it after the
+// timeout; true when it timed out.
+bool wait_for(QNetworkReply *reply)
+{
+    bool timed_out = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, reply, [&] {
+        timed_out = true;
+        reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::finished, qApp, &QCoreApplication::quit);
+    timer.start(timeout_ms());
+    if (!reply->isFinished())
+        QCoreApplication::exec();
+    timer.stop();
+    return timed_out;
+}
+
 int run()
 {
     const QSettings settings(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader"));
@@ -80,19 +99,7 @@ int run()
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkReply *reply = manager.get(request);
-
-    bool timed_out = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, reply, [&] {
-        timed_out = true;
-        reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::finished, qApp, &QCoreApplication::quit);
-    timer.start(timeout_ms());
-    if (!reply->isFinished())
-        QCoreApplication::exec();
-    timer.stop();
+    const bool timed_out = wait_for(reply);
 
     const QString shown = url.toDisplayString();
     if (timed_out)
