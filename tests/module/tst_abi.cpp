@@ -42,13 +42,14 @@ private slots:
         product_kernel_i *kernel = new_kernel();
         QVERIFY(kernel != nullptr);
 
-        // Neighbouring slots answer differently (0, 4, -1, 1), so a shift by one shows.
+        // One call per slot whose answer proves its index: neighbouring slots
+        // answer differently (0, 4, -1, 1), so a shift by one shows.
         const struct
         {
             int slot, arguments, expected;
-        } fixed[] = {{4, 0, 0},   {5, 0, 0},   {6, 0, 4},  {13, 0, 0}, {14, 0, 0},
-                     {15, 0, -1}, {16, 0, -1}, {32, 0, 1}, {36, 0, 1}, {39, 0, 0},
-                     {29, 1, 0},  {31, 1, 0},  {33, 1, 0}, {40, 1, 0}, {45, 2, 0}};
+        } fixed[] = {{4, 0, 0},   {5, 0, 0},  {6, 0, 4},  {13, 0, 0}, {14, 0, 0}, {15, 0, -1},
+                     {16, 0, -1}, {32, 0, 1}, {36, 0, 1}, {39, 0, 0}, {41, 0, 0}, {29, 1, 0},
+                     {31, 1, 0},  {33, 1, 0}, {40, 1, 0}, {45, 2, 0}};
         for (const auto &f : fixed) {
             const int result = f.arguments == 0   ? call_slot<int>(kernel, f.slot)
                                : f.arguments == 1 ? call_slot<int>(kernel, f.slot, 77)
@@ -56,18 +57,12 @@ private slots:
             QVERIFY2(result == f.expected,
                      qPrintable(QStringLiteral("slot %1 gave %2").arg(f.slot).arg(result)));
         }
+        // A text answer is returned through a hidden pointer, which a shift would misplace.
+        QCOMPARE(call_slot<QString>(kernel, 28, 1), QString());
+        QCOMPARE(call_slot<QString>(kernel, 30, 1, 2), QString());
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_product_kernel_i), static_cast<void *>(kernel));
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_interface_i), static_cast<void *>(kernel));
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_listener_i), nullptr);
-        QCOMPARE(call_slot<void *>(kernel, 3), nullptr); // get_client
-        QCOMPARE(call_slot<int>(kernel, 8), 0);          // page_count
-        QCOMPARE(call_slot<void *>(kernel, 7, 8), nullptr);
-        QCOMPARE(call_slot<QString>(kernel, 28, 1), QString());
-        QCOMPARE(call_slot<QString>(kernel, 30, 1, 2), QString());
-        // show_page and post_message are ignored until the host initialises the kernel.
-        call_slot<void>(kernel, 10, 8);
-        QString payload = QStringLiteral("x");
-        call_slot<void>(kernel, 42, 12, &payload);
 
         call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
         QCOMPARE(call_slot<void *>(kernel, 3), static_cast<void *>(&client));
@@ -83,17 +78,7 @@ private slots:
         call_slot<void>(kernel, 11);
         QVERIFY(child_count(container) == 0);
 
-        // Slots without meaning take their arguments and change nothing.
-        for (int slot : {12, 18})
-            call_slot<void>(kernel, slot);
-        for (int slot : {17, 19, 20, 21, 26, 27, 37, 38})
-            call_slot<void>(kernel, slot, 1);
-        for (int slot : {22, 23, 25, 34, 35})
-            call_slot<void>(kernel, slot, 1, 2);
-        call_slot<void>(kernel, 24, 1, 2, 3);
-        QCOMPARE(call_slot<int>(kernel, 41), 0);
-
-        payload = QStringLiteral("hello");
+        QString payload = QStringLiteral("hello");
         call_slot<void>(kernel, 42, 3, &payload);
         QCOMPARE(journal, QStringList{QStringLiteral("message 3 hello")});
 
@@ -138,11 +123,7 @@ private slots:
         // initialise on (query_interface and release already have slots 0 and 1).
         const auto own_slot = [](int page_slot) { return 13 + page_slot - 2; };
         QCOMPARE(call_slot<int>(page, own_slot(3)), page_id);
-        QCOMPARE(call_slot<int>(page, own_slot(4), 5), 0);
         QCOMPARE(call_slot<int>(face, 4, 5), 0);
-        call_slot<void>(face, 6);
-        call_slot<void>(face, 7, 1, 2);
-        call_slot<void>(face, 8, 1);
 
         auto *button = call_slot<QPushButton *>(face, 9);
         call_slot<void>(face, 5, &container);
