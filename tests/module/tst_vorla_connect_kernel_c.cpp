@@ -62,7 +62,7 @@ private slots:
         vorla_connect_kernel_c kernel;
         QString payload = QStringLiteral("key");
         kernel.show_page(8);
-        kernel.post_message(12, &payload);
+        kernel.post_message(kernel_message_shared_block, &payload);
         QCOMPARE(kernel.page_count(), 0);
 
         recording_client_c client(&journal);
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(kernel.page_at(0)->get_page_id(), 8);
         QCOMPARE(kernel.page_at(1)->get_page_id(), 9);
         QVERIFY(kernel.get_page(9) == kernel.page_at(1) && kernel.get_page(7) == nullptr);
-        kernel.post_message(12, &payload);
+        kernel.post_message(kernel_message_shared_block, &payload);
         QCOMPARE(journal, QStringList{"message 12 key"});
     }
 
@@ -117,7 +117,7 @@ private slots:
         for (const qint32 code : {26, 27 << 8, 27}) {
             qToUnaligned(code, record + 2);
             kernel.on_host_event(record);
-            QCOMPARE(kernel.pairing_requested(), code == 27);
+            QCOMPARE(kernel.pairing_requested(), code == host_event_pairing_requested);
         }
         QCOMPARE(log.texts().count(QStringLiteral("Vorla Connect : Prepare pairing window.")), 1);
     }
