@@ -125,14 +125,21 @@ private slots:
         QCOMPARE(call_slot<int>(page, own_slot(3)), page_id);
         QCOMPARE(call_slot<int>(face, 4, 5), 0);
 
+        // Hiding a hidden page leaves the button alone; showing twice keeps one
+        // form, in the first container given; hiding ends it.
         auto *button = call_slot<QPushButton *>(face, 9);
+        button->setChecked(true);
+        call_slot<void>(face, 11);
+        QVERIFY(button->isChecked());
         call_slot<void>(face, 5, &container);
         call_slot<void>(face, 5, static_cast<QWidget *>(nullptr));
         call_slot<void>(face, 10);
+        call_slot<void>(face, 10);
         QVERIFY(button->isChecked());
         QCOMPARE(child_count(container), 1);
+        const QPointer<QWidget> form = container.findChild<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         call_slot<void>(face, 11);
-        QVERIFY(!button->isChecked());
+        QVERIFY(!button->isChecked() && form.isNull());
 
         // Listener faces: each leads back to the page, each slot does its part.
         void *language = call_slot<void *>(page, 0, &iid_language_listener_i);

@@ -14,11 +14,6 @@ class tst_function_pages : public QObject
     Q_OBJECT
     std::unique_ptr<control_centre_c> host;
 
-    static int direct_children(const QWidget &widget)
-    {
-        return widget.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size();
-    }
-
 private slots:
     void init()
     {
@@ -84,27 +79,6 @@ private slots:
         QCOMPARE(button->text(), text());
         QCOMPARE(button->minimumWidth(), QFontMetrics(button->font()).horizontalAdvance(text()) + 48);
         QCOMPARE(button->maximumWidth(), button->minimumWidth());
-    }
-
-    void show_and_hide_keep_one_form()
-    {
-        QWidget container;
-        quick_launch_settings_c page(nullptr);
-        std::unique_ptr<QPushButton> button(page.create_tab_button());
-        // Hiding a hidden page leaves the button alone.
-        button->setChecked(true);
-        page.hide();
-        QVERIFY(button->isChecked());
-
-        page.set_container(&container);
-        page.set_container(nullptr);
-        page.show();
-        page.show();
-        QCOMPARE(direct_children(container), 1);
-        QVERIFY(page.get_form()->parentWidget() == &container && button->isChecked());
-
-        page.hide();
-        QVERIFY(!button->isChecked() && direct_children(container) == 0 && page.get_form() == nullptr);
     }
 };
 
