@@ -64,6 +64,13 @@ private slots:
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_interface_i), static_cast<void *>(kernel));
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_listener_i), nullptr);
 
+        // Until the host initialises the kernel there is no page to show and no client to tell.
+        QCOMPARE(call_slot<void *>(kernel, 3), nullptr);
+        QCOMPARE(call_slot<int>(kernel, 8), 0);
+        call_slot<void>(kernel, 10, 8);
+        QString payload = QStringLiteral("early");
+        call_slot<void>(kernel, 42, 12, &payload);
+
         call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
         QCOMPARE(call_slot<void *>(kernel, 3), static_cast<void *>(&client));
         QCOMPARE(call_slot<int>(kernel, 8), 2);
@@ -72,13 +79,14 @@ private slots:
         QCOMPARE(call_slot<int>(connect_page, 3), 8);
         QCOMPARE(call_slot<int>(quick_launch_page, 3), 9);
         QCOMPARE(call_slot<void *>(kernel, 9, 0), connect_page);
+        QCOMPARE(call_slot<void *>(kernel, 7, 7), nullptr);
 
         call_slot<void>(kernel, 10, 9);
         QCOMPARE(child_count(container), 1);
         call_slot<void>(kernel, 11);
         QVERIFY(child_count(container) == 0);
 
-        QString payload = QStringLiteral("hello");
+        payload = QStringLiteral("hello");
         call_slot<void>(kernel, 42, 3, &payload);
         QCOMPARE(journal, QStringList{QStringLiteral("message 3 hello")});
 

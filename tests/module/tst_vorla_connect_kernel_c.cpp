@@ -56,25 +56,6 @@ private slots:
         log.mark();
     }
 
-    // Until the host initialises the kernel there is no page to show and no client to tell.
-    void before_and_after_initialise()
-    {
-        vorla_connect_kernel_c kernel;
-        QString payload = QStringLiteral("key");
-        kernel.show_page(8);
-        kernel.post_message(kernel_message_shared_block, &payload);
-        QCOMPARE(kernel.page_count(), 0);
-
-        recording_client_c client(&journal);
-        kernel.initialise(&client, &container);
-        QCOMPARE(kernel.page_count(), 2);
-        QCOMPARE(kernel.page_at(0)->get_page_id(), 8);
-        QCOMPARE(kernel.page_at(1)->get_page_id(), 9);
-        QVERIFY(kernel.get_page(9) == kernel.page_at(1) && kernel.get_page(7) == nullptr);
-        kernel.post_message(kernel_message_shared_block, &payload);
-        QCOMPARE(journal, QStringList{"message 12 key"});
-    }
-
     void show_page_data()
     {
         QTest::addColumn<QList<int>>("shown");
