@@ -1,46 +1,12 @@
-#include "common/global_func_c.h"
-#include "connect/client_store_c.h"
-#include "connect/mobile_app_fm_c.h"
-#include "connect/mobile_device_fm_c.h"
-#include "host/control_centre_c.h"
-#include "host/shared_block.h"
-#include "module/module_host.h"
+#include "module/host_text_ids.h"
 #include "module/vorla_connect_kernel_c.h"
-#include "tests/module/recording_fakes.h"
-
-#include <QtTest>
-#include <QtWidgets>
-
-#include <memory>
+#include "pages/connect_c.h"
+#include "pages/quick_launch_settings_c.h"
+#include "phone_test_support.h"
 
 namespace {
-// One client group of "APP_Clients"; an empty value leaves the key out.
-QByteArray group(const QByteArray &id, const char *friend_state, const char *connected = "",
-                 const char *name = "", const char *model = "")
-{
-    QByteArray text = "[" + id + "]\nID=" + id + '\n';
-    const std::pair<const char *, const char *> keys[] = {
-        {"Name=", name}, {"Model=", model}, {"CONNECTED=", connected}, {"Friend=", friend_state}};
-    for (const auto &[key, value] : keys)
-        if (*value)
-            text += QByteArray(key) + value + '\n';
-    return text;
-}
-
-void write_store(const QByteArray &contents)
-{
-    QFile file(client_store_c::default_path());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size());
-}
-
-template <typename T>
-T *child(const QObject *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 // "id|number|name|model|paired|auto", plus a note when the numbers do not count up.
-QStringList rows_of(const mobile_app_fm_c &form)
+QStringList described(const mobile_app_fm_c &form)
 {
     QStringList described;
     for (const mobile_device_fm_c *row : form.device_rows()) {
@@ -75,31 +41,14 @@ class tst_mobile_app_fm_c : public QObject
             QTest::qFail("the first timer tick never loaded the list", __FILE__, __LINE__);
         return form;
     }
-    // The blocks of every message the kernel sent, in order.
-    QList<QByteArray> sent_blocks() const
-    {
-        QList<QByteArray> blocks;
-        for (const QString &entry : journal) {
-            QByteArray bytes = "unexpected: " + entry.toUtf8();
-            if (entry.startsWith(QLatin1String("message 12 ")))
-                read_shared_block(entry.mid(11), &bytes);
-            blocks << bytes;
-        }
-        return blocks;
-    }
 
 private slots:
     void initTestCase()
     {
-        global_func_c::shared()->initialise();
-        // The user root is found by going up from this directory, which only works
-        // once it exists; otherwise the file's path changes with the first mkpath.
-        QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-        QVERIFY(QDir().mkpath(QFileInfo(client_store_c::default_path()).absolutePath()));
-        host = std::make_unique<control_centre_c>();
-        set_module_host(host->host_face());
-        kernel.adopt_pages(&client, nullptr, new recording_page_c(8, &journal),
-                           new recording_page_c(9, &journal));
+        QVERIFY(prepare_test_home());
+        host = installed_host();
+        kernel.adopt_pages(&client, nullptr, new recording_page_c(connect_c::page_id, &journal),
+                           new recording_page_c(quick_launch_settings_c::page_id, &journal));
     }
     void init()
     {
@@ -115,24 +64,27 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<int>("command");
-        const QByteArray pending = group("P", "2", "true", "Phone", "M1");
+        const QByteArray pending = client_group("P", "2", "true", "Phone", "M1");
         const auto row = [](const char *tag, const QByteArray &store, const char *action,
                             const QStringList &rows, int command = 0) {
             QTest::newRow(tag) << store << QString::fromLatin1(action) << rows << command;
         };
         row("pending group takes no number",
-            group("A", "1", "true", "Pixel", "P7") + group("B", "2", "true") +
-                group("C", "0", "true", "Galaxy"),
+            client_group("A", "1", "true", "Pixel", "P7") + client_group("B", "2", "true") +
+                client_group("C", "0", "true", "Galaxy"),
             "", {"A|1|Pixel|P7|paired|auto", "C|2|Galaxy|N/A|-|-"});
         row("no file", {}, "", {placeholder});
         // A removed row leaves and the command goes out at once, before the file changes.
-        row("remove last phone", group("abc", "1", "true"), "remove abc", {placeholder}, 3);
+        row("remove last phone", client_group("abc", "1", "true"), "remove abc", {placeholder},
+            client_command_remove);
         // A pairing decision adds its row without a reload.
         row("add replaces placeholder", pending, "add P paired", {"P|1|Phone|M1|paired|auto"});
-        row("add appends", group("A", "1") + pending, "add P", {"A|1|N/A|N/A|-|auto", "P|2|Phone|M1|-|-"});
+        row("add appends", client_group("A", "1") + pending, "add P",
+            {"A|1|N/A|N/A|-|auto", "P|2|Phone|M1|-|-"});
         // The paired state only changes with the next reload.
-        row("switch on", group("A", "0"), "switch A", {"A|1|N/A|N/A|-|auto"}, 1);
-        row("switch off", group("A", "1", "true"), "switch A", {"A|1|N/A|N/A|paired|-"}, 2);
+        row("switch on", client_group("A", "0"), "switch A", {"A|1|N/A|N/A|-|auto"}, client_command_accept);
+        row("switch off", client_group("A", "1", "true"), "switch A", {"A|1|N/A|N/A|paired|-"},
+            client_command_refuse);
     }
     void list_and_actions()
     {
@@ -154,9 +106,9 @@ private slots:
                 child<QWidget>(target, verb == QLatin1String("remove") ? "btn_remove" : "cb_auto_pair"),
                 Qt::LeftButton);
 
-        QCOMPARE(rows_of(*form), rows);
+        QCOMPARE(described(*form), rows);
         QVERIFY(child<QWidget>(form.get(), "wg_dev_list")->isVisible());
-        QCOMPARE(sent_blocks(),
+        QCOMPARE(sent_blocks(journal),
                  command == 0 ? QList<QByteArray>() : QList{client_command_block(command, id)});
         QCOMPARE(child<QLineEdit>(form.get(), "edit_server_name")->text(), QStringLiteral("YOUR VORLA"));
         // The placeholder names no phone, so nothing on it may act.
@@ -168,7 +120,8 @@ private slots:
     // Rows in the list look exactly like a row on its own under the page's sheet.
     void rows_look_like_a_single_row()
     {
-        write_store(group("A", "1", "true", "Pixel", "P7") + group("B", "0", "false", "Galaxy", "S9"));
+        write_store(client_group("A", "1", "true", "Pixel", "P7") +
+                    client_group("B", "0", "false", "Galaxy", "S9"));
         const auto form = loaded_form();
         QTRY_COMPARE(form->device_rows().size(), 2);
         QWidget page;
@@ -189,19 +142,10 @@ private slots:
         }
     }
 
-    void row_without_owner_ignores_clicks()
-    {
-        mobile_device_fm_c row(nullptr);
-        row.set_info(QStringLiteral("abc"), 4, QStringLiteral("Name"), QStringLiteral("Model"), true, false);
-        for (const char *name : {"cb_auto_pair", "btn_remove", "cb_pair"}) // the last is display only
-            QTest::mouseClick(child<QWidget>(&row, name), Qt::LeftButton);
-        QVERIFY(row.is_paired() && journal.isEmpty());
-    }
-
     // Before the host initialised the kernel the display still follows the user.
     void nothing_is_sent_without_a_client()
     {
-        write_store(group("A", "1", "true") + group("C", "0"));
+        write_store(client_group("A", "1", "true") + client_group("C", "0"));
         vorla_connect_kernel_c bare_kernel;
         mobile_app_fm_c form(&bare_kernel);
         QTRY_COMPARE(form.device_rows().size(), 2);
@@ -257,18 +201,20 @@ private slots:
             key != 0 ? QTest::keyClick(edit, Qt::Key(key)) : other.setFocus();
             QTRY_VERIFY(!edit->hasFocus());
             QCOMPARE(edit->text(), shown);
-            QCOMPARE(sent_blocks(), sent ? QList{client_command_block(4, shown)} : QList<QByteArray>());
+            QCOMPARE(sent_blocks(journal), sent ? QList{client_command_block(client_command_rename_pc, shown)}
+                                                : QList<QByteArray>());
             // Out of focus the field shows the start of the name, where a reader looks.
             QCOMPARE(edit->cursorPosition(), 0);
         }
         QCOMPARE(loaded_cursor, 0);
     }
 
-    // Names are elided in the row, so every tooltip must carry the full current text.
+    // Names are elided in the row, so every tooltip must carry the full current
+    // text. A row without a form to tell only shows: clicks change nothing.
     void row_tooltips_follow_texts_data()
     {
         QTest::addColumn<QString>("change");
-        for (const char *change : {"set_info", "set_paired", "set_position", "language"})
+        for (const char *change : {"set_info", "set_paired", "set_position", "language", "clicks"})
             QTest::newRow(change) << QString::fromLatin1(change);
     }
     void row_tooltips_follow_texts()
@@ -283,17 +229,18 @@ private slots:
             row.set_position(11);
         else if (change == QLatin1String("language"))
             host->set_language(1);
+        for (const char *name : {"cb_auto_pair", "btn_remove", "cb_pair"}) // the last is display only
+            if (change == QLatin1String("clicks"))
+                QTest::mouseClick(child(&row, name), Qt::LeftButton);
         const auto back_to_default = qScopeGuard([this] { host->set_language(0); });
         QStringList tips, texts;
-        for (const char *name : {"lb_slot", "lb_device", "lb_model"}) {
-            tips << child<QLabel>(&row, name)->toolTip();
-            texts << child<QLabel>(&row, name)->text();
+        for (const char *name : {"lb_slot", "lb_device", "lb_model", "cb_pair"}) {
+            tips << child(&row, name)->toolTip();
+            texts << child(&row, name)->property("text").toString();
         }
-        const auto *pair = child<QCheckBox>(&row, "cb_pair");
-        tips << pair->toolTip();
-        texts << pair->text();
         QCOMPARE(tips, texts);
-        QCOMPARE(pair->text(), host_text(row.is_paired() ? 550 : 549));
+        QCOMPARE(texts.last(), host_text(row.is_paired() ? host_text_id::paired : host_text_id::not_paired));
+        QVERIFY(row.is_paired() == (change != QLatin1String("set_paired")) && journal.isEmpty());
     }
 
     // Texts of the other program's file are cut to the name limit, never
@@ -327,7 +274,7 @@ private slots:
         const QByteArray huge(100000, 'x');
         QByteArray many; // enough rows to renumber at scale; every third is pending
         for (int i = 0; i < 300; ++i)
-            many += group("g" + QByteArray::number(i), i % 3 == 2 ? "2" : "0");
+            many += client_group("g" + QByteArray::number(i), i % 3 == 2 ? "2" : "0");
         const QByteArray stores[] = {
             "=\n[\n]]]\n[]\nFriend\n==x==\n\x01\x02\n[A]\nFriend=1\nCONNECTED=maybe\n[B\nID\n",
             "Server=\xff\xfe\xc3\n[\xff\xc0]\nID=\xc3\x28\nName=\xed\xa0\x80\nModel="
@@ -349,7 +296,7 @@ private slots:
             QVERIFY(child<QLineEdit>(form.get(), "edit_server_name")->text().size() <= 24);
             // The rules still hold: numbers count up, removals renumber, the last brings the placeholder.
             for (int round = 0; round < (rows.size() <= 3 ? 4 : 2); ++round) {
-                QCOMPARE(rows_of(*form).filter(QStringLiteral("misnumbered")), QStringList());
+                QCOMPARE(described(*form).filter(QStringLiteral("misnumbered")), QStringList());
                 form->remove_client(rows.constFirst()->client_id());
             }
             QVERIFY(rows.size() > 1 || rows.constFirst()->client_id().isEmpty());

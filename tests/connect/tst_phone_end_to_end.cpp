@@ -1,20 +1,10 @@
 // The phone feature end to end in one process: the stand-in host keeps the
 // paired-client file and drives a kernel built from the module's own code, the
 // user answers the pairing dialog, and the phone list follows the file.
-#include "common/clog.h"
-#include "common/global_func_c.h"
-#include "connect/mobile_app_fm_c.h"
-#include "connect/mobile_device_fm_c.h"
 #include "host/client_store_keeper_c.h"
-#include "host/control_centre_c.h"
 #include "host/main_window_c.h"
-#include "module/module_host.h"
 #include "module/vorla_connect_kernel_c.h"
-
-#include <QtTest>
-#include <QtWidgets>
-
-#include <memory>
+#include "phone_test_support.h"
 
 class tst_phone_end_to_end : public QObject
 {
@@ -31,7 +21,7 @@ class tst_phone_end_to_end : public QObject
     QStringList rows() const
     {
         QStringList shown;
-        for (const mobile_device_fm_c *row : form() ? form()->device_rows() : QList<mobile_device_fm_c *>())
+        for (const mobile_device_fm_c *row : rows_of(form()))
             shown << QStringLiteral("%1 %2 %3")
                          .arg(row->client_id())
                          .arg(row->is_paired())
@@ -42,15 +32,13 @@ class tst_phone_end_to_end : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-        global_func_c::shared()->initialise();
+        QVERIFY(prepare_test_home());
         module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("end_to_end"));
     }
     void init()
     {
         QFile::remove(client_store_keeper_c::default_path());
-        host = std::make_unique<control_centre_c>();
-        set_module_host(host->host_face());
+        host = installed_host();
         host->keep_client_store(client_store_keeper_c::default_path());
         store = host->client_store();
         connect(host.get(), &control_centre_c::note_logged, this,
@@ -87,7 +75,7 @@ private slots:
         QString asked_by;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                asked_by = dialog->findChild<QLabel *>(QStringLiteral("lb_dev_name"))->text();
+                asked_by = child<QLabel>(dialog, "lb_dev_name")->text();
                 poll.stop();
                 dialog->findChild<QPushButton *>(button)->click();
             }
@@ -115,9 +103,9 @@ private slots:
         QTRY_COMPARE(rows().size(), 2);
         QVERIFY(rows().filter(trusted).isEmpty());
 
-        auto *name = form()->findChild<QLineEdit *>(QStringLiteral("edit_server_name"));
+        auto *name = child<QLineEdit>(form(), "edit_server_name");
         QCOMPARE(name->text(), QStringLiteral("GAMING RIG"));
-        form()->send_client_command(4, QStringLiteral("LIVING ROOM PC"));
+        form()->send_client_command(client_command_rename_pc, QStringLiteral("LIVING ROOM PC"));
         QTRY_COMPARE(QSettings(store->file_path(), QSettings::IniFormat).value("Server").toString(),
                      QStringLiteral("LIVING ROOM PC"));
         // The field shows what the file says after the reload, not what was typed.

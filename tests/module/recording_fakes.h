@@ -1,11 +1,36 @@
 // Small host-side objects for kernel and page tests that record what the module
-// calls on them, in order, into a shared journal.
+// calls on them, in order, into a shared journal; and a reader of what it logged.
 #ifndef VORLA_TESTS_RECORDING_FAKES_H
 #define VORLA_TESTS_RECORDING_FAKES_H
 
+#include "common/clog.h"
 #include "module/host_interfaces.h"
 
+#include <QFileInfo>
 #include <QStringList>
+
+// The texts logged since mark(). The log keeps its file open, and on Windows it
+// appends at its own position, so the file is read from an offset, never cut.
+class log_reader_c
+{
+public:
+    void mark() { start = QFileInfo(module_log().file_name()).size(); }
+    // A message is a time stamp, its text and an empty line.
+    QStringList texts() const
+    {
+        QFile log(module_log().file_name());
+        QStringList texts;
+        if (!log.open(QIODevice::ReadOnly | QIODevice::Text) || !log.seek(start))
+            return texts;
+        const QStringList lines = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'));
+        for (int i = 1; i < lines.size(); i += 3)
+            texts.append(lines.at(i));
+        return texts;
+    }
+
+private:
+    qint64 start = 0;
+};
 
 class recording_client_c final : public kernel_client_i
 {

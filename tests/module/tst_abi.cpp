@@ -42,13 +42,14 @@ private slots:
         product_kernel_i *kernel = new_kernel();
         QVERIFY(kernel != nullptr);
 
-        // Neighbouring slots answer differently (0, 4, -1, 1), so a shift by one shows.
+        // One call per slot whose answer proves its index: neighbouring slots
+        // answer differently (0, 4, -1, 1), so a shift by one shows.
         const struct
         {
             int slot, arguments, expected;
-        } fixed[] = {{4, 0, 0},   {5, 0, 0},   {6, 0, 4},  {13, 0, 0}, {14, 0, 0},
-                     {15, 0, -1}, {16, 0, -1}, {32, 0, 1}, {36, 0, 1}, {39, 0, 0},
-                     {29, 1, 0},  {31, 1, 0},  {33, 1, 0}, {40, 1, 0}, {45, 2, 0}};
+        } fixed[] = {{4, 0, 0},   {5, 0, 0},  {6, 0, 4},  {13, 0, 0}, {14, 0, 0}, {15, 0, -1},
+                     {16, 0, -1}, {32, 0, 1}, {36, 0, 1}, {39, 0, 0}, {41, 0, 0}, {29, 1, 0},
+                     {31, 1, 0},  {33, 1, 0}, {40, 1, 0}, {45, 2, 0}};
         for (const auto &f : fixed) {
             const int result = f.arguments == 0   ? call_slot<int>(kernel, f.slot)
                                : f.arguments == 1 ? call_slot<int>(kernel, f.slot, 77)
@@ -56,17 +57,18 @@ private slots:
             QVERIFY2(result == f.expected,
                      qPrintable(QStringLiteral("slot %1 gave %2").arg(f.slot).arg(result)));
         }
+        // A text answer is returned through a hidden pointer, which a shift would misplace.
+        QCOMPARE(call_slot<QString>(kernel, 28, 1), QString());
+        QCOMPARE(call_slot<QString>(kernel, 30, 1, 2), QString());
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_product_kernel_i), static_cast<void *>(kernel));
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_interface_i), static_cast<void *>(kernel));
         QCOMPARE(call_slot<void *>(kernel, 0, &iid_listener_i), nullptr);
-        QCOMPARE(call_slot<void *>(kernel, 3), nullptr); // get_client
-        QCOMPARE(call_slot<int>(kernel, 8), 0);          // page_count
-        QCOMPARE(call_slot<void *>(kernel, 7, 8), nullptr);
-        QCOMPARE(call_slot<QString>(kernel, 28, 1), QString());
-        QCOMPARE(call_slot<QString>(kernel, 30, 1, 2), QString());
-        // show_page and post_message are ignored until the host initialises the kernel.
+
+        // Until the host initialises the kernel there is no page to show and no client to tell.
+        QCOMPARE(call_slot<void *>(kernel, 3), nullptr);
+        QCOMPARE(call_slot<int>(kernel, 8), 0);
         call_slot<void>(kernel, 10, 8);
-        QString payload = QStringLiteral("x");
+        QString payload = QStringLiteral("early");
         call_slot<void>(kernel, 42, 12, &payload);
 
         call_slot<void>(kernel, 2, static_cast<kernel_client_i *>(&client), &container);
@@ -77,21 +79,12 @@ private slots:
         QCOMPARE(call_slot<int>(connect_page, 3), 8);
         QCOMPARE(call_slot<int>(quick_launch_page, 3), 9);
         QCOMPARE(call_slot<void *>(kernel, 9, 0), connect_page);
+        QCOMPARE(call_slot<void *>(kernel, 7, 7), nullptr);
 
         call_slot<void>(kernel, 10, 9);
         QCOMPARE(child_count(container), 1);
         call_slot<void>(kernel, 11);
         QVERIFY(child_count(container) == 0);
-
-        // Slots without meaning take their arguments and change nothing.
-        for (int slot : {12, 18})
-            call_slot<void>(kernel, slot);
-        for (int slot : {17, 19, 20, 21, 26, 27, 37, 38})
-            call_slot<void>(kernel, slot, 1);
-        for (int slot : {22, 23, 25, 34, 35})
-            call_slot<void>(kernel, slot, 1, 2);
-        call_slot<void>(kernel, 24, 1, 2, 3);
-        QCOMPARE(call_slot<int>(kernel, 41), 0);
 
         payload = QStringLiteral("hello");
         call_slot<void>(kernel, 42, 3, &payload);
@@ -138,20 +131,23 @@ private slots:
         // initialise on (query_interface and release already have slots 0 and 1).
         const auto own_slot = [](int page_slot) { return 13 + page_slot - 2; };
         QCOMPARE(call_slot<int>(page, own_slot(3)), page_id);
-        QCOMPARE(call_slot<int>(page, own_slot(4), 5), 0);
         QCOMPARE(call_slot<int>(face, 4, 5), 0);
-        call_slot<void>(face, 6);
-        call_slot<void>(face, 7, 1, 2);
-        call_slot<void>(face, 8, 1);
 
+        // Hiding a hidden page leaves the button alone; showing twice keeps one
+        // form, in the first container given; hiding ends it.
         auto *button = call_slot<QPushButton *>(face, 9);
+        button->setChecked(true);
+        call_slot<void>(face, 11);
+        QVERIFY(button->isChecked());
         call_slot<void>(face, 5, &container);
         call_slot<void>(face, 5, static_cast<QWidget *>(nullptr));
         call_slot<void>(face, 10);
+        call_slot<void>(face, 10);
         QVERIFY(button->isChecked());
         QCOMPARE(child_count(container), 1);
+        const QPointer<QWidget> form = container.findChild<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         call_slot<void>(face, 11);
-        QVERIFY(!button->isChecked());
+        QVERIFY(!button->isChecked() && form.isNull());
 
         // Listener faces: each leads back to the page, each slot does its part.
         void *language = call_slot<void *>(page, 0, &iid_language_listener_i);

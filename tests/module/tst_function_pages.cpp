@@ -1,4 +1,5 @@
 #include "host/control_centre_c.h"
+#include "module/host_text_ids.h"
 #include "module/module_host.h"
 #include "module/vorla_connect_kernel_c.h"
 #include "pages/connect_c.h"
@@ -12,11 +13,6 @@ class tst_function_pages : public QObject
 {
     Q_OBJECT
     std::unique_ptr<control_centre_c> host;
-
-    static int direct_children(const QWidget &widget)
-    {
-        return widget.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size();
-    }
 
 private slots:
     void init()
@@ -35,27 +31,33 @@ private slots:
     void tab_button_data()
     {
         QTest::addColumn<int>("page_id");
+        QTest::addColumn<int>("text_id");
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("kind");
-        QTest::newRow("connect, English") << 8 << 0 << "active";
-        QTest::newRow("quick launch, Chinese") << 9 << 1 << "active";
-        QTest::newRow("no text provider") << 8 << 1 << "no host";
-        QTest::newRow("inactive kernel forgets its button") << 8 << 1 << "inactive";
+        QTest::newRow("connect, English") << connect_c::page_id << host_text_id::connect_tab << 0 << "active";
+        QTest::newRow("quick launch, Chinese")
+            << quick_launch_settings_c::page_id << host_text_id::quick_launch_tab << 1 << "active";
+        QTest::newRow("no text provider")
+            << connect_c::page_id << host_text_id::connect_tab << 1 << "no host";
+        QTest::newRow("inactive kernel forgets its button")
+            << connect_c::page_id << host_text_id::connect_tab << 1 << "inactive";
     }
     void tab_button()
     {
         QFETCH(int, page_id);
+        QFETCH(int, text_id);
         QFETCH(int, language);
         QFETCH(QString, kind);
-        const auto text = [&] { return host->text_provider()->get_text(page_id == 8 ? 358 : 359, 0); };
+        const auto text = [&] { return host->text_provider()->get_text(text_id, 0); };
         if (kind == "no host")
             set_module_host(nullptr);
         QStringList journal;
         recording_client_c client(&journal);
         vorla_connect_kernel_c kernel, other;
         kernel.initialise(&client, nullptr);
-        function_page_c *page = page_id == 8 ? static_cast<function_page_c *>(kernel.get_connect_page())
-                                             : kernel.get_quick_launch_page();
+        function_page_c *page = page_id == connect_c::page_id
+                                    ? static_cast<function_page_c *>(kernel.get_connect_page())
+                                    : kernel.get_quick_launch_page();
         std::unique_ptr<QPushButton> button(page->create_tab_button());
         QCOMPARE(button->text(), kind == "no host" ? QString() : text());
         QVERIFY(button->isCheckable());
@@ -77,27 +79,6 @@ private slots:
         QCOMPARE(button->text(), text());
         QCOMPARE(button->minimumWidth(), QFontMetrics(button->font()).horizontalAdvance(text()) + 48);
         QCOMPARE(button->maximumWidth(), button->minimumWidth());
-    }
-
-    void show_and_hide_keep_one_form()
-    {
-        QWidget container;
-        quick_launch_settings_c page(nullptr);
-        std::unique_ptr<QPushButton> button(page.create_tab_button());
-        // Hiding a hidden page leaves the button alone.
-        button->setChecked(true);
-        page.hide();
-        QVERIFY(button->isChecked());
-
-        page.set_container(&container);
-        page.set_container(nullptr);
-        page.show();
-        page.show();
-        QCOMPARE(direct_children(container), 1);
-        QVERIFY(page.get_form()->parentWidget() == &container && button->isChecked());
-
-        page.hide();
-        QVERIFY(!button->isChecked() && direct_children(container) == 0 && page.get_form() == nullptr);
     }
 };
 

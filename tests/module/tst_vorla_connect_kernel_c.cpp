@@ -1,6 +1,5 @@
 // The kernel without a host: its pages, host events, and the pool of shared
 // memory keys it hands blocks over in.
-#include "common/clog.h"
 #include "common/global_func_c.h"
 #include "module/share_memory_key_pool_c.h"
 #include "module/vorla_connect_kernel_c.h"
@@ -20,23 +19,6 @@ namespace {
 QString test_prefix()
 {
     return QStringLiteral("VORLATEST%1").arg(QCoreApplication::applicationPid());
-}
-
-// Where the current test's messages start. The log keeps its file open, and on
-// Windows it appends at its own position, so the file is never cut short under it.
-qint64 log_start = 0;
-
-// The text of each message: a message is a time stamp, the text and an empty line.
-QStringList logged_lines()
-{
-    QFile log(module_log().file_name());
-    log.open(QIODevice::ReadOnly | QIODevice::Text);
-    log.seek(log_start);
-    const QStringList lines = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'));
-    QStringList texts;
-    for (int i = 1; i < lines.size(); i += 3)
-        texts.append(lines.at(i));
-    return texts;
 }
 
 QByteArray segment_bytes(const QString &key)
@@ -64,32 +46,14 @@ class tst_vorla_connect_kernel_c : public QObject
     QStringList journal;
     QWidget container;
     QTemporaryDir log_dir;
+    log_reader_c log;
 
 private slots:
     void initTestCase() { module_log().init(log_dir.path() + QLatin1Char('/'), QStringLiteral("kernel")); }
     void init()
     {
         journal.clear();
-        log_start = QFileInfo(module_log().file_name()).size();
-    }
-
-    // Until the host initialises the kernel there is no page to show and no client to tell.
-    void before_and_after_initialise()
-    {
-        vorla_connect_kernel_c kernel;
-        QString payload = QStringLiteral("key");
-        kernel.show_page(8);
-        kernel.post_message(12, &payload);
-        QCOMPARE(kernel.page_count(), 0);
-
-        recording_client_c client(&journal);
-        kernel.initialise(&client, &container);
-        QCOMPARE(kernel.page_count(), 2);
-        QCOMPARE(kernel.page_at(0)->get_page_id(), 8);
-        QCOMPARE(kernel.page_at(1)->get_page_id(), 9);
-        QVERIFY(kernel.get_page(9) == kernel.page_at(1) && kernel.get_page(7) == nullptr);
-        kernel.post_message(12, &payload);
-        QCOMPARE(journal, QStringList{"message 12 key"});
+        log.mark();
     }
 
     void show_page_data()
@@ -134,9 +98,9 @@ private slots:
         for (const qint32 code : {26, 27 << 8, 27}) {
             qToUnaligned(code, record + 2);
             kernel.on_host_event(record);
-            QCOMPARE(kernel.pairing_requested(), code == 27);
+            QCOMPARE(kernel.pairing_requested(), code == host_event_pairing_requested);
         }
-        QCOMPARE(logged_lines().count(QStringLiteral("Vorla Connect : Prepare pairing window.")), 1);
+        QCOMPARE(log.texts().count(QStringLiteral("Vorla Connect : Prepare pairing window.")), 1);
     }
 
     // A key someone else holds is skipped, with one line in the log; one left
@@ -164,8 +128,7 @@ private slots:
         pool.set_next_number(10000);
         request(2);
         QCOMPARE(suffixes, (QStringList{"0", "1", "2", "4", "10000", "0"}));
-        QCOMPARE(logged_lines(),
-                 QStringList{test_prefix() + QStringLiteral("_3 create_share_memory_key fail")});
+        QCOMPARE(log.texts(), QStringList{test_prefix() + QStringLiteral("_3 create_share_memory_key fail")});
         QCOMPARE(pool.new_segment(QString()), nullptr);
     }
 
@@ -201,13 +164,13 @@ private slots:
         QCOMPARE(first, global_func_c::shared()->share_memory_key_prefix() + QStringLiteral("_0"));
         QCOMPARE(segment_bytes(first), as_segment(data));
         QCOMPARE(segment_bytes(second), as_segment(data));
-        QVERIFY(logged_lines().isEmpty());
+        QVERIFY(log.texts().isEmpty());
 
         // An empty block still gets its key; the failure goes to the log.
         QBuffer empty;
         const QString key = kernel->share_data(&empty);
         QVERIFY(!key.isEmpty());
-        const QStringList lines = logged_lines();
+        const QStringList lines = log.texts();
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines.first().startsWith(QStringLiteral("Key: ") + key + QStringLiteral(" Error: ")),
                  qPrintable(lines.first()));
