@@ -1,4 +1,5 @@
 #include "common/clog.h"
+#include "tests/common/common_test_support.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -12,22 +13,15 @@ const int line_end = 2;
 #else
 const int line_end = 1;
 #endif
-
-QStringList s_debug;
-void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtDebugMsg && qstrcmp(context.category, "default") == 0)
-        s_debug.append(text);
-}
 } // namespace
 
 class tst_clog : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_base;
-    QString m_name; // one log directory per test
+    QTemporaryDir base;
+    QString name; // one log directory per test
 
-    QString dir() const { return m_base.path() + "/log/" + m_name + "/"; }
+    QString dir() const { return base.path() + "/log/" + name + "/"; }
     // Old files, named in age order by index.
     QString old_file(int index) const
     {
@@ -40,12 +34,12 @@ class tst_clog : public QObject
             QFile file(old_file(i));
             ok = ok && file.open(QIODevice::WriteOnly) && file.resize(old_sizes.at(i));
         }
-        log.init(m_base.path() + "/", m_name);
+        log.init(base.path() + "/", name);
         return ok && log.directory() == dir();
     }
 
 private slots:
-    void init() { m_name = QString(QTest::currentTestFunction()) + QTest::currentDataTag(); }
+    void init() { name = QString(QTest::currentTestFunction()) + QTest::currentDataTag(); }
 
     void selects_first_file_below_limit_data()
     {
@@ -78,7 +72,7 @@ private slots:
         for (int attempt = 0; attempt < 50 && QFileInfo(old_file(0)).size() != limit; ++attempt) {
             QVERIFY(QFile::resize(old_file(0), limit - 100));
             // Opened again: on Windows the log appends at the end it found when opening.
-            log.init(m_base.path() + "/", m_name);
+            log.init(base.path() + "/", name);
             log.write(QString(text, 'x'), false);
             QCOMPARE(log.file_name(), old_file(0));
             // Attempts spread over more than the 100 ms of short stamps.
@@ -110,11 +104,13 @@ private slots:
     {
         CLog log;
         QVERIFY(start(log, {}));
-        s_debug.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(capture);
-        log.write(QStringLiteral("quiet"), false);
-        log.write(QStringLiteral("hello"), true);
-        qInstallMessageHandler(previous);
+        QStringList echoed;
+        {
+            const message_log_t debug;
+            log.write(QStringLiteral("quiet"), false);
+            log.write(QStringLiteral("hello"), true);
+            echoed = debug.lines();
+        }
 
         QFile file(log.file_name());
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -122,8 +118,8 @@ private slots:
         QCOMPARE(lines.mid(1), (QStringList{"quiet", "", lines.value(3), "hello", "", ""}));
         QVERIFY2(QRegularExpression("^\\d{8}_\\d{2}:\\d{2}:\\d{2}:\\d{1,3}$").match(lines.at(3)).hasMatch(),
                  qPrintable(lines.at(3)));
-        QCOMPARE(s_debug.size(), 2);
-        QVERIFY(s_debug.at(0) == lines.at(3) && s_debug.at(1).startsWith("hello"));
+        QCOMPARE(echoed.size(), 2);
+        QVERIFY(echoed.at(0) == lines.at(3) && echoed.at(1).startsWith("hello"));
     }
 
     void stamp_data()

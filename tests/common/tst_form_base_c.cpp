@@ -5,7 +5,6 @@
 #include <QtWidgets>
 
 #include <memory>
-#include <tuple>
 
 namespace {
 class test_form_c : public QWidget, public form_base_c
@@ -14,12 +13,12 @@ public:
     explicit test_form_c(ctrl_center_i *ctrl_center)
     {
         set_font(title, "DejaVu Sans", 15, 2, true, false);
-        set_font(empty, "DejaVu Sans", 11, 0, false, false);
+        set_font(empty, "DejaVu Sans", 11);
         set_font(accept, "DejaVu Serif", 12, 1, false, true);
-        set_font(nullptr, "DejaVu Sans", 9, 0, false, false);
+        set_font(nullptr, "DejaVu Sans", 9);
         set_font(check, "DejaVu Serif", 13, 0, true, true);
-        set_font(check, "DejaVu Sans", 10, 3, false, false);
-        set_font(edit, "DejaVu Sans", 12, 0, false, false);
+        set_font(check, "DejaVu Sans", 10, 3);
+        set_font(edit, "DejaVu Sans", 12);
         attach(ctrl_center);
     }
 
@@ -31,6 +30,16 @@ public:
     QCheckBox *check = new QCheckBox(QStringLiteral("Auto"), this);
     QLineEdit *edit = new QLineEdit(QStringLiteral("typed"), this);
     int rounds = 0;
+};
+
+struct font_t
+{
+    QWidget *widget;
+    QString own_family;
+    int pixel_size;
+    int letter_spacing;
+    bool bold;
+    bool italic;
 };
 } // namespace
 
@@ -47,8 +56,7 @@ private slots:
         auto form = std::make_unique<test_form_c>(host.ctrl_center());
         QCOMPARE(host.listeners(), QList<listener_i *>{form.get()});
         QCOMPARE(form->font_entries(1).size(), 6); // the null widget adds none
-        // widget, own family, pixel size, letter spacing, bold, italic
-        const QList<std::tuple<QWidget *, QString, int, int, bool, bool>> expected = {
+        const font_t expected[] = {
             {form->title, "DejaVu Sans", 15, 2, true, false},
             {form->empty, "DejaVu Sans", 11, 0, false, false},
             {form->accept, "DejaVu Serif", 12, 1, false, true},
@@ -59,13 +67,13 @@ private slots:
                                                  {2, "MVK Driver ZongYiEurostile W7"}};
         for (const int language : {1, 2, 5, 0}) {
             host.set_language(language);
-            for (const auto &[widget, own_family, pixel_size, letter_spacing, bold, italic] : expected) {
-                const QFont font = widget->font();
-                QCOMPARE(font.family(), language_family.value(language, own_family));
-                QCOMPARE(font.pixelSize(), pixel_size);
-                QCOMPARE(font.letterSpacing(), qreal(letter_spacing));
-                QCOMPARE(font.weight(), bold ? 75 : 50);
-                QCOMPARE(font.italic(), italic);
+            for (const font_t &set : expected) {
+                const QFont font = set.widget->font();
+                QCOMPARE(font.family(), language_family.value(language, set.own_family));
+                QCOMPARE(font.pixelSize(), set.pixel_size);
+                QCOMPARE(font.letterSpacing(), qreal(set.letter_spacing));
+                QCOMPARE(font.weight(), set.bold ? 75 : 50);
+                QCOMPARE(font.italic(), set.italic);
             }
         }
 

@@ -1,4 +1,5 @@
 #include "common/global_func_c.h"
+#include "tests/common/common_test_support.h"
 
 #include <QtTest>
 
@@ -26,12 +27,6 @@ QString tables(const global_func_c &catalogue)
         result +=
             QStringLiteral("%1=%2:%3 ").arg(id).arg(catalogue.language_name(id), catalogue.language_file(id));
     return result + "| " + catalogue.alias_name(1) + " " + catalogue.alias_name(4);
-}
-
-QStringList s_messages;
-void capture(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    s_messages.append(text);
 }
 } // namespace
 
@@ -62,19 +57,18 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir directory;
         const QString path = directory.filePath(QStringLiteral("settings.xml"));
-        QFile settings(path);
-        QVERIFY(file == "missing" ||
-                (settings.open(QIODevice::WriteOnly) && settings.write(file) == file.size()));
-        settings.close();
+        QVERIFY(file == "missing" || write_file(path, file));
 
         global_func_c reader;
         reader.parse_catalogue(qCompress(catalogue)); // to be replaced, not merged
-        s_messages.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(capture);
-        reader.read_catalogue(path);
-        qInstallMessageHandler(previous);
+        QStringList messages;
+        {
+            const message_log_t log;
+            reader.read_catalogue(path);
+            messages = log.lines();
+        }
         QCOMPARE(tables(reader), expected);
-        QCOMPARE(s_messages.filter(path + " not exist").size(), file == "missing" ? 1 : 0);
+        QCOMPARE(messages.filter(path + " not exist").size(), file == "missing" ? 1 : 0);
 
         // The user root is the parent of the application-data location, whether
         // that folder exists yet or not.

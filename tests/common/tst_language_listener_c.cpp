@@ -1,27 +1,13 @@
 #include "common/global_func_c.h"
 #include "common/language_listener_c.h"
 #include "host/control_centre_c.h"
+#include "tests/common/common_test_support.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-QStringList s_log;
-QtMessageHandler s_previous = nullptr;
-// write_log echoes every line to the debug output; collect them there.
-void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    s_log.append(text);
-    s_previous(type, context, text);
-}
-
-bool write_file(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 const QByteArray fresh_source = R"(<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS><TS version="2.1" language="de"><context><name>QPlatformTheme</name>
 <message><source>Cancel</source><translation>Frisch</translation></message></context></TS>)";
@@ -38,8 +24,6 @@ class tst_language_listener_c : public QObject
     }
 
 private slots:
-    void initTestCase() { s_previous = qInstallMessageHandler(capture); }
-
     // What lies at the registered path decides what is compiled, loaded and logged.
     void reload_translation_data()
     {
@@ -76,14 +60,19 @@ private slots:
         listener.set_translation_file(3, path);
         listener.attach(host.ctrl_center());
         QCOMPARE(host.listeners(), QList<listener_i *>{&listener});
-        s_log.clear();
-        host.set_language(3);
+        QStringList log;
+        {
+            // write_log echoes every line to the debug output; collect them there.
+            const message_log_t echoed;
+            host.set_language(3);
+            log = echoed.lines();
+        }
         listener.detach(host.ctrl_center());
         QVERIFY(host.listeners().isEmpty());
 
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), expected);
         QStringList not_exist;
-        for (const QString &line : s_log.filter(QStringLiteral(" not exist"))) {
+        for (const QString &line : log.filter(QStringLiteral(" not exist"))) {
             const QString file = line.trimmed().chopped(10);
             not_exist << (file == path ? QStringLiteral("qm") : file);
         }

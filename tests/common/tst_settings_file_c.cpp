@@ -1,4 +1,5 @@
 #include "common/settings_file_c.h"
+#include "tests/common/common_test_support.h"
 
 #include <QtTest>
 
@@ -9,13 +10,6 @@
 #endif
 
 namespace {
-// The variable that names the temporary directory.
-#ifdef Q_OS_WIN
-const char temp_variable[] = "TMP";
-#else
-const char temp_variable[] = "TMPDIR";
-#endif
-
 QString shown(const QVariant &value)
 {
     if (value.type() == QVariant::StringList)
@@ -56,12 +50,6 @@ QString store_layout(QSettings &store)
         return names;
     };
     return layout(store.allKeys(), groups, [&](const QString &key) { return store.value(key); });
-}
-
-bool write(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 } // namespace
 
@@ -121,7 +109,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QVariant, expected);
         QTemporaryDir dir;
-        QVERIFY(write(dir.filePath("store.ini"), content));
+        QVERIFY(write_file(dir.filePath("store.ini"), content));
         QCOMPARE(settings_file_c(dir.filePath("store.ini")).value(key, "fallback"), expected);
     }
 
@@ -186,7 +174,7 @@ private slots:
         QFETCH(bool, parses);
         QTemporaryDir dir;
         const QString path = dir.filePath("store.ini");
-        QVERIFY(write(path, content));
+        QVERIFY(write_file(path, content));
 
         QSettings store(path, QSettings::IniFormat);
         const QString from_store = store_layout(store);
@@ -232,7 +220,8 @@ private slots:
         if (kind == "directory") {
             QVERIFY(QDir().mkdir(path));
         } else if (kind != "missing") {
-            QVERIFY(write(path, kind == "empty" ? QByteArray() : QByteArray("[a]\nk=\"v, w\"\nModel=x\n")));
+            QVERIFY(
+                write_file(path, kind == "empty" ? QByteArray() : QByteArray("[a]\nk=\"v, w\"\nModel=x\n")));
             if (kind == "oversize") // sparse: no disk space is used
                 QVERIFY(QFile(path).resize(settings_file_c::max_size + 1));
 #ifndef Q_OS_WIN
@@ -249,7 +238,7 @@ private slots:
 #endif
         }
         if (kind == "temp file")
-            QVERIFY(write(temp, "x"));
+            QVERIFY(write_file(temp, "x"));
         else if (kind.startsWith("temp") && kind != "temp missing")
             QVERIFY(QDir().mkdir(temp));
         if (kind == "temp read-only")

@@ -4,15 +4,10 @@
 #include "host/control_centre_c.h"
 #include "host/info_badge_c.h"
 #include "host/kernel_client_c.h"
+#include "module/host_text_ids.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDialog>
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QTextDocument>
-#include <QToolTip>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <cstring>
 #include <functional>
@@ -25,11 +20,11 @@ class test_listener_c final : public listener_i, public language_listener_i
 {
 public:
     using heard_t = std::function<void(language_service_i *)>;
-    test_listener_c(listener_registry_i *registry, heard_t heard) : m_registry(registry), m_heard(heard)
+    test_listener_c(listener_registry_i *registry, heard_t heard) : registry(registry), heard(heard)
     {
-        m_registry->add_listener(this);
+        registry->add_listener(this);
     }
-    ~test_listener_c() { m_registry->remove_listener(this); }
+    ~test_listener_c() { registry->remove_listener(this); }
 
     void *query_interface(const interface_id_t *id) override
     {
@@ -42,11 +37,11 @@ public:
     void listener_notify(int) override {}
     void listener_refresh() override {}
     // A copy runs, since the call may destroy this listener.
-    void language_changed(language_service_i *service, int) override { heard_t{m_heard}(service); }
+    void language_changed(language_service_i *service, int) override { heard_t{heard}(service); }
 
 private:
-    listener_registry_i *m_registry;
-    heard_t m_heard;
+    listener_registry_i *registry;
+    heard_t heard;
 };
 
 class answer_recorder_c final : public reset_to_default_fm_client_i
@@ -135,9 +130,9 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("Chinese") << 1 << 550 << QString::fromUtf8("已配对");
-        QTest::newRow("German") << 3 << 540 << "JA";
-        QTest::newRow("language without table") << 7 << 541 << "NO";
+        QTest::newRow("Chinese") << 1 << int(host_text_id::paired) << QString::fromUtf8("已配对");
+        QTest::newRow("German") << 3 << int(host_text_id::yes) << "JA";
+        QTest::newRow("language without table") << 7 << int(host_text_id::no) << "NO";
         QTest::newRow("unknown id") << 1 << 999 << QString();
     }
 
@@ -151,7 +146,9 @@ private slots:
         host.set_language(language);
         QCOMPARE(host.host_face()->get_ctrl_center()->get_text_provider()->get_text(id, 0), expected);
         // Every text the module asks for exists in every language.
-        for (auto [first, last] : std::initializer_list<std::pair<int, int>>{{1, 1}, {358, 366}, {531, 554}})
+        using namespace host_text_id;
+        for (auto [first, last] : std::initializer_list<std::pair<int, int>>{
+                 {cancel, cancel}, {connect_tab, add_program}, {edit_title, done}})
             for (int i = first; i <= last; ++i)
                 QVERIFY2(!host.text_provider()->get_text(i, 0).trimmed().isEmpty(),
                          qPrintable(QString::number(i)));
@@ -196,8 +193,8 @@ private slots:
 
         kernel_client_c client;
         QSignalSpy decoded(&client, &kernel_client_c::client_command);
-        client.face()->on_kernel_message(nullptr, 12, &key);
-        QCOMPARE(client.messages(), (QList<QPair<int, QString>>{{12, key}}));
+        client.face()->on_kernel_message(nullptr, kernel_message_shared_block, &key);
+        QCOMPARE(client.messages(), (QList<QPair<int, QString>>{{kernel_message_shared_block, key}}));
         QCOMPARE(decoded.count(), code < 0 ? 0 : 1);
         if (code >= 0) {
             QCOMPARE(decoded.at(0).at(0).toInt(), code);
@@ -208,7 +205,7 @@ private slots:
 
     void host_event_record()
     {
-        for (int code : {26, 0x01020304, -2}) {
+        for (int code : {int(host_event_clients_changed), 0x01020304, -2}) {
             QByteArray record = control_centre_c::host_event_record(code);
             QCOMPARE(record.size(), 16);
             QCOMPARE(qFromUnaligned<qint32>(record.constData() + 2), code);
@@ -240,9 +237,9 @@ private slots:
         window->show();
         const int anchor_bottom = anchor->mapToGlobal(QPoint(0, anchor->height())).y();
         // The root id stands for the whole component; another component's id gives nothing.
-        QCOMPARE(m_host.create_component(component_reset_popup, &iid_info_badge_i), nullptr);
+        QCOMPARE(host.create_component(component_reset_popup, &iid_info_badge_i), nullptr);
         auto *popup =
-            static_cast<reset_popup_i *>(m_host.create_component(component_reset_popup, &iid_interface_i));
+            static_cast<reset_popup_i *>(host.create_component(component_reset_popup, &iid_interface_i));
         QCOMPARE(popup->query_interface(&iid_reset_popup_i), static_cast<void *>(popup));
         answer_recorder_c client;
         bool shown = false;
@@ -268,7 +265,7 @@ private slots:
                 dialog->close();
         });
         popup->ask_reset(anchor, act == QLatin1String("no client") ? nullptr : &client);
-        QTest::qWait(1);
+        QCoreApplication::processEvents(); // the act runs also when no box came up
         QCOMPARE(client.answers, answers);
         QCOMPARE(shown, act != QLatin1String("no client"));
         QVERIFY(!shown || on_window_below_anchor);
@@ -278,56 +275,50 @@ private slots:
         delete window;
     }
 
-    void popup_frame_ends_without_its_content_data()
+    // The frame ends with its content or its release, and styles its own
+    // buttons only: a small button of the content keeps its size.
+    void popup_frame_data()
     {
-        QTest::addColumn<bool>("release_frame");
-        QTest::newRow("content deleted") << false;
-        QTest::newRow("frame released") << true;
+        QTest::addColumn<QString>("act");
+        QTest::newRow("content deleted") << "delete content";
+        QTest::newRow("frame released") << "release";
+        QTest::newRow("closed") << "reject";
     }
-    void popup_frame_ends_without_its_content()
+    void popup_frame()
     {
-        QFETCH(bool, release_frame);
+        QFETCH(QString, act);
         auto *frame =
-            static_cast<popup_frame_i *>(m_host.create_component(component_popup_frame, &iid_popup_frame_i));
+            static_cast<popup_frame_i *>(host.create_component(component_popup_frame, &iid_popup_frame_i));
         QPointer<QWidget> content = new QWidget;
-        QTimer::singleShot(0, [&] {
-            if (release_frame)
-                frame->release();
-            else
-                delete content;
-        });
-        // A frame left open would hold the test in its loop.
-        bool stuck = false;
-        QTimer::singleShot(3000, [&] {
-            stuck = QApplication::activeModalWidget() != nullptr;
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                dialog->reject();
-        });
-        QCOMPARE(frame->run_popup(content, nullptr, QStringLiteral("Title"), {}, {}, 0, 0), 0);
-        QVERIFY(!stuck);
-        QCOMPARE(content.isNull(), !release_frame);
-        if (!release_frame)
-            frame->release();
-        delete content;
-    }
-
-    // The frame styles its own buttons only: a small button of the content keeps its size.
-    void popup_frame_leaves_content_buttons_alone()
-    {
-        auto *frame =
-            static_cast<popup_frame_i *>(m_host.create_component(component_popup_frame, &iid_popup_frame_i));
-        auto *content = new QWidget;
         auto *browse = new QPushButton(QStringLiteral("..."), content);
         browse->setFixedSize(32, 32);
         QSize seen;
         QTimer::singleShot(0, [&] {
             seen = browse->size();
-            qobject_cast<QDialog *>(QApplication::activeModalWidget())->reject();
+            if (act == QLatin1String("release"))
+                frame->release();
+            else if (act == QLatin1String("delete content"))
+                delete content;
+            else
+                qobject_cast<QDialog *>(QApplication::activeModalWidget())->reject();
         });
-        frame->run_popup(content, nullptr, QStringLiteral("Title"), {}, {}, 0, 0);
-        frame->release();
-        delete content;
+        // A frame left open would hold the test in its loop.
+        bool stuck = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, this, [&] {
+            stuck = QApplication::activeModalWidget() != nullptr;
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        watchdog.start(3000);
+        QCOMPARE(frame->run_popup(content, nullptr, QStringLiteral("Title"), {}, {}, 0, 0), 0);
+        QVERIFY(!stuck);
         QCOMPARE(seen, QSize(32, 32));
+        QCOMPARE(content.isNull(), act == QLatin1String("delete content"));
+        if (act != QLatin1String("release"))
+            frame->release();
+        delete content;
     }
 
     void badge_tip_data()
@@ -351,7 +342,7 @@ private slots:
         auto *row = new QHBoxLayout(&holder);
         row->addWidget(new QWidget);
         auto *face = static_cast<info_badge_c *>(
-            static_cast<info_badge_i *>(m_host.create_component(component_info_badge, &iid_info_badge_i)));
+            static_cast<info_badge_i *>(host.create_component(component_info_badge, &iid_info_badge_i)));
         face->set_title(title);
         face->place_in(&holder);
         face->set_text(text);
@@ -382,7 +373,7 @@ private slots:
     }
 
 private:
-    control_centre_c m_host;
+    control_centre_c host;
 };
 
 QTEST_MAIN(tst_host_c)

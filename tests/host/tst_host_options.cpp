@@ -1,5 +1,6 @@
 // The stand-in control centre's command line: every option --help offers parses.
 #include "host/host_options.h"
+#include "tests/host/host_test_support.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -24,12 +25,6 @@ const option_row_t option_rows[] = {
     {"simulate-pairing", {"--simulate-pairing", "Anna's phone"}, "Anna's phone"},
     {"tour", {"--tour", "out/tour"}, "out/tour"},
 };
-
-QStringList warnings;
-void keep_warning(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    warnings.append(message);
-}
 } // namespace
 
 class tst_host_options : public QObject
@@ -55,13 +50,13 @@ private slots:
         QCommandLineParser parser;
         options.add_to(parser);
         QVERIFY2(parser.parse(QStringList{"control_centre"} + arguments), qPrintable(parser.errorText()));
-        warnings.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(keep_warning);
-        // The program asks for every option, set or not.
-        for (const QCommandLineOption &option : options.all())
-            QCOMPARE(parser.isSet(option), option.names().contains(name));
-        qInstallMessageHandler(previous);
-        QCOMPARE(warnings, QStringList());
+        {
+            const message_log_t warnings;
+            // The program asks for every option, set or not.
+            for (const QCommandLineOption &option : options.all())
+                QCOMPARE(parser.isSet(option), option.names().contains(name));
+        }
+        QCOMPARE(message_log_t::lines(), QStringList());
         if (!value.isEmpty())
             QCOMPARE(parser.value(name), value);
     }

@@ -1,19 +1,10 @@
 // The real module in the window, driven as the control centre drives it.
-#include "host/control_centre_c.h"
 #include "host/kernel_client_c.h"
-#include "host/main_window_c.h"
 #include "host/tour_c.h"
+#include "module/host_text_ids.h"
+#include "tests/host/host_test_support.h"
 
-#include <QImage>
-#include <QPointer>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <memory>
-
-class tst_module_in_host : public QObject
+class tst_module_in_host : public host_window_test_c
 {
     Q_OBJECT
 
@@ -24,8 +15,7 @@ private slots:
         static int copy = 0;
         const QString path = copies.filePath(QStringLiteral("libvorla_connect_%1.so").arg(++copy));
         QVERIFY(QFile::copy(QStringLiteral(VORLA_MODULE_FILE), path));
-        host = std::make_unique<control_centre_c>();
-        window = std::make_unique<main_window_c>(*host);
+        make_host_window();
         journal.clear();
         const auto log = [this](const QString &line) { journal.append(line); };
         connect(host.get(), &control_centre_c::note_logged, this, log);
@@ -34,11 +24,7 @@ private slots:
         QCOMPARE(host->kernels().size(), 1);
     }
 
-    void cleanup()
-    {
-        window.reset();
-        host.reset();
-    }
+    void cleanup() { end_host_window(); }
 
     void tabs_open_pages_and_follow_the_language()
     {
@@ -71,7 +57,7 @@ private slots:
                 host->set_language(language);
             for (int index = 0; index < 2; ++index) {
                 QPushButton *button = buttons.at(index);
-                const QString text = host->text_provider()->get_text(358 + index, 0);
+                const QString text = host->text_provider()->get_text(host_text_id::connect_tab + index, 0);
                 QCOMPARE(button->text(), text);
                 QCOMPARE(button->font().family(), main_window_c::tab_font(language).family());
                 if (switched)
@@ -90,7 +76,8 @@ private slots:
 
         const QString all = journal.join(QLatin1Char('\n'));
         const int released = journal.indexOf(QStringLiteral("Kernel released"));
-        const int unregistered = journal.indexOf(QStringLiteral("unregister_kernel_factory(266)"));
+        const int unregistered =
+            journal.indexOf(QStringLiteral("unregister_kernel_factory(%1)").arg(vorla_connect_product_id));
         QVERIFY2(released >= 0 && released < unregistered, qPrintable(all));
         // The pages and the module took all their registrations back themselves.
         QVERIFY2(journal.filter(QStringLiteral("Dropping")).isEmpty(), qPrintable(all));
@@ -134,20 +121,7 @@ private slots:
     }
 
 private:
-    // Direct children of the page container that are not hidden: the shown forms.
-    QList<QWidget *> shown_forms() const
-    {
-        QList<QWidget *> shown;
-        for (QWidget *child :
-             window->page_container()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-            if (!child->isHidden())
-                shown.append(child);
-        return shown;
-    }
-
     QTemporaryDir copies;
-    std::unique_ptr<control_centre_c> host;
-    std::unique_ptr<main_window_c> window;
     // Host notes and module calls in one sequence.
     QStringList journal;
 };

@@ -4,27 +4,17 @@
 #include "common/settings_file_c.h"
 #include "host/app_info_service_c.h"
 #include "host/client_store_keeper_c.h"
-#include "host/control_centre_c.h"
 #include "host/demo_data.h"
-#include "host/main_window_c.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QDialog>
-#include <QFontDatabase>
-#include <QImage>
-#include <QPainter>
-#include <QPushButton>
-#include <QtTest>
+#include "tests/host/host_test_support.h"
 
 #include <functional>
-#include <memory>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
-class tst_module_unload : public QObject
+class tst_module_unload : public host_window_test_c
 {
     Q_OBJECT
 
@@ -45,19 +35,14 @@ private slots:
     void init()
     {
         QFile::remove(client_store_keeper_c::default_path());
-        host = std::make_unique<control_centre_c>();
+        make_host_window();
         host->keep_client_store(client_store_keeper_c::default_path());
-        window = std::make_unique<main_window_c>(*host);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(window->load_module(QStringLiteral(VORLA_MODULE_FILE)));
     }
 
-    void cleanup()
-    {
-        window.reset();
-        host.reset();
-    }
+    void cleanup() { end_host_window(); }
 
     void reloading_leaves_qt_nothing_of_the_module()
     {
@@ -75,7 +60,7 @@ private slots:
         // Fonts in every family the module used, as the host's next texts would ask.
         QImage image(200, 40, QImage::Format_ARGB32);
         QPainter painter(&image);
-        for (const QString &family : qAsConst(families)) {
+        for (const QString &family : std::as_const(families)) {
             for (bool bold : {false, true}) {
                 QFont font(family);
                 font.setPixelSize(14);
@@ -214,7 +199,7 @@ private:
             tabs.at(0)->click();
             host->client_store()->add_pairing_request(QStringLiteral("Phone"), QStringLiteral("P-1"));
             // The keeper's own announcement comes later, when no kernel runs any more.
-            host->send_host_event(27);
+            host->send_host_event(host_event_pairing_requested);
             return;
         }
         tabs.at(1)->click();
@@ -222,7 +207,7 @@ private:
         const char *button = dialog == QLatin1String("add_edit") ? "btn_manually_add"
                              : dialog == QLatin1String("scan")   ? "btn_scan"
                                                                  : "btn_reset";
-        window->page_container()->findChild<QPushButton *>(QLatin1String(button))->click();
+        page_button(button)->click();
     }
 
     // Deep copies: the family texts themselves may live in the module.
@@ -252,7 +237,7 @@ private:
             return window->page_container()->findChildren<QPushButton *>(QStringLiteral("btn_del"));
         };
         const int rows = removers().size();
-        window->page_container()->findChild<QPushButton *>(QStringLiteral("btn_manually_add"))->click();
+        page_button("btn_manually_add")->click();
         QCOMPARE(removers().size(), rows + 1);
         note_families(families);
         // The added row removes itself through a queued event that carries it.
@@ -285,8 +270,6 @@ private:
     }
 
     app_info_service_c service;
-    std::unique_ptr<control_centre_c> host;
-    std::unique_ptr<main_window_c> window;
 };
 
 QTEST_MAIN(tst_module_unload)

@@ -1,10 +1,6 @@
 // Row dragging needs a platform that runs drags: this test runs under X.
 // While QDrag::exec runs its loop, a timer injects the drag events that the
 // window system would deliver, then ends the drag with Escape.
-#include "common/global_func_c.h"
-#include "pages/quick_launch_settings_c.h"
-#include "quick_launch/item_list_fm_c.h"
-#include "quick_launch/quick_launch_settings_fm_c.h"
 #include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
@@ -80,7 +76,19 @@ QString indicators(item_list_fm_c *list)
     return lines;
 }
 
+struct drop_case_t
+{
+    const char *tag;
+    int rows;
+    int dragged;
+    QList<int> move_ys;
+    int position; // the drop position while held
+    QString lines;
+    QList<int> page_after;
+};
+
 } // namespace
+Q_DECLARE_METATYPE(drop_case_t)
 
 class tst_item_list_drag : public QObject
 {
@@ -91,73 +99,53 @@ private slots:
 
     void init()
     {
-        page = std::make_unique<quick_launch_settings_c>(nullptr);
-        window = std::make_unique<QWidget>();
-        window->resize(1100, 700);
-        form = new quick_launch_settings_fm_c(page.get(), nullptr, window.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        ui = std::make_unique<settings_page_t>();
+        QVERIFY(ui->show({1100, 700}));
     }
-    void cleanup()
-    {
-        window.reset();
-        page.reset();
-    }
+    void cleanup() { ui.reset(); }
 
+    // The page's list starts empty, so it stays empty unless the list reports a change.
     void drag_and_drop_data()
     {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("dragged");
-        QTest::addColumn<QList<int>>("move_ys");
-        QTest::addColumn<int>("drop_position");
-        QTest::addColumn<QString>("lines");
-        QTest::addColumn<QList<int>>("page_after");
-        // The page list starts empty, so it stays empty unless the list reports a change.
-        QTest::newRow("one row refuses") << 1 << 0 << QList<int>{60} << -1 << "-" << QList<int>{};
-        QTest::newRow("y 53: row 0 to gap 2") << 2 << 0 << QList<int>{53} << 2 << "-b" << QList<int>{2, 1};
-        QTest::newRow("y 52 is gap 1") << 3 << 2 << QList<int>{52} << 1 << "-t-" << QList<int>{1, 3, 2};
-        QTest::newRow("gap 0") << 3 << 2 << QList<int>{5} << 0 << "t--" << QList<int>{3, 1, 2};
-        QTest::newRow("own place, above") << 3 << 1 << QList<int>{40} << 1 << "-t-" << QList<int>{};
-        QTest::newRow("own place, below") << 3 << 1 << QList<int>{70} << 2 << "-bt" << QList<int>{};
-        QTest::newRow("last gap, after moving")
-            << 4 << 0 << QList<int>{10, 140} << 4 << "---b" << QList<int>{2, 3, 4, 1};
+        QTest::addColumn<drop_case_t>("drop");
+        const drop_case_t cases[] = {
+            {"one row refuses", 1, 0, {60}, -1, "-", {}},
+            {"y 53: row 0 to gap 2", 2, 0, {53}, 2, "-b", {2, 1}},
+            {"y 52 is gap 1", 3, 2, {52}, 1, "-t-", {1, 3, 2}},
+            {"gap 0", 3, 2, {5}, 0, "t--", {3, 1, 2}},
+            {"own place, above", 3, 1, {40}, 1, "-t-", {}},
+            {"own place, below", 3, 1, {70}, 2, "-bt", {}},
+            {"last gap, after moving", 4, 0, {10, 140}, 4, "---b", {2, 3, 4, 1}},
+        };
+        for (const drop_case_t &drop : cases)
+            QTest::newRow(drop.tag) << drop;
     }
     void drag_and_drop()
     {
-        QFETCH(int, rows);
-        QFETCH(int, dragged);
-        QFETCH(QList<int>, move_ys);
-        QFETCH(int, drop_position);
-        QFETCH(QString, lines);
-        QFETCH(QList<int>, page_after);
-        item_list_fm_c *list = form->games_list_form();
-        quick_launch_list_t items;
-        for (int id = 1; id <= rows; ++id)
-            items << entry(id, id);
-        list->set_items(items);
-        QTest::qWait(20); // rows take their width from the settled layout
+        QFETCH(drop_case_t, drop);
+        item_list_fm_c *list = ui->games();
+        fill(drop.rows);
         auto *area = list->findChild<QWidget *>("wg_scroll_area");
-        item_fm_c *row = list->rows().at(dragged);
-        const QPoint press = area->mapTo(list, row->geometry().topLeft() + QPoint(150, 10));
+        item_fm_c *row = list->rows().at(drop.dragged);
 
-        const bool drag_checks_passed = drag_row(list, press, [&] {
+        const bool drag_checks_passed = drag_row(list, press_on(list, row), [&] {
             QDrag *drag = list->current_drag();
             QVERIFY(drag != nullptr);
             QCOMPARE(drag->pixmap().size(), QSize(row->width(), row->height() - 2));
             QCOMPARE(drag->hotSpot(), QPoint(150, 10));
-            QCOMPARE(send_drag(area, QEvent::DragEnter, move_ys.first()), rows >= 2);
-            for (int y : move_ys)
+            QCOMPARE(send_drag(area, QEvent::DragEnter, drop.move_ys.first()), drop.rows >= 2);
+            for (int y : drop.move_ys)
                 send_drag(area, QEvent::DragMove, y);
-            QCOMPARE(list->drop_position(), drop_position);
-            QCOMPARE(indicators(list), lines);
-            if (rows >= 2)
-                send_drag(area, QEvent::Drop, move_ys.last());
+            QCOMPARE(list->drop_position(), drop.position);
+            QCOMPARE(indicators(list), drop.lines);
+            if (drop.rows >= 2)
+                send_drag(area, QEvent::Drop, drop.move_ys.last());
         });
         QVERIFY(drag_checks_passed);
         QCOMPARE(list->current_drag(), nullptr);
         QCOMPARE(list->drop_position(), -1);
-        QCOMPARE(indicators(list), QString(rows, '-'));
-        QCOMPARE(ids(*page->get_games()), page_after);
+        QCOMPARE(indicators(list), QString(drop.rows, '-'));
+        QCOMPARE(ids(*ui->page->get_games()), drop.page_after);
     }
 
     // Held near the bottom or top edge of the visible rows, a drag scrolls the
@@ -171,19 +159,15 @@ private slots:
     void drag_scrolls_a_long_list()
     {
         QFETCH(bool, down);
-        item_list_fm_c *list = form->games_list_form();
-        quick_launch_list_t items;
-        for (int id = 1; id <= 40; ++id)
-            items << entry(id, id);
-        list->set_items(items);
-        QTest::qWait(20);
+        item_list_fm_c *list = ui->games();
+        fill(40);
+        QList<int> expected = ids(list->items());
         auto *area = list->findChild<QWidget *>("wg_scroll_area");
         auto *scroll_area = list->findChild<QScrollArea *>("scrollArea");
         QScrollBar *bar = scroll_area->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         bar->setValue(down ? 0 : bar->maximum());
-        item_fm_c *row = down ? list->rows().first() : list->rows().last();
-        const QPoint press = area->mapTo(list, row->geometry().topLeft() + QPoint(150, 10));
+        const QPoint press = press_on(list, down ? list->rows().first() : list->rows().last());
         // Two pixels inside the edge the rows go towards.
         const int view_y = down ? scroll_area->viewport()->height() - 3 : 2;
         const auto pointer_y = [&] { return area->mapFrom(scroll_area->viewport(), QPoint(0, view_y)).y(); };
@@ -196,14 +180,13 @@ private slots:
             send_drag(area, QEvent::Drop, pointer_y());
         });
         QVERIFY(drag_checks_passed);
-        QList<int> expected = ids(items);
         expected.move(down ? 0 : 39, down ? 39 : 0);
-        QCOMPARE(ids(*page->get_games()), expected);
+        QCOMPARE(ids(*ui->page->get_games()), expected);
     }
 
     void drag_from_elsewhere_is_refused()
     {
-        item_list_fm_c *list = form->games_list_form();
+        item_list_fm_c *list = ui->games();
         list->set_items(entries({1, 2, 3}));
         auto *area = list->findChild<QWidget *>("wg_scroll_area");
         QVERIFY(!send_drag(area, QEvent::DragEnter, 20));
@@ -212,9 +195,23 @@ private slots:
     }
 
 private:
-    std::unique_ptr<quick_launch_settings_c> page;
-    std::unique_ptr<QWidget> window;
-    quick_launch_settings_fm_c *form = nullptr;
+    // Rows 1 to count in the games list, once each has its place and width.
+    void fill(int count)
+    {
+        quick_launch_list_t items;
+        for (int id = 1; id <= count; ++id)
+            items << entry(id, id);
+        ui->games()->set_items(items);
+        QWidget *area = ui->games()->findChild<QWidget *>("wg_scroll_area");
+        QTRY_COMPARE(area->layout()->geometry(), area->rect());
+    }
+    // A press 150 pixels into the row and 10 down, in the list's coordinates.
+    static QPoint press_on(item_list_fm_c *list, item_fm_c *row)
+    {
+        return row->parentWidget()->mapTo(list, row->geometry().topLeft() + QPoint(150, 10));
+    }
+
+    std::unique_ptr<settings_page_t> ui;
 };
 
 QTEST_MAIN(tst_item_list_drag)

@@ -1,10 +1,7 @@
-#include "common/global_func_c.h"
-#include "host/control_centre_c.h"
 #include "module/custom_event_c.h"
-#include "module/module_host.h"
+#include "module/host_text_ids.h"
 #include "quick_launch/add_edit_game_fm_c.h"
 #include "quick_launch/item_fm_c.h"
-#include "quick_launch/item_store.h"
 #include "tests/quick_launch/quick_launch_test_support.h"
 
 #include <QtTest>
@@ -35,7 +32,30 @@ protected:
     }
 };
 
+struct row_look_t
+{
+    int position;
+    bool icon_file_present;
+    QString number;
+    QStringList indicator_calls; // "-" switches the line off
+    bool top_line;
+    bool bottom_line;
+};
+
+struct dialog_run_t
+{
+    const char *tag;
+    QString path;
+    QString typed;
+    QString action; // a button's name, or "escape"
+    QString shown_path;
+    int result;
+    QString name_after;
+};
+
 } // namespace
+Q_DECLARE_METATYPE(row_look_t)
+Q_DECLARE_METATYPE(dialog_run_t)
 
 class tst_item_row_and_dialog : public QObject
 {
@@ -44,46 +64,31 @@ class tst_item_row_and_dialog : public QObject
 private slots:
     void initTestCase()
     {
-        global_func_c::shared()->initialise();
-        QVERIFY(QDir().mkpath(global_func_c::shared()->icon_directory()));
-        host = std::make_unique<control_centre_c>();
-        set_module_host(host->host_face());
+        host = std::make_unique<forms_host_t>();
+        QVERIFY(host->icons_ready);
     }
-    void cleanupTestCase() { set_module_host(nullptr); }
+    void cleanupTestCase() { host.reset(); }
 
     void row_shows_entry_data()
     {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<bool>("icon_file_present");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QStringList>("indicator_calls");
-        QTest::addColumn<bool>("top_line");
-        QTest::addColumn<bool>("bottom_line");
+        QTest::addColumn<row_look_t>("look");
         QTest::newRow("fifth, with icon, top then bottom")
-            << 4 << true << "5" << QStringList{"top", "bottom"} << false << true;
+            << row_look_t{4, true, "5", {"top", "bottom"}, false, true};
         QTest::newRow("first, icon missing, bottom then top")
-            << 0 << false << "1" << QStringList{"bottom", "top"} << true << false;
-        QTest::newRow("bottom then top off")
-            << 0 << true << "1" << QStringList{"bottom", "-top"} << false << false;
+            << row_look_t{0, false, "1", {"bottom", "top"}, true, false};
+        QTest::newRow("bottom then top off") << row_look_t{0, true, "1", {"bottom", "-top"}, false, false};
     }
     void row_shows_entry()
     {
-        QFETCH(int, position);
-        QFETCH(bool, icon_file_present);
-        QFETCH(QString, number);
-        QFETCH(QStringList, indicator_calls);
-        QFETCH(bool, top_line);
-        QFETCH(bool, bottom_line);
+        QFETCH(row_look_t, look);
         const int id = 4711;
         QFile::remove(icon_file(id));
-        QImage icon(26, 26, QImage::Format_ARGB32);
-        icon.fill(Qt::red);
-        QVERIFY(!icon_file_present || icon.save(icon_file(id)));
+        QVERIFY(!look.icon_file_present || red_icon().save(icon_file(id)));
         item_fm_c row(nullptr, nullptr);
-        row.set_row(id, position, QStringLiteral("Game"), QStringLiteral("C:/g.exe"));
+        row.set_row(id, look.position, QStringLiteral("Game"), QStringLiteral("C:/g.exe"));
         row.resize(377, 36);
         row.show();
-        for (const QString &call : indicator_calls) {
+        for (const QString &call : look.indicator_calls) {
             const bool on = !call.startsWith('-');
             if (call.endsWith(QLatin1String("top")))
                 row.show_top_indicator(on);
@@ -91,10 +96,10 @@ private slots:
                 row.show_bottom_indicator(on);
         }
 
-        QCOMPARE(row.findChild<QLabel *>("lb_no")->text(), number);
+        QCOMPARE(row.findChild<QLabel *>("lb_no")->text(), look.number);
         QImage image = row.findChild<QWidget *>("wg_icon_field")->grab().toImage();
         // Without a file the empty-icon picture of the field's background shows through.
-        const QRgb expected = icon_file_present
+        const QRgb expected = look.icon_file_present
                                   ? qRgb(255, 0, 0)
                                   : QImage(":/graphics/profile/Empty_Profile_Icon_26x26.png").pixel(13, 13);
         QCOMPARE(qAlpha(expected), 255);
@@ -103,8 +108,8 @@ private slots:
 
         image = row.findChild<QWidget *>("wg_indicator")->grab().toImage();
         const int x = image.width() / 2;
-        QCOMPARE(image.pixel(x, 0) == drop_line, top_line);
-        QCOMPARE(image.pixel(x, image.height() - 1) == drop_line, bottom_line);
+        QCOMPARE(image.pixel(x, 0) == drop_line, look.top_line);
+        QCOMPARE(image.pixel(x, image.height() - 1) == drop_line, look.bottom_line);
     }
 
     void buttons_reach_the_list()
@@ -127,33 +132,21 @@ private slots:
 
     void exec_dialog_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("shown_path");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("name_after");
-        const auto row = [](const char *name, const char *path, const char *typed, const char *action,
-                            const char *shown_path, int result, const char *name_after) {
-            QTest::newRow(name) << QString(path) << QString(typed) << QString(action) << QString(shown_path)
-                                << result << QString(name_after);
+        QTest::addColumn<dialog_run_t>("run");
+        const dialog_run_t runs[] = {
+            {"doubled slashes shown single", "C://Games//x.exe", "", "cancel", "C:/Games/x.exe", 0, "x"},
+            {"name edited, confirmed", "C://Games//x.exe", "y", "ok", "C:/Games/x.exe", 1, "xy"},
+            {"escape", "D:/z.exe", "y", "escape", "D:/z.exe", 0, "xy"},
+            // Only the shown path is cut; what the caller gave comes back unchanged.
+            {"long path, long name typed", "C:/" + QString(5000, 'p'), QString(300, 'y'), "ok",
+             "C:/" + QString(4093, 'p'), 1, "x" + QString(255, 'y')},
         };
-        row("doubled slashes shown single", "C://Games//x.exe", "", "cancel", "C:/Games/x.exe", 0, "x");
-        row("name edited, confirmed", "C://Games//x.exe", "y", "ok", "C:/Games/x.exe", 1, "xy");
-        row("escape", "D:/z.exe", "y", "escape", "D:/z.exe", 0, "xy");
-        // Only the shown path is cut; what the caller gave comes back unchanged.
-        QTest::newRow("long path, long name typed")
-            << "C:/" + QString(5000, 'p') << QString(300, 'y') << "ok"
-            << "C:/" + QString(4093, 'p') << 1 << "x" + QString(255, 'y');
+        for (const dialog_run_t &run : runs)
+            QTest::newRow(run.tag) << run;
     }
     void exec_dialog()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, typed);
-        QFETCH(QString, action);
-        QFETCH(QString, shown_path);
-        QFETCH(int, result);
-        QFETCH(QString, name_after);
+        QFETCH(dialog_run_t, run);
         add_edit_game_fm_c dialog;
         QString seen_path;
         QStringList tab_stops;
@@ -163,19 +156,19 @@ private slots:
             for (QWidget *w = name; tab_stops.size() < 3; w = w->nextInFocusChain())
                 if (w->focusPolicy() & Qt::TabFocus)
                     tab_stops << w->objectName();
-            QTest::keyClicks(name, typed);
-            if (action == QLatin1String("escape"))
+            QTest::keyClicks(name, run.typed);
+            if (run.action == QLatin1String("escape"))
                 QTest::keyClick(frame, Qt::Key_Escape);
             else
-                frame->findChild<QPushButton *>("btn_" + action)->click();
+                frame->findChild<QPushButton *>("btn_" + run.action)->click();
         });
-        QCOMPARE(dialog.exec_dialog(QStringLiteral("x"), path), result);
-        QCOMPARE(seen_path, shown_path);
+        QCOMPARE(dialog.exec_dialog(QStringLiteral("x"), run.path), run.result);
+        QCOMPARE(seen_path, run.shown_path);
         QCOMPARE(tab_stops, QStringList({"edit_name", "btn_browser", "edit_path"}));
         auto *browse = dialog.findChild<QPushButton *>("btn_browser");
         QVERIFY(browse->text().isEmpty() && !browse->accessibleName().isEmpty());
-        QCOMPARE(dialog.game_name(), name_after);
-        QCOMPARE(dialog.game_path(), path);
+        QCOMPARE(dialog.game_name(), run.name_after);
+        QCOMPARE(dialog.game_path(), run.path);
         // The caller owns the dialog; the frame must not take it along.
         QCOMPARE(dialog.parentWidget(), nullptr);
     }
@@ -185,7 +178,7 @@ private slots:
         set_module_host(nullptr);
         add_edit_game_fm_c dialog;
         QCOMPARE(dialog.exec_dialog(QStringLiteral("n"), QStringLiteral("p")), 0);
-        set_module_host(host->host_face());
+        set_module_host(host->centre.host_face());
     }
 
     // A chosen file or a pasted name beyond the limits; never half a surrogate pair.
@@ -245,7 +238,7 @@ private slots:
         when_modal([&](QWidget *modal) {
             auto *files = qobject_cast<QFileDialog *>(modal);
             QVERIFY(files != nullptr);
-            QCOMPARE(files->nameFilters().value(0), host_text(534) + "(*.exe)");
+            QCOMPARE(files->nameFilters().value(0), host_text(host_text_id::executable_filter) + "(*.exe)");
             if (choose) {
                 files->selectFile(file);
                 QMetaObject::invokeMethod(files, "accept");
@@ -262,7 +255,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<control_centre_c> host;
+    std::unique_ptr<forms_host_t> host;
 };
 
 QTEST_MAIN(tst_item_row_and_dialog)
