@@ -14,8 +14,9 @@
 #include <QtTest>
 
 #ifdef Q_OS_WIN
-#include <tlhelp32.h>
 #include <windows.h>
+// needs windows.h first
+#include <tlhelp32.h>
 #endif
 
 namespace scan_fixture {
