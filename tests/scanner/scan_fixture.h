@@ -143,7 +143,7 @@ public:
         remove_key(key);
         if (!keys.contains(key, Qt::CaseInsensitive))
             keys.append(key);
-        const QString file = on_windows ? key : registry_file(key);
+        const QString file = on_windows ? native_key(key) : registry_file(key);
         if (!on_windows)
             QDir().mkpath(QFileInfo(file).path());
         QSettings settings(file, on_windows ? QSettings::NativeFormat : QSettings::IniFormat);
@@ -158,7 +158,7 @@ public:
             return;
         }
         const int last = key.lastIndexOf('\\');
-        QSettings(key.left(last), QSettings::NativeFormat).remove(key.mid(last + 1));
+        QSettings(native_key(key.left(last)), QSettings::NativeFormat).remove(key.mid(last + 1));
     }
 
     // The Steam client's key and its icons, which the scanner copies.
@@ -177,6 +177,14 @@ public:
     }
 
 private:
+    // Qt knows the registry's roots by their upper-case names only; below
+    // them the registry itself ignores letter case.
+    static QString native_key(const QString &key)
+    {
+        const int root_end = key.indexOf(QLatin1Char('\\'), 1);
+        return key.left(root_end).toUpper() + key.mid(root_end);
+    }
+
     QString registry_file(const QString &key) const
     {
         return dir.path() + "/registry/" + QString(key).replace(QLatin1Char('\\'), QLatin1Char('/')).mid(1) +

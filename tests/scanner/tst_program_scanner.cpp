@@ -296,8 +296,14 @@ private slots:
         const QString riot = "C:/Riot Games/League of Legends/lol.launcher.exe";
         const QString tencent = "C:/Program Files/腾讯游戏/英雄联盟/TCLS/Client.exe";
         const QString league = " League of Legends icon";
-        // Windows folders ignore letter case: the two spellings are one folder there.
-        const QString ubisoft = on_windows ? "Ubisoft Game Launcher" : "ubisoft game launcher";
+        // Windows folders ignore letter case: there the two spellings are one
+        // folder, the launcher's own, which is no game.
+        QStringList directories{
+            "1 C://Program Files (x86)//Origin Games//Sims Sims icon",
+            "5 C://Program Files (x86)//Overwatch//Overwatch Launcher.exe Overwatch icon"};
+        if (!on_windows)
+            directories
+                << "6 C://Program Files (x86)//Ubisoft//ubisoft game launcher ubisoft game launcher icon";
         QTest::newRow("Garena before Riot")
             << QStringList{"C:/Program Files (x86)/GarenaLoLTW/LoLTWLauncher.exe", riot} << false
             << QStringList{"0 C://Program Files (x86)//GarenaLoLTW//LoLTWLauncher.exe" + league};
@@ -312,10 +318,7 @@ private slots:
                            "C:/Program Files (x86)/overwatch/overwatch launcher.exe",
                            "C:/Program Files (x86)/Ubisoft/Ubisoft Game Launcher/",
                            "C:/Program Files (x86)/Ubisoft/ubisoft game launcher/"}
-            << false
-            << QStringList{"1 C://Program Files (x86)//Origin Games//Sims Sims icon",
-                           "5 C://Program Files (x86)//Overwatch//Overwatch Launcher.exe Overwatch icon",
-                           "6 C://Program Files (x86)//Ubisoft//" + ubisoft + " " + ubisoft + " icon"};
+            << false << directories;
         // A folder name that the Windows path rules read as a way up is no game
         // folder. Only Linux can name a folder so.
         QStringList leading_out{"C:/Program Files (x86)/Origin Games/Real/", "C:/Program Files (x86)/Steal/"};
@@ -472,6 +475,11 @@ private slots:
         scanner.start_scan(&games, &programs);
         QTRY_COMPARE_WITH_TIMEOUT(record->finished, 1, 60000);
         durable_file_c::inject_fault(nullptr);
+        // Windows keeps the job in the registry, out of this fault's reach.
+        if (on_windows) {
+            QCOMPARE(server.targets, targets({41, 42}));
+            return;
+        }
         QCOMPARE(server.targets, targets({}));
         QCOMPARE(found(games), QStringList());
         QCOMPARE(caught_log.size(), 1);
