@@ -62,18 +62,14 @@ public:
         return dir.path();
     }
 
-    // "~" stands for the temporary directory.
+    // "~" stands for the temporary directory, and "D:/" for a drive other
+    // than C: Wine's prefix gives Linux one, while on Windows no second letter
+    // is certain and the temporary directory's own drive path serves instead.
     QString here(QString text) const
     {
+        if (on_windows)
+            text.replace("D:/", dir.path() + "/");
         return text.replace(QLatin1Char('~'), dir.path());
-    }
-
-    // A drive other than C for the module to map. Wine's prefix gives Linux a
-    // drive D; on Windows no second letter is certain, and the temporary
-    // directory's own drive path serves instead.
-    QString other_drive() const
-    {
-        return on_windows ? QDir::toNativeSeparators(dir.path()) : QStringLiteral("D:");
     }
 
     // Where a drive path ("C:/x", "D:\\x") or "~/x" is on disk, letter case as

@@ -212,7 +212,7 @@ private slots:
         QFETCH(QStringList, entries);
         write_key(steam_path, {{"700010", 1}, {"700011", 1}, {"700012", 1}, {"700020", 1}});
         // The second library as the Windows client spells it, on another drive.
-        const QString second = machine->other_drive() + "\\Library";
+        const QString second = machine->here("D:/Library").replace('/', '\\');
         QVERIFY(steam_fixture::write_installation(steam_path, {steam_path, second}, library(), magic));
         quick_launch_list_t games;
         quick_launch_list_t programs;
@@ -254,7 +254,7 @@ private slots:
         const QVariantMap installed{
             {"700010", 0}, {"700011", 0}, {"700012", 0}, {"700020", 0}, {"700030", 1}};
         QString path = steam_path;
-        QString second = machine->other_drive() + "\\Library";
+        QString second = machine->here("D:/Library").replace('/', '\\');
         if (vdf) {
             QByteArray text = "\"Registry\" { \"HKCU\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" {";
             for (auto it = installed.cbegin(); it != installed.cend(); ++it)
@@ -302,7 +302,7 @@ private slots:
 
         const QStringList entries =
             on_windows ? QStringList{"5 700010 Game Ten icon", "-1 700011 Ten Soundtrack dlc",
-                                     "-1 700012 Editor dlc", "6 700040 Native Two"}
+                                     "-1 700012 Editor dlc", "8 700040 Native Two"}
                        : QStringList{"5 " + steam + "/steamapps/common/Game Ten Game Ten icon",
                                      "6 " + second + "/steamapps/common/Native Two Native Two icon",
                                      "-1 700011 Ten Soundtrack dlc", "-1 700012 Editor dlc"};
