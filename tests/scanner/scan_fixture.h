@@ -52,8 +52,8 @@ public:
 #ifdef Q_OS_WIN
         for (const QString &key : std::as_const(keys))
             remove_key(key);
-        for (const QString &folder : std::as_const(folders))
-            QDir(folder).removeRecursively();
+        for (const QString &made : std::as_const(folders))
+            QFileInfo(made).isDir() ? QDir(made).removeRecursively() : QFile::remove(made);
 #endif
     }
 
@@ -73,8 +73,8 @@ public:
     }
 
     // Where a drive path ("C:/x", "D:\\x") or "~/x" is on disk, letter case as
-    // written. The first folder it makes outside the temporary directory is
-    // removed with the fixture.
+    // written. The first folder or file it makes outside the temporary directory
+    // is removed with the fixture.
     QString local(const QString &path)
     {
         QString local = here(path);
