@@ -118,6 +118,18 @@ std::unique_ptr<QSettings> empty_key(const QString &registry, const QString &key
     return settings;
 }
 
+// The launchers the scanner finds by their fixed places on drive_c.
+void seed_fixed_launchers(const QString &drive_c)
+{
+    make_executable(drive_c + QStringLiteral("/Riot Games/League of Legends/lol.launcher.exe"));
+    for (const char *game : {"Moonlit Harbor", "Skyline Drift"})
+        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Origin Games/") + QLatin1String(game));
+    make_executable(drive_c + QStringLiteral("/Program Files (x86)/Overwatch/Overwatch Launcher.exe"));
+    // The launcher's own folder is never offered as a game.
+    for (const char *folder : {"Ubisoft Game Launcher", "Tidebreaker Legends"})
+        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Ubisoft/") + QLatin1String(folder));
+}
+
 // Two games of the Epic Games launcher, with its manifests, and one of GOG
 // Galaxy with its registry key, installed on drive_c.
 void seed_epic_and_gog(const QString &drive_c, const QString &registry)
@@ -239,13 +251,7 @@ QStringList seed_scan_environment()
 #else
     const QString drive_c = root + QStringLiteral("/wine/drive_c");
 #endif
-    make_executable(drive_c + QStringLiteral("/Riot Games/League of Legends/lol.launcher.exe"));
-    for (const char *game : {"Moonlit Harbor", "Skyline Drift"})
-        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Origin Games/") + QLatin1String(game));
-    make_executable(drive_c + QStringLiteral("/Program Files (x86)/Overwatch/Overwatch Launcher.exe"));
-    // The launcher's own folder is never offered as a game.
-    for (const char *folder : {"Ubisoft Game Launcher", "Tidebreaker Legends"})
-        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Ubisoft/") + QLatin1String(folder));
+    seed_fixed_launchers(drive_c);
 
     const QString steam = root + QStringLiteral("/Steam");
     QDir().mkpath(steam + QStringLiteral("/steam/games"));
