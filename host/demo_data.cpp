@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <memory>
+
 namespace {
 
 struct demo_entry_t
@@ -100,6 +102,34 @@ void make_picture_executable(const QString &path, const QImage &icon)
         icon.save(path, "PNG");
 }
 
+// A registry key emptied for new values: on Windows the key itself, elsewhere
+// its stand-in file under registry, as the module maps it.
+std::unique_ptr<QSettings> empty_key(const QString &registry, const QString &key)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(registry)
+    auto settings = std::make_unique<QSettings>(key, QSettings::NativeFormat);
+#else
+    auto settings = std::make_unique<QSettings>(
+        registry + QString(key).replace(QLatin1Char('\\'), QLatin1Char('/')) + QStringLiteral(".ini"),
+        QSettings::IniFormat);
+#endif
+    settings->clear();
+    return settings;
+}
+
+// The launchers the scanner finds by their fixed places on drive_c.
+void seed_fixed_launchers(const QString &drive_c)
+{
+    make_executable(drive_c + QStringLiteral("/Riot Games/League of Legends/lol.launcher.exe"));
+    for (const char *game : {"Moonlit Harbor", "Skyline Drift"})
+        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Origin Games/") + QLatin1String(game));
+    make_executable(drive_c + QStringLiteral("/Program Files (x86)/Overwatch/Overwatch Launcher.exe"));
+    // The launcher's own folder is never offered as a game.
+    for (const char *folder : {"Ubisoft Game Launcher", "Tidebreaker Legends"})
+        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Ubisoft/") + QLatin1String(folder));
+}
+
 // Two games of the Epic Games launcher, with its manifests, and one of GOG
 // Galaxy with its registry key, installed on drive_c.
 void seed_epic_and_gog(const QString &drive_c, const QString &registry)
@@ -135,17 +165,14 @@ void seed_epic_and_gog(const QString &drive_c, const QString &registry)
                                 hue_turned(game.icon, game.hue));
     }
 
-    const QString gog_file =
-        registry + QStringLiteral("/HKEY_LOCAL_MACHINE/SOFTWARE/WOW6432Node/GOG.com/Games.ini");
-    QFile::remove(gog_file);
-    QSettings gog(gog_file, QSettings::IniFormat);
-    gog.beginGroup(QStringLiteral("1450001"));
-    gog.setValue(QStringLiteral("gameName"), QStringLiteral("Lantern Keep"));
-    gog.setValue(QStringLiteral("path"), QStringLiteral("C:\\GOG Games\\Lantern Keep"));
-    gog.setValue(QStringLiteral("exeFile"), QStringLiteral("LanternKeep.exe"));
-    gog.setValue(QStringLiteral("exe"), QStringLiteral("C:\\GOG Games\\Lantern Keep\\LanternKeep.exe"));
-    gog.endGroup();
-    gog.sync();
+    const auto gog =
+        empty_key(registry, QStringLiteral("\\HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\GOG.com\\Games"));
+    gog->beginGroup(QStringLiteral("1450001"));
+    gog->setValue(QStringLiteral("gameName"), QStringLiteral("Lantern Keep"));
+    gog->setValue(QStringLiteral("path"), QStringLiteral("C:\\GOG Games\\Lantern Keep"));
+    gog->setValue(QStringLiteral("exeFile"), QStringLiteral("LanternKeep.exe"));
+    gog->setValue(QStringLiteral("exe"), QStringLiteral("C:\\GOG Games\\Lantern Keep\\LanternKeep.exe"));
+    gog->endGroup();
     make_picture_executable(drive_c + QStringLiteral("/GOG Games/Lantern Keep/LanternKeep.exe"),
                             hue_turned("citadel", 90));
 }
@@ -198,27 +225,40 @@ QList<steam_app_t> steam_apps()
     };
 }
 
+bool scan_can_be_seeded()
+{
+#ifdef Q_OS_WIN
+    // Wine keeps its own settings under this key; a real Windows has none.
+    return !QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Wine"), QSettings::NativeFormat)
+                .childGroups()
+                .isEmpty();
+#else
+    return true;
+#endif
+}
+
 QStringList seed_scan_environment()
 {
+    if (!scan_can_be_seeded()) {
+        qInfo("control_centre: no demo scan, its installation would go into this user's real registry and "
+              "drive C");
+        return {};
+    }
     const QString root =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/demo_scan");
+#ifdef Q_OS_WIN
+    const QString drive_c = QStringLiteral("C:");
+#else
     const QString drive_c = root + QStringLiteral("/wine/drive_c");
-    make_executable(drive_c + QStringLiteral("/Riot Games/League of Legends/lol.launcher.exe"));
-    for (const char *game : {"Moonlit Harbor", "Skyline Drift"})
-        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Origin Games/") + QLatin1String(game));
-    make_executable(drive_c + QStringLiteral("/Program Files (x86)/Overwatch/Overwatch Launcher.exe"));
-    // The launcher's own folder is never offered as a game.
-    for (const char *folder : {"Ubisoft Game Launcher", "Tidebreaker Legends"})
-        QDir().mkpath(drive_c + QStringLiteral("/Program Files (x86)/Ubisoft/") + QLatin1String(folder));
+#endif
+    seed_fixed_launchers(drive_c);
 
     const QString steam = root + QStringLiteral("/Steam");
     QDir().mkpath(steam + QStringLiteral("/steam/games"));
     const QString registry = root + QStringLiteral("/registry");
     seed_epic_and_gog(drive_c, registry);
-    const QString key_file = registry + QStringLiteral("/HKEY_CURRENT_USER/SOFTWARE/Valve/Steam.ini");
-    QFile::remove(key_file);
-    QSettings key(key_file, QSettings::IniFormat);
-    key.setValue(QStringLiteral("SteamPath"), steam);
+    const auto key = empty_key(registry, QStringLiteral("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam"));
+    key->setValue(QStringLiteral("SteamPath"), steam);
     QStringList ids;
     const char *const icons[] = {"aurora", "citadel", "orbit"};
     int icon = 0;
@@ -228,7 +268,7 @@ QStringList seed_scan_environment()
     const QStringList downloaded{QStringLiteral("1000020"), QStringLiteral("1000040")};
     QList<steam_fixture::app_t> installed;
     for (const steam_app_t &app : steam_apps()) {
-        key.setValue(QStringLiteral("Apps/%1/Installed").arg(app.id), 1);
+        key->setValue(QStringLiteral("Apps/%1/Installed").arg(app.id), 1);
         ids.append(app.id);
         if (!app.client_icon.isEmpty())
             QImage(QStringLiteral(":/graphics/demo/%1.png").arg(QLatin1String(icons[icon++ % 3])))
@@ -241,15 +281,17 @@ QStringList seed_scan_environment()
     }
     // Uninstalled long ago: the key still lists it, but nothing else does, so
     // the scan neither looks it up nor adds it.
-    key.setValue(QStringLiteral("Apps/1000060/Installed"), 0);
+    key->setValue(QStringLiteral("Apps/1000060/Installed"), 0);
     ids.append(QStringLiteral("1000060"));
-    key.sync();
+    key->sync();
     for (const QString &library : libraries)
         QDir(library + QStringLiteral("/steamapps")).removeRecursively();
     steam_fixture::write_installation(steam, libraries, installed);
 
+#ifndef Q_OS_WIN
     qputenv("WINEPREFIX", QFile::encodeName(root + QStringLiteral("/wine")));
     qputenv("VORLA_REGISTRY_ROOT", QFile::encodeName(registry));
+#endif
     return ids;
 }
 

@@ -19,13 +19,20 @@ bool seed_quick_launch(bool force);
 // The folder of made-up executables, created and filled when missing.
 QString games_folder();
 
-// A made-up installation for the game scanner under the user data home:
-// launchers in a Wine-style drive C (Epic Games manifests among them), registry
-// files with GOG Galaxy's games and with the Steam key and its applications,
-// the Steam client's icon files, and its own files (two libraries with
-// manifests, and an appinfo.vdf that describes three of the applications).
-// Points this process's WINEPREFIX and VORLA_REGISTRY_ROOT at it, so the module
-// finds it. Returns the Steam application ids of the key.
+// Whether seed_scan_environment may write: always where the registry and the
+// drives are the module's stand-ins, on Windows only inside Wine, so that a
+// real user's registry and drive C never get made-up games.
+bool scan_can_be_seeded();
+
+// A made-up installation for the game scanner: launchers on drive C (Epic
+// Games manifests among them), registry keys with GOG Galaxy's games and with
+// the Steam key and its applications, and under the user data home the Steam
+// client's icon files and its own files (two libraries with manifests, and an
+// appinfo.vdf that describes three of the applications). Except on Windows,
+// drive C and the registry are stand-ins under the user data home, and this
+// process's WINEPREFIX and VORLA_REGISTRY_ROOT point at them, so the module
+// finds them. Returns the Steam application ids of the key; none, with one
+// log line, when the scan cannot be seeded.
 QStringList seed_scan_environment();
 
 // Name, type and icon of a made-up Steam application, as the web service

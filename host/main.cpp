@@ -19,14 +19,6 @@
 #include <cstdio>
 
 namespace {
-// The demo's scan installation is made of the Linux stand-ins of the registry
-// and the drives; on Windows a scan would read the real ones.
-#ifdef Q_OS_WIN
-constexpr bool tour_scans = false;
-#else
-constexpr bool tour_scans = true;
-#endif
-
 // The data directory has to be redirected before anything reads the standard
 // paths, which may already happen while the application object is built.
 void redirect_user_data(const host_options_t &options, int argc, char *argv[])
@@ -124,7 +116,7 @@ int main(int argc, char *argv[])
 
     tour_c tour(window, parser.value(options.tour));
     if (touring) {
-        add_demo_tour(tour, window, host, service, tour_scans);
+        add_demo_tour(tour, window, host, service, demo_data::scan_can_be_seeded());
         QObject::connect(&tour, &tour_c::finished, &app, [](int code) { QCoreApplication::exit(code); });
         tour.start();
     } else {

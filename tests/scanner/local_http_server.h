@@ -23,19 +23,19 @@ public:
 
     // Keys are path and query as the client sends them, e.g. "/info?apps=570".
     // Targets missing from the table get 404.
-    explicit local_http_server_c(const answers_t &answers) : m_answers(answers)
+    explicit local_http_server_c(const answers_t &answers) : answers(answers)
     {
-        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
             }
         });
-        m_server.listen(QHostAddress::LocalHost);
+        server.listen(QHostAddress::LocalHost);
     }
 
-    bool is_listening() const { return m_server.isListening(); }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
+    bool is_listening() const { return server.isListening(); }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()); }
     // Request targets in arrival order.
     QStringList targets;
 
@@ -49,7 +49,7 @@ private:
         targets.append(QString::fromLatin1(request.left(request.indexOf("\r\n")).split(' ').value(1)));
         answer_s answer;
         answer.status = 404;
-        answer = m_answers.value(targets.last(), answer);
+        answer = answers.value(targets.last(), answer);
         QByteArray text = "HTTP/1.1 " + QByteArray::number(answer.status) +
                           " Test\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
                           "\r\nConnection: close\r\n";
@@ -63,9 +63,9 @@ private:
         });
     }
 
-    answers_t m_answers;
+    answers_t answers;
     // Last, so it goes first: its sockets' handlers use the members above.
-    QTcpServer m_server;
+    QTcpServer server;
 };
 
 #endif

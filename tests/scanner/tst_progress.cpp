@@ -31,7 +31,19 @@ struct tick_counter_c : QObject
     }
     int ticks = 0;
 };
+
+// The bar gets set_maximum(first), set_value(value), then set_maximum(maximum).
+struct fill_case_t
+{
+    quint64 first, value, maximum;
+    quint64 kept;
+    QString percent;
+    int fill_width; // of 200; -1: fill hidden
+    bool animating;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(fill_case_t)
 
 class tst_progress : public QObject
 {
@@ -42,55 +54,42 @@ private slots:
 
     void numbers_and_fill_data()
     {
-        // The bar gets set_maximum(first), set_value(value), then set_maximum(maximum).
-        QTest::addColumn<quint64>("first");
-        QTest::addColumn<quint64>("value");
-        QTest::addColumn<quint64>("maximum");
-        QTest::addColumn<quint64>("kept");
-        QTest::addColumn<QString>("percent");
-        QTest::addColumn<int>("fill_width"); // of 200; -1: fill hidden
-        QTest::addColumn<bool>("animating");
-        QTest::newRow("above maximum") << 100ull << 150ull << 100ull << 100ull << "100%" << 200 << false;
-        QTest::newRow("a third") << 3ull << 1ull << 3ull << 1ull << "33%" << 66 << true;
-        QTest::newRow("two thirds") << 3ull << 2ull << 3ull << 2ull << "66%" << 133 << true;
-        QTest::newRow("zero") << 10ull << 0ull << 10ull << 0ull << "0%" << -1 << false;
-        QTest::newRow("empty range") << 0ull << 5ull << 0ull << 0ull << "0%" << -1 << false;
+        QTest::addColumn<fill_case_t>("c");
+        QTest::newRow("above maximum") << fill_case_t{100, 150, 100, 100, "100%", 200, false};
+        QTest::newRow("a third") << fill_case_t{3, 1, 3, 1, "33%", 66, true};
+        QTest::newRow("two thirds") << fill_case_t{3, 2, 3, 2, "66%", 133, true};
+        QTest::newRow("zero") << fill_case_t{10, 0, 10, 0, "0%", -1, false};
+        QTest::newRow("empty range") << fill_case_t{0, 5, 0, 0, "0%", -1, false};
         // A lowered maximum keeps the value and the running animation.
-        QTest::newRow("maximum lowered to 0") << 10ull << 5ull << 0ull << 5ull << "0%" << 0 << true;
+        QTest::newRow("maximum lowered to 0") << fill_case_t{10, 5, 0, 5, "0%", 0, true};
     }
 
     void numbers_and_fill()
     {
-        QFETCH(quint64, first);
-        QFETCH(quint64, value);
-        QFETCH(quint64, maximum);
-        QFETCH(quint64, kept);
-        QFETCH(QString, percent);
-        QFETCH(int, fill_width);
-        QFETCH(bool, animating);
+        QFETCH(fill_case_t, c);
         CProgress bar;
         bar.resize(200, 8);
         auto *component =
             static_cast<progress_i *>(host.create_component(component_progress, &iid_progress_i));
         QVERIFY(component != nullptr);
         for (progress_i *face : {static_cast<progress_i *>(&bar), component}) {
-            face->set_maximum(first);
-            face->set_value(value);
-            face->set_maximum(maximum);
-            QCOMPARE(face->value(), kept);
-            QCOMPARE(face->percent_text(), percent);
+            face->set_maximum(c.first);
+            face->set_value(c.value);
+            face->set_maximum(c.maximum);
+            QCOMPARE(face->value(), c.kept);
+            QCOMPARE(face->percent_text(), c.percent);
         }
         component->release();
 
-        QCOMPARE(part(&bar, "progress_fill")->isHidden(), fill_width < 0);
-        if (fill_width >= 0)
-            QCOMPARE(part(&bar, "progress_fill")->geometry(), QRect(0, 0, fill_width, 8));
-        QCOMPARE(!part<QLabel>(&bar, "progress_frame")->isHidden(), animating);
-        QCOMPARE(active_tasks(), animating ? 1 : 0);
+        QCOMPARE(part(&bar, "progress_fill")->isHidden(), c.fill_width < 0);
+        if (c.fill_width >= 0)
+            QCOMPARE(part(&bar, "progress_fill")->geometry(), QRect(0, 0, c.fill_width, 8));
+        QCOMPARE(!part<QLabel>(&bar, "progress_frame")->isHidden(), c.animating);
+        QCOMPARE(active_tasks(), c.animating ? 1 : 0);
         const QImage shot = bar.grab().toImage();
-        if (fill_width > 2)
-            QCOMPARE(shot.pixelColor(fill_width / 2, 4), QColor(0x26, 0x99, 0xd6));
-        if (fill_width < 150)
+        if (c.fill_width > 2)
+            QCOMPARE(shot.pixelColor(c.fill_width / 2, 4), QColor(0x26, 0x99, 0xd6));
+        if (c.fill_width < 150)
             QCOMPARE(shot.pixelColor(199, 4), QColor(34, 34, 34));
     }
 

@@ -10,6 +10,7 @@
 #include "quick_launch/quick_launch_settings_fm_c.h"
 #include "scanner/scanning_progress_fm_c.h"
 #include "tests/scanner/local_http_server.h"
+#include "tests/scanner/scan_fixture.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -24,32 +25,6 @@ QString text_of(QWidget *dialog, const char *name)
     return dialog->findChild<QWidget *>(QLatin1String(name))->property("text").toString();
 }
 
-void write_steam_key(const QString &root, int applications)
-{
-    const QString file = root + QStringLiteral("/HKEY_CURRENT_USER/SOFTWARE/Valve/Steam.ini");
-    QFile::remove(file);
-    QSettings key(file, QSettings::IniFormat);
-    key.setValue(QStringLiteral("SteamPath"), QString(root + QStringLiteral("/Steam")));
-    for (int id = 1; id <= applications; ++id)
-        key.setValue(QStringLiteral("Apps/%1/Installed").arg(700 + id), 1);
-}
-
-// Downloaders started by this process that have not been waited for, running or not.
-int downloader_children()
-{
-    int count = 0;
-    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-        // "pid (name) state ppid ..."
-        const QByteArray stat = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        const QList<QByteArray> after_name = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (stat.contains("(web_engine.exe)") && after_name.value(1) == self)
-            ++count;
-    }
-    return count;
-}
-
 } // namespace
 
 class tst_scanning_dialog : public QObject
@@ -59,10 +34,6 @@ class tst_scanning_dialog : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
-        qputenv("HOME", dir.path().toUtf8());
-        qputenv("WINEPREFIX", (dir.path() + "/wine").toUtf8());
-        qputenv("VORLA_REGISTRY_ROOT", dir.path().toUtf8());
         const QString json(R"({"success": 1, "apps": {"%1": {"common": {"type": "game", "name": "G%1"}}}})");
         local_http_server_c::answers_t answers;
         for (int id = 701; id <= 710; ++id)
@@ -80,11 +51,12 @@ private slots:
     {
         set_module_host(nullptr);
         host.reset();
+        machine.reset();
     }
 
     void scan_without_steam_finishes_at_once()
     {
-        write_steam_key(dir.path(), 0);
+        write_steam_key(0);
         scanning_progress_fm_c dialog(nullptr);
         QCOMPARE(dialog.start_and_run(), 1);
         QCOMPARE(text_of(&dialog, "lb_progress"), QStringLiteral("100%"));
@@ -113,14 +85,14 @@ private slots:
         QFETCH(bool, second_scan);
         quick_launch_settings_c page(nullptr);
         // Its path exists, so a finished scan would keep it too.
-        *page.get_games() << quick_launch_item_t{5, 0, 0, 0, false, "kept", dir.path(), {}};
+        *page.get_games() << quick_launch_item_t{5, 0, 0, 0, false, "kept", machine->path(), {}};
         QWidget holder;
         auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
         if (second_scan) {
-            write_steam_key(dir.path(), 0); // finishes at once
+            write_steam_key(0); // finishes at once
             QMetaObject::invokeMethod(form, "on_btn_scan_clicked");
         }
-        write_steam_key(dir.path(), 10);
+        write_steam_key(10);
 
         QString percent;
         bool waiting = false;
@@ -175,7 +147,7 @@ private slots:
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         qputenv("VORLA_WEB_BASE", QByteArray("http://127.0.0.1:") + QByteArray::number(silent.serverPort()));
-        write_steam_key(dir.path(), 10);
+        write_steam_key(10);
         scanning_progress_fm_c dialog(nullptr);
         auto *button = dialog.findChild<QPushButton *>(QStringLiteral("btn_cancel"));
         QElapsedTimer pressed;
@@ -186,7 +158,7 @@ private slots:
             silent.nextPendingConnection(); // never answered
             if (pressed.isValid())
                 return;
-            running = downloader_children();
+            running = scan_fixture::children_running("web_engine.exe");
             pressed.start();
             button->click();
             shown = button->text();
@@ -195,7 +167,7 @@ private slots:
 
         const int result = dialog.start_and_run();
         const qint64 took = pressed.elapsed();
-        const int left = downloader_children();
+        const int left = scan_fixture::children_running("web_engine.exe");
         qputenv("VORLA_WEB_BASE", server->base().toUtf8());
         QCOMPARE(result, 0);
         QCOMPARE(running, 1);
@@ -230,7 +202,7 @@ private slots:
                         .value(list_key)
                         .toObject()
                         .contains(QStringLiteral("701")));
-        write_steam_key(dir.path(), 3);
+        write_steam_key(3);
         quick_launch_settings_c page(nullptr);
         QWidget holder;
         auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
@@ -245,7 +217,7 @@ private slots:
 
     void opens_centred_over_the_main_window()
     {
-        write_steam_key(dir.path(), 10);
+        write_steam_key(10);
         main_window.move(600, 500);
         QTRY_COMPARE(main_window.pos(), QPoint(600, 500));
         scanning_progress_fm_c dialog(nullptr);
@@ -276,7 +248,16 @@ private slots:
     }
 
 private:
-    QTemporaryDir dir;
+    // Steam with applications 701 onwards.
+    void write_steam_key(int applications)
+    {
+        QVariantMap values{{"SteamPath", machine->here("~/Steam")}};
+        for (int id = 1; id <= applications; ++id)
+            values.insert(QStringLiteral("Apps/%1/Installed").arg(700 + id), 1);
+        machine->write_key(scan_fixture::steam_key, values);
+    }
+
+    std::unique_ptr<scan_fixture::machine_c> machine = std::make_unique<scan_fixture::machine_c>();
     std::unique_ptr<local_http_server_c> server;
     std::unique_ptr<control_centre_c> host;
     QMainWindow main_window;

@@ -1,22 +1,20 @@
 // Steam's own files (library folders, manifests, appinfo.vdf) as the scanner
 // reads them before it downloads anything.
 #include "common/global_func_c.h"
-#include "common/platform.h"
 #include "host/steam_fixture.h"
-#include "quick_launch/item_store.h"
-#include "scanner/program_scanner_tool_c.h"
 #include "scanner/steam_local.h"
 #include "tests/scanner/local_http_server.h"
+#include "tests/scanner/scan_fixture.h"
 
 #include <QtTest>
 
 #include <limits>
 #include <memory>
 
+using namespace scan_fixture;
 using steam_fixture::app_t;
 
 namespace {
-const QString steam_key = QStringLiteral("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam");
 // The Windows client under Wine: its games are Steam applications.
 const QString steam_path = QStringLiteral("C:/Program Files (x86)/Steam");
 const QString icon_a = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
@@ -38,66 +36,20 @@ quint32 le32(const QByteArray &bytes, int at)
     return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
-// The scanner's work seen through its client; the log lines it echoed.
-int s_finished = 0;
-QStringList s_log;
-QtMessageHandler s_previous_handler = nullptr;
-
-void keep_log(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains("Steam applications:"))
-        s_log.append(message.trimmed());
-    s_previous_handler(type, context, message);
-}
-
-class scanner_c final : public program_scanner_tool_c, public program_scanner_tool_client_i
-{
-public:
-    scanner_c() : program_scanner_tool_c(this) {}
-    bool network = true;
-
-    bool is_network_available() const override { return network; }
-    void *query_interface(const interface_id_t *) override { return nullptr; }
-    void release() override {}
-    void on_scan_progress(int) override {}
-    void on_scan_finished() override { ++s_finished; }
-    void on_scan_cancelled() override {}
-};
-
-// "Order id-or-path name [dlc] [icon]" for each entry the scanner added.
-QStringList found(const quick_launch_list_t &list)
-{
-    QStringList result;
-    for (const quick_launch_item_t &x : list)
-        result.append(QStringLiteral("%1 %2 %3%4%5")
-                          .arg(QString::number(x.Order),
-                               x.Game_Type == 1 ? QString::number(x.Platform_ID) : x.Game_Path, x.Game_Name,
-                               x.IS_DLC ? " dlc" : "", QFile::exists(icon_file(x.ID)) ? " icon" : ""));
-    return result;
-}
 } // namespace
 
 class tst_steam_local : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<machine_c> machine;
+    scan_record_t record;
     // Knows no application: every download fails, and each shows as a request.
-    local_http_server_c m_server{local_http_server_c::answers_t()};
+    local_http_server_c server{local_http_server_c::answers_t()};
 
-    // The registry key with its Installed values, and Steam's icons.
-    void write_key(const QString &path, const QMap<QString, int> &installed)
+    void write_key(const QString &path, const QVariantMap &installed)
     {
-        QSettings key(platform::native_settings_path(steam_key), QSettings::IniFormat);
-        key.setValue("SteamPath", path);
-        for (auto it = installed.cbegin(); it != installed.cend(); ++it)
-            key.setValue("Apps/" + it.key() + "/Installed", it.value());
-        QImage picture(32, 32, QImage::Format_ARGB32);
-        picture.fill(Qt::darkBlue);
-        const QString icons = platform::local_path(path) + "/steam/games/";
-        QVERIFY(QDir().mkpath(icons));
-        for (const QString &icon : {icon_a, icon_b})
-            QVERIFY(picture.save(icons + icon + ".ico", "ICO"));
+        machine->write_steam(path, installed, {icon_a, icon_b});
     }
 
     // Application ids asked of the service, in order.
@@ -105,40 +57,40 @@ class tst_steam_local : public QObject
     {
         QStringList ids;
         const QRegularExpression id("\\d{6}");
-        for (const QString &target : m_server.targets)
+        for (const QString &target : server.targets)
             ids.append(id.match(target).captured());
         return ids;
     }
 
     void scan(scanner_c &scanner, quick_launch_list_t &games, quick_launch_list_t &programs)
     {
-        const int before = s_finished;
+        const int before = record.finished;
         scanner.start_scan(&games, &programs);
-        QTRY_COMPARE_WITH_TIMEOUT(s_finished, before + 1, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(record.finished, before + 1, 60000);
     }
 
 private slots:
     void initTestCase()
     {
         global_func_c::shared()->initialise();
-        QVERIFY(m_server.is_listening());
-        qputenv("VORLA_WEB_BASE", m_server.base().toUtf8());
-        s_previous_handler = qInstallMessageHandler(keep_log);
+        QVERIFY(server.is_listening());
+        qputenv("VORLA_WEB_BASE", server.base().toUtf8());
+        catch_log("Steam applications:");
     }
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        qputenv("HOME", m_dir->path().toUtf8());
-        qputenv("WINEPREFIX", (m_dir->path() + "/wine").toUtf8());
-        qputenv("VORLA_REGISTRY_ROOT", (m_dir->path() + "/registry").toUtf8());
-        QVERIFY(QDir(m_dir->path()).mkpath("wine/dosdevices/d:"));
+        machine = std::make_unique<machine_c>();
         QDir(global_func_c::shared()->icon_directory()).removeRecursively();
-        m_server.targets.clear();
-        s_log.clear();
+        server.targets.clear();
+        caught_log.clear();
     }
 
-    void cleanup() { QThreadPool::globalInstance()->waitForDone(); }
+    void cleanup()
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        machine.reset();
+    }
 
     // Every layout of appinfo.vdf, and damage that must read as "not known here".
     void app_info_data()
@@ -245,10 +197,9 @@ private slots:
         const QStringList local{"5 700010 Game Ten icon", "-1 700011 Ten Soundtrack dlc",
                                 "-1 700012 Editor dlc"};
         const QStringList ids{"700010", "700011", "700012", "700020"};
-        QTest::newRow("26") << steam_local::app_info_magic_26 << true << QStringList{"700020"} << local;
-        QTest::newRow("27") << steam_local::app_info_magic_27 << true << QStringList{"700020"} << local;
-        QTest::newRow("28") << steam_local::app_info_magic_28 << true << QStringList{"700020"} << local;
-        QTest::newRow("29") << steam_local::app_info_magic_29 << true << QStringList{"700020"} << local;
+        for (quint32 magic : {steam_local::app_info_magic_26, steam_local::app_info_magic_27,
+                              steam_local::app_info_magic_28, steam_local::app_info_magic_29})
+            QTest::addRow("%x", magic) << magic << true << QStringList{"700020"} << local;
         QTest::newRow("29, offline") << steam_local::app_info_magic_29 << false << QStringList() << local;
         QTest::newRow("unknown magic") << quint32(0x07564430) << true << ids << QStringList();
     }
@@ -260,22 +211,24 @@ private slots:
         QFETCH(QStringList, downloads);
         QFETCH(QStringList, entries);
         write_key(steam_path, {{"700010", 1}, {"700011", 1}, {"700012", 1}, {"700020", 1}});
-        // The second library as the Windows client spells it, on a Wine drive.
-        QVERIFY(steam_fixture::write_installation(steam_path, {steam_path, "D:\\Library"}, library(), magic));
+        // The second library as the Windows client spells it, on another drive.
+        const QString second = machine->here("D:/Library").replace('/', '\\');
+        QVERIFY(steam_fixture::write_installation(steam_path, {steam_path, second}, library(), magic));
         quick_launch_list_t games;
         quick_launch_list_t programs;
-        scanner_c scanner;
+        scanner_c scanner(record);
         scanner.network = network;
 
         scan(scanner, games, programs);
         QCOMPARE(requested(), downloads);
         QCOMPARE(found(games), entries);
-        QCOMPARE(s_log, QStringList{QStringLiteral("Vorla Connect : Steam applications: %1 read from Steam's "
-                                                   "files, %2 downloads ran")
-                                        .arg(entries.size())
-                                        .arg(downloads.size())});
+        QCOMPARE(caught_log,
+                 QStringList{QStringLiteral("Vorla Connect : Steam applications: %1 read from Steam's "
+                                            "files, %2 downloads ran")
+                                 .arg(entries.size())
+                                 .arg(downloads.size())});
         // A second scan finds everything in the lists already.
-        m_server.targets.clear();
+        server.targets.clear();
         scan(scanner, games, programs);
         QCOMPARE(requested(), downloads);
         QCOMPARE(found(games), entries);
@@ -298,39 +251,42 @@ private slots:
         apps[1].state_flags = 1026; // the DLC is being updated, not installed
         apps[2].library = -1;       // the tool has no manifest
         apps[3].library = 1;        // found through libraryfolders.vdf
-        const QMap<QString, int> installed{
+        const QVariantMap installed{
             {"700010", 0}, {"700011", 0}, {"700012", 0}, {"700020", 0}, {"700030", 1}};
         QString path = steam_path;
+        QString second = machine->here("D:/Library").replace('/', '\\');
         if (vdf) {
             QByteArray text = "\"Registry\" { \"HKCU\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" {";
             for (auto it = installed.cbegin(); it != installed.cend(); ++it)
-                text += " \"" + it.key().toUtf8() + "\" { \"installed\" \"" + QByteArray::number(it.value()) +
-                        "\" }";
-            QVERIFY(QDir(m_dir->path()).mkpath(".steam") && QDir(m_dir->path()).mkpath(".local/share/Steam"));
-            QFile file(m_dir->path() + "/.steam/registry.vdf");
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text + "} } } } } }") > 0);
-            path = QFileInfo(m_dir->path() + "/.local/share/Steam").canonicalFilePath();
+                text +=
+                    " \"" + it.key().toUtf8() + "\" { \"installed\" \"" + it.value().toByteArray() + "\" }";
+            machine->write("~/.steam/registry.vdf", text + "} } } } } }");
+            QVERIFY(QDir(machine->path()).mkpath(".local/share/Steam"));
+            path = QFileInfo(machine->here("~/.local/share/Steam")).canonicalFilePath();
+            second = machine->here("~/Library");
             write_key(path, {});
-            QFile::remove(platform::native_settings_path(steam_key));
+            machine->remove_key(steam_key);
         } else {
             write_key(path, installed);
         }
-        const QString second = vdf ? m_dir->path() + "/Library" : QStringLiteral("D:\\Library");
         QVERIFY(steam_fixture::write_installation(path, {path, second}, apps));
         quick_launch_list_t games;
         quick_launch_list_t programs;
-        scanner_c scanner;
+        scanner_c scanner(record);
         scan(scanner, games, programs);
-        QCOMPARE(requested(), (QStringList{"700020", "700030"}));
-        QCOMPARE(found(games), QStringList{"5 700010 Game Ten icon"});
+        // Windows has no registry.vdf: without the key there is no Steam.
+        const bool none = on_windows && vdf;
+        QCOMPARE(requested(), none ? QStringList() : (QStringList{"700020", "700030"}));
+        QCOMPARE(found(games), none ? QStringList() : QStringList{"5 700010 Game Ten icon"});
     }
 
     // The Linux client's games are found by their folders, before the Steam
     // phase, which then leaves them alone; tools with folders are no games.
+    // On Windows every Steam folder is the Windows client's.
     void native_games()
     {
-        const QString steam = m_dir->path() + "/Steam";
-        const QString second = m_dir->path() + "/Library";
+        const QString steam = machine->here("~/Steam");
+        const QString second = machine->here("~/Library");
         QList<app_t> apps = library();
         apps[2].library = 1;
         apps.append({700040, "Native Two", "Game", QString(), "Native Two", 1});
@@ -342,11 +298,14 @@ private slots:
             QVERIFY(QDir().mkpath(folder));
         quick_launch_list_t games;
         quick_launch_list_t programs;
-        scanner_c scanner;
+        scanner_c scanner(record);
 
-        const QStringList entries{"5 " + steam + "/steamapps/common/Game Ten Game Ten icon",
-                                  "6 " + second + "/steamapps/common/Native Two Native Two icon",
-                                  "-1 700011 Ten Soundtrack dlc", "-1 700012 Editor dlc"};
+        const QStringList entries =
+            on_windows ? QStringList{"5 700010 Game Ten icon", "-1 700011 Ten Soundtrack dlc",
+                                     "-1 700012 Editor dlc", "8 700040 Native Two"}
+                       : QStringList{"5 " + steam + "/steamapps/common/Game Ten Game Ten icon",
+                                     "6 " + second + "/steamapps/common/Native Two Native Two icon",
+                                     "-1 700011 Ten Soundtrack dlc", "-1 700012 Editor dlc"};
         scan(scanner, games, programs);
         QCOMPARE(requested(), QStringList());
         QCOMPARE(found(games), entries);

@@ -1,1 +1,0 @@
-vorla_add_test(tst_progress SOURCES tst_progress.cpp LIBS vorla_features vorla_host vorla_graphics)
