@@ -156,15 +156,15 @@ private slots:
     void refill_drops_only_its_rows_polish()
     {
         QFETCH(bool, shown);
-        container->setVisible(shown);
+        ui->window->setVisible(shown);
         const QWidget elsewhere;
         quick_launch_list_t list;
         for (int id = 1; id <= 70; ++id)
             list << entry(id, id);
-        games()->set_items(list);
+        ui->games()->set_items(list);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
         QVERIFY(elsewhere.testAttribute(Qt::WA_WState_Polished));
-        QCOMPARE(games()->rows().first()->testAttribute(Qt::WA_WState_Polished), shown);
+        QCOMPARE(ui->games()->rows().first()->testAttribute(Qt::WA_WState_Polished), shown);
     }
 
     void add_by_hand_data()
