@@ -4,7 +4,7 @@
 #ifndef VORLA_HOST_CLIENT_COMMAND_C_H
 #define VORLA_HOST_CLIENT_COMMAND_C_H
 
-#include "connect/client_store_c.h"
+#include "module/client_protocol.h"
 
 #include <QByteArray>
 #include <QString>

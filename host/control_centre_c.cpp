@@ -304,7 +304,7 @@ int control_centre_c::send_host_event(int code)
 QByteArray control_centre_c::host_event_record(int code)
 {
     QByteArray record(16, '\0');
-    qToUnaligned<qint32>(code, record.data() + 2);
+    qToUnaligned<qint32>(code, record.data() + host_event_code_offset);
     return record;
 }
 

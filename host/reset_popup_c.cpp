@@ -101,7 +101,7 @@ void reset_popup_c::ask_reset(QWidget *anchor, reset_to_default_fm_client_i *cli
         return;
     // One box at a time; a second question while the first is open was never confirmed.
     if (open_box != nullptr) {
-        client->on_reset_answer(0);
+        client->on_reset_answer(reset_to_default_fm_client_i::keep_lists);
         return;
     }
     QPointer<QDialog> dialog = make_dialog(anchor != nullptr ? anchor->window() : nullptr);
@@ -113,5 +113,6 @@ void reset_popup_c::ask_reset(QWidget *anchor, reset_to_default_fm_client_i *cli
     if (dialog == nullptr)
         return;
     delete dialog;
-    client->on_reset_answer(result == QDialog::Accepted ? 1 : 0);
+    client->on_reset_answer(result == QDialog::Accepted ? reset_to_default_fm_client_i::reset_lists
+                                                        : reset_to_default_fm_client_i::keep_lists);
 }

@@ -39,57 +39,57 @@ QByteArray quoted(const QString &text)
 class binary_writer_c
 {
 public:
-    explicit binary_writer_c(QStringList *strings) : m_strings(strings) {}
+    explicit binary_writer_c(QStringList *strings) : string_table(strings) {}
 
     void open(const char *name)
     {
-        m_bytes.append('\0');
+        data.append('\0');
         key(name);
     }
-    void close() { m_bytes.append('\x08'); }
+    void close() { data.append('\x08'); }
     void text(const char *name, const QString &value)
     {
-        m_bytes.append('\x01');
+        data.append('\x01');
         key(name);
-        m_bytes.append(value.toUtf8()).append('\0');
+        data.append(value.toUtf8()).append('\0');
     }
     void number(const char *name, quint32 value)
     {
-        m_bytes.append('\x02');
+        data.append('\x02');
         key(name);
-        append_u32(m_bytes, value);
+        append_u32(data, value);
     }
     void number64(const char *name, quint64 value)
     {
-        m_bytes.append('\x07');
+        data.append('\x07');
         key(name);
-        append_u64(m_bytes, value);
+        append_u64(data, value);
     }
     void wide_text(const char *name, const QString &value)
     {
-        m_bytes.append('\x05');
+        data.append('\x05');
         key(name);
-        m_bytes.append(reinterpret_cast<const char *>(value.utf16()), value.size() * 2).append(2, '\0');
+        data.append(reinterpret_cast<const char *>(value.utf16()), value.size() * 2).append(2, '\0');
     }
-    QByteArray bytes() const { return m_bytes; }
+    QByteArray bytes() const { return data; }
 
 private:
     void key(const char *name)
     {
-        if (m_strings == nullptr) {
-            m_bytes.append(name).append('\0');
+        if (string_table == nullptr) {
+            data.append(name).append('\0');
             return;
         }
-        int index = m_strings->indexOf(QLatin1String(name));
+        int index = string_table->indexOf(QLatin1String(name));
         if (index < 0) {
-            index = m_strings->size();
-            m_strings->append(QLatin1String(name));
+            index = string_table->size();
+            string_table->append(QLatin1String(name));
         }
-        append_u32(m_bytes, quint32(index));
+        append_u32(data, quint32(index));
     }
 
-    QStringList *m_strings;
-    QByteArray m_bytes;
+    QStringList *string_table;
+    QByteArray data;
 };
 
 bool write_file(const QString &path, const QByteArray &bytes)
@@ -165,7 +165,7 @@ QByteArray app_info(quint32 magic, const QList<app_t> &apps)
     if (table) {
         qToLittleEndian(quint64(file.size()), file.data() + 8);
         append_u32(file, quint32(strings.size()));
-        for (const QString &name : qAsConst(strings))
+        for (const QString &name : std::as_const(strings))
             file.append(name.toUtf8()).append('\0');
     }
     return file;

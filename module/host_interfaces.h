@@ -137,7 +137,7 @@ protected:
 };
 
 // Made by create_component(component_reset_popup): asks the user to confirm a reset and answers the client
-// with on_reset_answer(1) or on_reset_answer(0).
+// with on_reset_answer(reset_lists) or on_reset_answer(keep_lists).
 class reset_popup_i : public interface_i
 {
 public:

@@ -211,7 +211,13 @@ protected:
 class reset_to_default_fm_client_i : public interface_i
 {
 public:
-    // The reset popup's one answer to ask_reset: 1 to reset, 0 not.
+    // The answers of the reset popup.
+    enum : int
+    {
+        keep_lists = 0,
+        reset_lists = 1
+    };
+    // The reset popup's one answer to ask_reset: reset_lists or keep_lists.
     /* 2 */ virtual void on_reset_answer(int answer) = 0;
 
 protected:

@@ -116,7 +116,7 @@ void quick_launch_settings_fm_c::on_btn_reset_clicked()
 
 void quick_launch_settings_fm_c::on_reset_answer(int answer)
 {
-    if (answer != 1)
+    if (answer != reset_lists)
         return;
     write_log(QStringLiteral("quick_launch_settings_fm_c: both lists reset to default"), false);
     quick_launch_list_t *game_items = games_list();

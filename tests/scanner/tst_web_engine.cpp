@@ -27,13 +27,13 @@ local_http_server_c::answers_t answers()
 class tst_web_engine : public QObject
 {
     Q_OBJECT
-    local_http_server_c m_server{answers()};
+    local_http_server_c server{answers()};
 
 private slots:
     void initTestCase()
     {
         qRegisterMetaType<QProcess::ExitStatus>();
-        QVERIFY(m_server.is_listening());
+        QVERIFY(server.is_listening());
     }
 
     void fetch_data()
@@ -76,7 +76,7 @@ private slots:
         }
         {
             QSettings settings(QStringLiteral("Mirvek"), QStringLiteral("VORLA_Downloader"));
-            settings.setValue(QStringLiteral("url"), QString(url).replace("%1", m_server.base()));
+            settings.setValue(QStringLiteral("url"), QString(url).replace("%1", server.base()));
             settings.setValue(QStringLiteral("dest_file"), dest_path);
             settings.sync();
             QCOMPARE(settings.status(), QSettings::NoError);
@@ -86,11 +86,11 @@ private slots:
                                  "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
             env.remove(QString::fromLatin1(name));
         if (url.startsWith("https:"))
-            env.insert(QStringLiteral("VORLA_WEB_BASE"), m_server.base());
+            env.insert(QStringLiteral("VORLA_WEB_BASE"), server.base());
         if (url.endsWith("/slow"))
             env.insert(QStringLiteral("VORLA_WEB_TIMEOUT_MS"), QStringLiteral("300"));
 
-        m_server.targets.clear();
+        server.targets.clear();
         QProcess process;
         process.setProcessEnvironment(env);
         QSignalSpy finished(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished));
@@ -101,7 +101,7 @@ private slots:
         const QByteArray errors = process.readAllStandardError();
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY2(process.exitCode() == exit_code, errors.constData());
-        QCOMPARE(m_server.targets, targets);
+        QCOMPARE(server.targets, targets);
         if (exit_code != 0)
             QVERIFY(!errors.trimmed().isEmpty() && !errors.trimmed().contains('\n'));
 
