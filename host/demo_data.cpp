@@ -237,6 +237,24 @@ bool scan_can_be_seeded()
 #endif
 }
 
+void remove_scan_environment()
+{
+    const QString root =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/demo_scan");
+    QDir(root).removeRecursively();
+#ifdef Q_OS_WIN
+    // Outside the user data home on Windows: the seed's own folders on drive C and its keys.
+    if (!scan_can_be_seeded())
+        return;
+    for (const char *folder :
+         {"Riot Games", "GOG Games", "Program Files (x86)/Origin Games", "Program Files (x86)/Overwatch",
+          "Program Files (x86)/Ubisoft", "ProgramData/Epic", "Program Files/Epic Games"})
+        QDir(QStringLiteral("C:/") + QLatin1String(folder)).removeRecursively();
+    empty_key(root, QStringLiteral("\\HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\GOG.com\\Games"));
+    empty_key(root, QStringLiteral("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam"));
+#endif
+}
+
 QStringList seed_scan_environment()
 {
     if (!scan_can_be_seeded()) {

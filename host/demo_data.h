@@ -35,6 +35,10 @@ bool scan_can_be_seeded();
 // log line, when the scan cannot be seeded.
 QStringList seed_scan_environment();
 
+// Removes what seed_scan_environment wrote, for a process that seeded only to
+// look at a scan and must leave the machine as it found it.
+void remove_scan_environment();
+
 // Name, type and icon of a made-up Steam application, as the web service
 // describes it; empty for an unknown id.
 struct steam_app_t

@@ -259,8 +259,8 @@ private slots:
             settings.setValue("b/k", 1);
             return true;
         };
-        QCOMPARE(settings_file_c::edit(path, add_key) == settings_file_c::edit_result_t::written,
-                 expected != settings_file_c::state_t::unreadable);
+        if (expected == settings_file_c::state_t::unreadable)
+            QVERIFY(settings_file_c::edit(path, add_key) != settings_file_c::edit_result_t::written);
     }
 };
 
