@@ -56,61 +56,46 @@ class tst_settings_file_c : public QObject
 private slots:
     void cleanup() { qunsetenv(temp_variable); }
 
-    // Every spelling of a serialised value reaches the reader as the text it
-    // is; decoded, it would be another type or nothing at all. The store's own
-    // text forms still read as the store wrote them.
-    void value_data()
+    // What the reader makes of the INI syntax is what the store makes of it:
+    // each row is checked against both, except where the store would decode
+    // a value. Every spelling of a serialised value reaches the reader as the
+    // text it is; decoded, it would be another type or nothing at all.
+    void layout_data()
     {
         const QByteArray bomb("@Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)"), a = "[a]\nName=";
         const char decoded[] = "@Variant(\0\0\0\t\x7f\xff\xff\xff)";
-        const QString text = QString::fromLatin1(decoded, sizeof(decoded) - 1),
-                      nul = QString::fromLatin1("a\0b", 3);
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("expected");
-        const auto row = [](const char *tag, const QByteArray &content, const QVariant &expected,
-                            const char *key = "a/Name") { QTest::newRow(tag) << content << key << expected; };
-        row("plain", a + "x\n", "x");
-        row("empty", a + "\n", "");
-        row("serialised", a + bomb, text);
-        row("quoted", a + " @Var\"iant(" + bomb.mid(9) + "\"", text);
-        row("escaped", a + "\\x40" + bomb.mid(1), text);
-        row("continued", a + "\\\n" + bomb, text);
-        row("list", a + "b ,\t" + bomb, QStringList{"b", text});
-        row("quoted list", a + "\"b,c\",\"" + bomb + "\"", QStringList{"b,c", text});
-        row("after a comment", ";x=1\n" + a + bomb, text);
-        row("byte order mark", "\xEF\xBB\xBF\nName=" + bomb, text, "Name");
-        row("header left alone", "\xEF\xBB\xBF[a=b]\nName=x\n", "x", "a=b/Name");
-        row("leading @", a + "@@x\n", "@x");
-        row("text with NUL", a + "@String(a\\0b)\n", nul);
-        row("invalid", a + "@Invalid()\n", QVariant());
-        row("list with NUL", a + "@@x, @String(a\\0b)\n", QStringList{"@x", nul});
-        // The store parses sections as lookups need them and misses these
-        // before anything has listed the keys.
-        row("group spelt in a key", "a\\Name=x\n", "x");
-        row("next to a subgroup", "[a]\nz=x\n[a\\b]\nc=1\n", "x", "a/z");
-        row("missing", a + "x\n", "fallback", "a/Other");
-    }
-    void value()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, key);
-        QFETCH(QVariant, expected);
-        QTemporaryDir dir;
-        QVERIFY(write_file(dir.filePath("store.ini"), content));
-        QCOMPARE(settings_file_c(dir.filePath("store.ini")).value(key, "fallback"), expected);
-    }
-
-    // What the reader makes of the INI syntax is what the store makes of it:
-    // each row is checked against both. Nothing here starts with '@', so the
-    // store decodes nothing.
-    void layout_data()
-    {
+        const QString text = QString::fromLatin1(decoded, sizeof(decoded) - 1);
+        const auto in_a = [](const QString &value) -> QString { return "a/Name=" + value + " | {a}"; };
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("parses");
+        QTest::addColumn<bool>("store"); // false: only the reader is asked
         const auto row = [](const char *tag, const QByteArray &content, const QString &expected,
-                            bool parses = true) { QTest::newRow(tag) << content << expected << parses; };
+                            bool parses = true) {
+            QTest::newRow(tag) << content << expected << parses << true;
+        };
+        const auto own = [](const char *tag, const QByteArray &content, const QString &expected) {
+            QTest::newRow(tag) << content << expected << true << false;
+        };
+        own("serialised", a + bomb, in_a(text));
+        own("quoted", a + " @Var\"iant(" + bomb.mid(9) + "\"", in_a(text));
+        own("escaped", a + "\\x40" + bomb.mid(1), in_a(text));
+        own("continued", a + "\\\n" + bomb, in_a(text));
+        own("list", a + "b ,\t" + bomb, in_a("[b|" + text + ']'));
+        own("quoted list", a + "\"b,c\",\"" + bomb + "\"", in_a("[b,c|" + text + ']'));
+        own("after a comment", ";x=1\n" + a + bomb, in_a(text));
+        own("byte order mark before a value", "\xEF\xBB\xBF\nName=" + bomb, "Name=" + text + " | ");
+        // The store parses sections as lookups need them and misses these.
+        own("group spelt in a key", "a\\Name=x\n", in_a("x"));
+        own("next to a subgroup", "[a]\nz=x\n[a\\b]\nc=1\n", "a/b/c=1 a/z=x | {a{b}}");
+        // The store's own text forms read as the store wrote them.
+        row("plain", a + "x\n", in_a("x"));
+        row("empty value", a + "\n", in_a(""));
+        row("header left alone", "\xEF\xBB\xBF[a=b]\nName=x\n", "a=b/Name=x | {a=b}", false);
+        row("leading @", a + "@@x\n", in_a("@x"));
+        row("text with NUL", a + "@String(a\\0b)\n", in_a(QString::fromLatin1("a\0b", 3)));
+        row("invalid", a + "@Invalid()\n", in_a("<none>"));
+        own("list with NUL", a + "@@x, @String(a\\0b)\n", in_a(QString::fromLatin1("[@x|a\0b]", 8)));
         row("general", "x=1\n[General]\ny=2\n[%General]\nz=3\n[ GENERAL ]\nw=4\n",
             "General/z=3 w=4 x=1 y=2 | {General}");
         row("key escapes", "[a%20b]\nk%41=1\nc\\d=2\n%U00e9=3\n%4=4\n%zz=5\n",
@@ -148,22 +133,27 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, expected);
         QFETCH(bool, parses);
+        QFETCH(bool, store);
         QTemporaryDir dir;
-        QVERIFY(write_file(dir.filePath("store.ini"), content));
-        QSettings store(dir.filePath("store.ini"), QSettings::IniFormat);
-        const QString from_store = described(store, store.allKeys(), [&](const QString &group) {
-            store.beginGroup(group);
-            const QStringList names = store.childGroups();
-            store.endGroup();
-            return names;
-        });
-        const settings_file_c file(store.fileName());
+        const QString path = dir.filePath("store.ini");
+        QVERIFY(write_file(path, content));
+        const settings_file_c file(path);
         QCOMPARE(
             described(file, file.all_keys(), [&](const QString &group) { return file.child_groups(group); }),
-            from_store);
-        QCOMPARE(from_store, expected);
-        QCOMPARE(file.parses(), store.status() == QSettings::NoError);
+            expected);
+        QCOMPARE(file.value("a/Other", "fallback"), QVariant("fallback"));
+        if (!store)
+            return;
+        QSettings settings(path, QSettings::IniFormat);
+        const auto groups = [&](const QString &group) {
+            settings.beginGroup(group);
+            const QStringList names = settings.childGroups();
+            settings.endGroup();
+            return names;
+        };
+        QCOMPARE(described(settings, settings.allKeys(), groups), expected);
         QCOMPARE(file.parses(), parses);
+        QCOMPARE(settings.status() == QSettings::NoError, parses);
     }
 
     // A file the reader cannot take reads as nothing and tells why. Reading needs
