@@ -108,14 +108,10 @@ private slots:
     {
         CLog log;
         QVERIFY(start(log, {}));
-        QStringList echoed;
-        {
-            const message_log_t debug;
-            log.write(QStringLiteral("quiet"), false);
-            log.write(QStringLiteral("hello"), true);
-            echoed = debug.lines();
-        }
-
+        const message_log_t debug;
+        log.write(QStringLiteral("quiet"), false);
+        log.write(QStringLiteral("hello"), true);
+        const QStringList echoed = debug.lines();
         QFile file(log.file_name());
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');

@@ -66,12 +66,8 @@ struct test_form_c : QWidget, form_base_c
 QString shown(const QWidget *widget)
 {
     const QFont font = widget->font();
-    return QStringLiteral("%1 %2 %3 %4 %5")
-        .arg(font.family())
-        .arg(font.pixelSize())
-        .arg(font.letterSpacing())
-        .arg(font.weight())
-        .arg(font.italic());
+    return QString::asprintf("%s %d %g %d %d", qPrintable(font.family()), font.pixelSize(),
+                             font.letterSpacing(), font.weight(), font.italic());
 }
 } // namespace
 Q_DECLARE_METATYPE(make_t)
@@ -106,7 +102,6 @@ private slots:
                  form_mode);
 
         QScopedPointer<QWidget> widget(make(true, long_text)), plain(make(false, long_text));
-        QCOMPARE(widget->property("elide_mode").value<Qt::TextElideMode>(), Qt::ElideNone);
         QCOMPARE(image(widget.data()), image(plain.data()));
         QCOMPARE(widget->minimumSizeHint(), plain->minimumSizeHint());
         widget->show();
@@ -126,25 +121,22 @@ private slots:
         elide_label_c label(text);
         label.resize(120, 30);
         label.set_elide_mode(Qt::ElideRight);
+        QLabel plain;
+        const auto shows = [&](const QString &expected) {
+            plain.setText(expected);
+            plain.resize(label.size());
+            return image(&label) == image(&plain);
+        };
         const QString cut = label.fontMetrics().elidedText(text, Qt::ElideRight, 120);
         QVERIFY2(cut.startsWith("Name") && cut.endsWith(QChar(0x2026)), qPrintable(cut));
-        QLabel plain(cut);
-        plain.resize(label.size());
-        QCOMPARE(image(&label), image(&plain));
-
+        QVERIFY(shows(cut));
         label.resize(label.fontMetrics().horizontalAdvance(text) + 4, 30);
-        plain.setText(text);
-        plain.resize(label.size());
-        QCOMPARE(image(&label), image(&plain));
-
+        QVERIFY(shows(text));
         // A new text at the same width is cut afresh.
         label.resize(120, 30);
-        plain.resize(label.size());
         image(&label); // painted at this width with the old text
-        const QString other = QStringLiteral("Other ") + text;
-        label.setText(other);
-        plain.setText(label.fontMetrics().elidedText(other, Qt::ElideRight, 120));
-        QCOMPARE(image(&label), image(&plain));
+        label.setText("Other " + text);
+        QVERIFY(shows(label.fontMetrics().elidedText(label.text(), Qt::ElideRight, 120)));
     }
 
     void check_box_cuts_text_and_keeps_mnemonic()

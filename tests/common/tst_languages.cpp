@@ -9,19 +9,11 @@
 
 namespace {
 const QByteArray catalogue = R"(<?xml version="1.0" encoding="UTF-8"?>
-<SETTINGS>
- <VERSION value="3"><LANGUAGE id="9" name="not in LANGUAGES"/></VERSION>
- <LANGUAGES>
-  <LANGUAGE name="English" file="en" id="1"/>
-  <LANGUAGE id="2" name="Deutsch"/>
-  <LANGUAGE name="Default" file="zh"/>
- </LANGUAGES>
- <PRODUCTS>
-  <PRODUCT type="1" alias_name="VORLA_HUB"/>
-  <PRODUCT alias_name="VC" model="x" type="4"/>
- </PRODUCTS>
-</SETTINGS>
-)";
+<SETTINGS><VERSION value="3"><LANGUAGE id="9" name="not in LANGUAGES"/></VERSION>
+ <LANGUAGES><LANGUAGE name="English" file="en" id="1"/><LANGUAGE id="2" name="Deutsch"/>
+  <LANGUAGE name="Default" file="zh"/></LANGUAGES>
+ <PRODUCTS><PRODUCT type="1" alias_name="VORLA_HUB"/><PRODUCT alias_name="VC" model="x" type="4"/></PRODUCTS>
+</SETTINGS>)";
 
 // The tables in one line: languages as "id=name:file", then alias names 1 and 4.
 QString tables(const global_func_c &catalogue)
@@ -36,20 +28,18 @@ QString tables(const global_func_c &catalogue)
 const QByteArray fresh_source = R"(<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS><TS version="2.1" language="de"><context><name>QPlatformTheme</name>
 <message><source>Cancel</source><translation>Frisch</translation></message></context></TS>)";
-
-QString compiler_path()
-{
-    return global_func_c::application_directory() + "lrelease.exe";
-}
-QString staged_de()
-{
-    return global_func_c::application_directory() + "data/CONNECT/language/vorla_connect_de.qm";
-}
+const QString staged_language = QStringLiteral("data/CONNECT/language/");
 } // namespace
 
 class tst_languages : public QObject
 {
     Q_OBJECT
+
+    static QString compiler_path() { return global_func_c::application_directory() + "lrelease.exe"; }
+    static QString staged_de()
+    {
+        return global_func_c::application_directory() + staged_language + "vorla_connect_de.qm";
+    }
 
 private slots:
     // The tables read from the file, and the paths built on them.
@@ -145,11 +135,9 @@ private slots:
         QVERIFY(host.listeners().isEmpty());
 
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), expected);
-        QStringList not_exist;
-        for (const QString &line : echoed.lines().filter(QStringLiteral(" not exist"))) {
-            const QString file = line.trimmed().chopped(10);
-            not_exist << (file == path ? QStringLiteral("qm") : file);
-        }
+        QStringList not_exist = echoed.lines().filter(QStringLiteral(" not exist"));
+        not_exist.replaceInStrings(QRegularExpression(" not exist\\s*$"), QString())
+            .replaceInStrings(path, "qm");
         QCOMPARE(not_exist, logged);
     }
 
@@ -160,7 +148,7 @@ private:
     {
         QTemporaryDir copy;
         const QString program = copy.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
-        QVERIFY(QDir(copy.path()).mkpath(QStringLiteral("data/CONNECT/language")));
+        QVERIFY(QDir(copy.path()).mkpath(staged_language));
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
 #ifdef Q_OS_WIN
         // A Windows program finds its DLLs beside itself.
@@ -168,7 +156,7 @@ private:
         for (const QString &dll : here.entryList({QStringLiteral("*.dll")}, QDir::Files))
             QVERIFY(QFile::copy(here.filePath(dll), copy.filePath(dll)));
 #endif
-        QVERIFY(QFile::copy(staged_de(), copy.filePath("data/CONNECT/language/vorla_connect_de.qm")));
+        QVERIFY(QFile::copy(staged_de(), copy.filePath(staged_language + "vorla_connect_de.qm")));
         QProcess child;
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(program, {test});
