@@ -24,7 +24,7 @@ inline quick_launch_item_t entry(int id, int order, bool dlc = false)
     return {id, order, 0, 0, dlc, "game " + n, "C:/Games/" + n + "/run.exe", "scan " + n};
 }
 
-// Entries whose Order is their ID.
+// Entries whose Order is their ID: those given, or 1 to count.
 inline quick_launch_list_t entries(std::initializer_list<int> ids)
 {
     quick_launch_list_t list;
@@ -32,8 +32,6 @@ inline quick_launch_list_t entries(std::initializer_list<int> ids)
         list << entry(id, id);
     return list;
 }
-
-// Entries 1 to count.
 inline quick_launch_list_t numbered(int count)
 {
     quick_launch_list_t list;

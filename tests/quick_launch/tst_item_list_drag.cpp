@@ -3,12 +3,6 @@
 // window system would deliver, then ends the drag with Escape.
 #include "tests/quick_launch/quick_launch_test_support.h"
 
-#include <QtTest>
-#include <QtWidgets>
-
-#include <functional>
-#include <memory>
-
 namespace {
 
 // The widget that took the last drag enter or move, while no drop followed:
@@ -97,11 +91,7 @@ class tst_item_list_drag : public QObject
 private slots:
     void initTestCase() { global_func_c::shared()->initialise(); }
 
-    void init()
-    {
-        ui = std::make_unique<settings_page_t>();
-        QVERIFY(ui->show({1100, 700}));
-    }
+    void init() { QVERIFY((ui = std::make_unique<settings_page_t>())->show({1100, 700})); }
     void cleanup() { ui.reset(); }
 
     // The page's list starts empty, so it stays empty unless the list reports a change.
@@ -198,10 +188,7 @@ private:
     // Rows 1 to count in the games list, once each has its place and width.
     void fill(int count)
     {
-        quick_launch_list_t items;
-        for (int id = 1; id <= count; ++id)
-            items << entry(id, id);
-        ui->games()->set_items(items);
+        ui->games()->set_items(numbered(count));
         QWidget *area = ui->games()->findChild<QWidget *>("wg_scroll_area");
         QTRY_COMPARE(area->layout()->geometry(), area->rect());
     }

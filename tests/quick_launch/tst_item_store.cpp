@@ -17,10 +17,11 @@ QStringList describe(const quick_launch_list_t &list)
     return result;
 }
 
-// An entry read from a group with no keys but ID and Order.
-QString bare(int id, int order)
+// An entry read from a group that has no other keys than those given.
+QString bare(int id, int order, const QString &name = "N/A", const QString &path = "N/A",
+             const QString &scan = "N/A")
 {
-    return QStringLiteral("%1|%2|0|0|-|N/A|N/A|N/A").arg(id).arg(order);
+    return QStringLiteral("%1|%2|0|0|-|%3|%4|%5").arg(id).arg(order).arg(name, path, scan);
 }
 
 QString dir()
@@ -62,56 +63,54 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *tag, const QByteArray &content, const QStringList &expected) {
+            QTest::newRow(tag) << content << expected;
+        };
         // Files of older versions name their groups by unpadded Order.
-        QTest::newRow("entries come sorted by Order")
-            << QByteArray(
-                   "[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n")
-            << QStringList{bare(0, 0), bare(1, 1), bare(2, 2), bare(10, 10)};
-        QTest::newRow("equal Orders keep their file order")
-            << QByteArray("[a]\nID=1\nOrder=5\n[b]\nID=2\nOrder=-1\n[c]\nID=3\nOrder=5\n")
-            << QStringList{bare(2, -1), bare(1, 5), bare(3, 5)};
-        QTest::newRow("every key present")
-            << QByteArray("[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
-                          "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n")
-            << QStringList{"17|4|1|480|dlc|Chess|C:/a, b/chess.exe|chess"};
-        QTest::newRow("missing keys take defaults")
-            << QByteArray("[x]\nOther=1\n") << QStringList{bare(-1, -1)};
-        QTest::newRow("non-integer Order or ID skips the group")
-            << QByteArray("[0]\nID=1\nOrder=abc\n[1]\nID=2\nOrder=1\n[2]\nID=0x10\nOrder=2\n")
-            << QStringList{bare(2, 1)};
+        row("entries come sorted by Order",
+            "[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n",
+            {bare(0, 0), bare(1, 1), bare(2, 2), bare(10, 10)});
+        row("equal Orders keep their file order",
+            "[a]\nID=1\nOrder=5\n[b]\nID=2\nOrder=-1\n[c]\nID=3\nOrder=5\n",
+            {bare(2, -1), bare(1, 5), bare(3, 5)});
+        row("every key present",
+            "[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
+            "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n",
+            {"17|4|1|480|dlc|Chess|C:/a, b/chess.exe|chess"});
+        row("missing keys take defaults", "[x]\nOther=1\n", {bare(-1, -1)});
+        row("non-integer Order or ID skips the group",
+            "[0]\nID=1\nOrder=abc\n[1]\nID=2\nOrder=1\n[2]\nID=0x10\nOrder=2\n", {bare(2, 1)});
 
         QByteArray garbage, many;
         for (int i = 0; i < 4096; ++i)
             garbage.append(char((i * 7919) % 256));
         for (int i = 0; i < 1000; ++i)
             many += QStringLiteral("[%1]\nID=%1\nOrder=%2\n").arg(i).arg(i % 50).toLatin1();
-        QTest::newRow("binary garbage") << garbage << any_entries;
-        QTest::newRow("huge values") << "[0]\nID=1\nOrder=0\nGame_Name=" + QByteArray(1 << 20, 'x') +
-                                            "\nGame_Type=" + QByteArray(5000, '9') + "\n"
-                                     << any_entries;
-        QTest::newRow("serialised values with huge counts")
-            << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\n"
-                          "Game_Path=@Var\"iant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\"\n"
-                          "Scaned_Name=\\x40Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
-            << any_entries;
-        QTest::newRow("duplicate groups")
-            << QByteArray("[1]\nID=0\nOrder=1\n[1]\nOrder=1\n[1]\nID=1\nOrder=1\n") << any_entries;
-        QTest::newRow("1000 groups") << many << any_entries;
+        row("binary garbage", garbage, any_entries);
+        row("huge values",
+            "[0]\nID=1\nOrder=0\nGame_Name=" + QByteArray(1 << 20, 'x') +
+                "\nGame_Type=" + QByteArray(5000, '9') + "\n",
+            any_entries);
+        row("serialised values with huge counts",
+            "[0]\nID=1\nOrder=0\nGame_Name=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\n"
+            "Game_Path=@Var\"iant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\"\n"
+            "Scaned_Name=\\x40Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n",
+            any_entries);
+        row("duplicate groups", "[1]\nID=0\nOrder=1\n[1]\nOrder=1\n[1]\nID=1\nOrder=1\n", any_entries);
+        row("1000 groups", many, any_entries);
 
         // Texts from a damaged or foreign item file are cut to what the module
         // itself would store, never inside a surrogate pair ("\\xd83d\\xde00" is one).
         const QByteArray pair = "\\xd83d\\xde00", head = "[0]\nID=5\nOrder=0\n";
-        const QString fields = QStringLiteral("5|0|0|0|-|%1|%2|%3");
-        QTest::newRow("name cut before a pair")
-            << head + "Game_Name=" + QByteArray(255, 'n') + pair + "tail\n"
-            << QStringList{fields.arg(QString(255, 'n'), "N/A", "N/A")};
-        QTest::newRow("name cut after a pair")
-            << head + "Game_Name=" + QByteArray(254, 'n') + pair + "tail\n"
-            << QStringList{
-                   fields.arg(QString(254, 'n') + QString::fromUtf8("\xF0\x9F\x98\x80"), "N/A", "N/A")};
-        QTest::newRow("paths cut") << head + "Game_Path=" + QByteArray(4095, 'p') + pair +
-                                          "\nScaned_Name=" + QByteArray(9000, 's') + "\n"
-                                   << QStringList{fields.arg("N/A", QString(4095, 'p'), QString(4096, 's'))};
+        const QString n254 = QString(254, 'n');
+        row("name cut before a pair", head + "Game_Name=n" + n254.toLatin1() + pair + "tail\n",
+            {bare(5, 0, n254 + 'n')});
+        row("name cut after a pair", head + "Game_Name=" + n254.toLatin1() + pair + "tail\n",
+            {bare(5, 0, n254 + QString::fromUtf8("\xF0\x9F\x98\x80"))});
+        row("paths cut",
+            head + "Game_Path=" + QByteArray(4095, 'p') + pair + "\nScaned_Name=" + QByteArray(9000, 's') +
+                "\n",
+            {bare(5, 0, "N/A", QString(4095, 'p'), QString(4096, 's'))});
     }
     void load_then_save()
     {

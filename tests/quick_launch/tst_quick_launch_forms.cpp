@@ -42,15 +42,6 @@ struct row_click_t
     QList<int> page_after;
 };
 
-struct row_look_t
-{
-    int position;
-    bool icon_file_present;
-    QStringList indicator_calls; // "-" switches the line off
-    bool top_line;
-    bool bottom_line;
-};
-
 struct dialog_run_t
 {
     const char *tag;
@@ -64,7 +55,6 @@ struct dialog_run_t
 
 } // namespace
 Q_DECLARE_METATYPE(row_click_t)
-Q_DECLARE_METATYPE(row_look_t)
 Q_DECLARE_METATYPE(dialog_run_t)
 
 class tst_quick_launch_forms : public QObject
@@ -83,42 +73,48 @@ private slots:
 
     void row_shows_entry_data()
     {
-        QTest::addColumn<row_look_t>("look");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("icon_file_present");
+        QTest::addColumn<QStringList>("indicator_calls"); // "-" switches the line off
+        QTest::addColumn<QString>("lines_shown");
         QTest::newRow("fifth, with icon, top then bottom")
-            << row_look_t{4, true, {"top", "bottom"}, false, true};
+            << 4 << true << QStringList{"top", "bottom"} << "b";
         QTest::newRow("first, icon missing, bottom then top")
-            << row_look_t{0, false, {"bottom", "top"}, true, false};
-        QTest::newRow("bottom then top off") << row_look_t{0, true, {"bottom", "-top"}, false, false};
+            << 0 << false << QStringList{"bottom", "top"} << "t";
+        QTest::newRow("bottom then top off") << 0 << true << QStringList{"bottom", "-top"} << "";
     }
     void row_shows_entry()
     {
-        QFETCH(row_look_t, look);
+        QFETCH(int, position);
+        QFETCH(bool, icon_file_present);
+        QFETCH(QStringList, indicator_calls);
+        QFETCH(QString, lines_shown);
         const int id = 4711;
         QFile::remove(icon_file(id));
-        QVERIFY(!look.icon_file_present || red_icon().save(icon_file(id)));
+        QVERIFY(!icon_file_present || red_icon().save(icon_file(id)));
         item_fm_c row(nullptr, nullptr);
-        row.set_row(id, look.position, QStringLiteral("Game"), QStringLiteral("C:/g.exe"));
+        row.set_row(id, position, QStringLiteral("Game"), QStringLiteral("C:/g.exe"));
         row.resize(377, 36);
         row.show();
-        for (const QString &call : look.indicator_calls)
+        for (const QString &call : indicator_calls)
             (row.*(call.endsWith("top") ? &item_fm_c::show_top_indicator
                                         : &item_fm_c::show_bottom_indicator))(!call.startsWith('-'));
-        QCOMPARE(row.findChild<QLabel *>("lb_no")->text(), QString::number(look.position + 1));
+        QCOMPARE(row.findChild<QLabel *>("lb_no")->text(), QString::number(position + 1));
         // Icon-only: no text over the picture, yet a name for screen readers.
         for (const char *name : {"btn_up", "btn_down", "btn_edit", "btn_del"})
             QVERIFY(button(&row, name)->text().isEmpty() && !button(&row, name)->accessibleName().isEmpty());
 
         QImage image = row.findChild<QWidget *>("wg_icon_field")->grab().toImage();
         // Without a file the empty-icon picture of the field's background shows through.
-        const QRgb expected = look.icon_file_present
+        const QRgb expected = icon_file_present
                                   ? qRgb(255, 0, 0)
                                   : QImage(":/graphics/profile/Empty_Profile_Icon_26x26.png").pixel(13, 13);
         QCOMPARE(qAlpha(expected), 255);
         QCOMPARE(image.pixel(image.width() / 2, image.height() / 2), expected);
         QFile::remove(icon_file(id));
         image = row.findChild<QWidget *>("wg_indicator")->grab().toImage();
-        QCOMPARE(image.pixel(image.width() / 2, 0) == drop_line, look.top_line);
-        QCOMPARE(image.pixel(image.width() / 2, image.height() - 1) == drop_line, look.bottom_line);
+        QCOMPARE(image.pixel(image.width() / 2, 0) == drop_line, lines_shown == "t");
+        QCOMPARE(image.pixel(image.width() / 2, image.height() - 1) == drop_line, lines_shown == "b");
     }
 
     // The page's games list starts empty: it is filled only by a reported change.
@@ -126,6 +122,9 @@ private slots:
     {
         QTest::addColumn<row_click_t>("click");
         const quick_launch_list_t two = entries({1, 2}), three = entries({1, 2, 3});
+        // The hidden entries keep their places and stay in the page's list.
+        const quick_launch_list_t repeated{entry(1, 1), entry(2, 2), entry(2, 7), entry(3, 3)};
+        const quick_launch_list_t with_dlc{entry(1, 1), entry(9, 9, true), entry(2, 2)};
         const QString two_shown = "1:1v 2:2^", three_shown = "1:1v 2:2^v 3:3^";
         const row_click_t rows[] = {
             {"single row", entries({5}), "1:5", "down", 0, "1:5", {5}},
@@ -133,21 +132,8 @@ private slots:
             {"up", three, three_shown, "up", 2, "1:1v 2:3^v 3:2^", {1, 3, 2}},
             {"last row down is refused", two, two_shown, "down", 1, two_shown, {1, 2}},
             {"top row up is refused", two, two_shown, "up", 0, two_shown, {1, 2}},
-            // The hidden entry keeps its place and stays in the page's list.
-            {"a repeated ID shows once",
-             {entry(1, 1), entry(2, 2), entry(2, 7), entry(3, 3)},
-             three_shown,
-             "down",
-             0,
-             "1:2v 2:1^v 3:3^",
-             {2, 1, 2, 3}},
-            {"with a DLC entry",
-             {entry(1, 1), entry(9, 9, true), entry(2, 2)},
-             two_shown,
-             "down",
-             0,
-             "1:2v 2:1^",
-             {9, 2, 1}},
+            {"a repeated ID shows once", repeated, three_shown, "down", 0, "1:2v 2:1^v 3:3^", {2, 1, 2, 3}},
+            {"with a DLC entry", with_dlc, two_shown, "down", 0, "1:2v 2:1^", {9, 2, 1}},
             // Renumbered, and only the removed entry's icon goes.
             {"removal", three, three_shown, "del", 0, "1:2v 2:3^", {2, 3}},
         };
@@ -195,13 +181,11 @@ private slots:
         single.resize(listed->size());
         single.show();
         QVERIFY(QTest::qWaitForWindowExposed(&single));
-        const auto picture = [](item_fm_c *row) {
-            return row->findChild<QWidget *>("widget")->grab().toImage();
-        };
         // A focused button shows its highlighted picture.
         if (QWidget *focused = QApplication::focusWidget())
             focused->clearFocus();
-        QCOMPARE(picture(listed), picture(&single));
+        QCOMPARE(listed->findChild<QWidget *>("widget")->grab().toImage(),
+                 single.findChild<QWidget *>("widget")->grab().toImage());
     }
 
     // A long refill drops the queued polish requests of its rows, which the
@@ -285,11 +269,9 @@ private slots:
     {
         // Every number the clock can seed is taken, half in each list: the
         // search must still end, with a number that neither list holds.
-        for (int ms = 0; ms < 1000; ++ms) {
-            const int id =
-                static_cast<int>(QRandomGenerator(static_cast<quint32>(ms)).generate() & 0x7fffffffu);
-            (ms % 2 ? ui->page->get_games() : ui->page->get_programs())->append(entry(id, 0));
-        }
+        for (quint32 ms = 0; ms < 1000; ++ms)
+            (ms % 2 ? ui->page->get_games() : ui->page->get_programs())
+                ->append(entry(QRandomGenerator(ms).generate() & 0x7fffffffu, 0));
         const int id = ui->programs()->new_item_id();
         for (const quick_launch_list_t *list : {ui->page->get_games(), ui->page->get_programs()})
             QVERIFY(!ids(*list).contains(id));
@@ -382,18 +364,16 @@ private slots:
         QTest::addColumn<QString>("path_after");
         const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
         const QString n255 = QString(255, 'n'), n254 = QString(254, 'n');
-        const QString long_name = "/g/" + QString(300, 'n') + ".exe";
+        const QString long_name = "/g/" + QString(300, 'n') + ".exe", none;
         QTest::newRow("chosen name over the limit") << long_name << "" << QString(256, 'n') << long_name;
         QTest::newRow("chosen name cut before a pair") << "/g/" + n255 + pair + "z.exe"
                                                        << "" << n255 << "/g/" + n255 + pair + "z.exe";
         QTest::newRow("chosen name cut after a pair") << "/g/" + n254 + pair + "z.exe"
                                                       << "" << n254 + pair << "/g/" + n254 + pair + "z.exe";
         // Cut, it would name another file: it is not taken at all.
-        QTest::newRow("chosen path over the limit") << "/" + QString(4100, 'p') + "/a.exe"
-                                                    << ""
-                                                    << ""
-                                                    << "";
-        QTest::newRow("pasted name cut before a pair") << "" << n255 + pair + "zz" << n255 << "";
+        QTest::newRow("chosen path over the limit")
+            << "/" + QString(4100, 'p') + "/a.exe" << none << none << none;
+        QTest::newRow("pasted name cut before a pair") << none << n255 + pair + "zz" << n255 << none;
     }
     void caps()
     {
