@@ -28,7 +28,6 @@ QString dir()
 {
     return global_func_c::shared()->icon_directory();
 }
-
 quick_launch_list_t read(const QString &file_name)
 {
     quick_launch_list_t list;

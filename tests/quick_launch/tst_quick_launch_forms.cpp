@@ -62,11 +62,7 @@ class tst_quick_launch_forms : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        host = std::make_unique<forms_host_t>();
-        QVERIFY(host->icons_ready);
-    }
+    void initTestCase() { QVERIFY((host = std::make_unique<forms_host_t>())->icons_ready); }
     void cleanupTestCase() { host.reset(); }
     void init() { ui = std::make_unique<settings_page_t>(); }
     void cleanup() { ui.reset(); }
