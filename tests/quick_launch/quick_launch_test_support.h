@@ -11,10 +11,8 @@
 #include "quick_launch/quick_launch_item_t.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
 
-#include <QApplication>
-#include <QList>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>
@@ -26,11 +24,18 @@ inline quick_launch_item_t entry(int id, int order, bool dlc = false)
     return {id, order, 0, 0, dlc, "game " + n, "C:/Games/" + n + "/run.exe", "scan " + n};
 }
 
-// Entries whose Order is their ID.
+// Entries whose Order is their ID: those given, or 1 to count.
 inline quick_launch_list_t entries(std::initializer_list<int> ids)
 {
     quick_launch_list_t list;
     for (int id : ids)
+        list << entry(id, id);
+    return list;
+}
+inline quick_launch_list_t numbered(int count)
+{
+    quick_launch_list_t list;
+    for (int id = 1; id <= count; ++id)
         list << entry(id, id);
     return list;
 }
@@ -69,6 +74,11 @@ inline QImage red_icon()
     QImage icon(26, 26, QImage::Format_ARGB32);
     icon.fill(Qt::red);
     return icon;
+}
+
+inline QPushButton *button(QWidget *parent, const QString &name)
+{
+    return parent->findChild<QPushButton *>(name);
 }
 
 // Runs step once the next modal window is up, as a user would act on it.

@@ -3,12 +3,6 @@
 // window system would deliver, then ends the drag with Escape.
 #include "tests/quick_launch/quick_launch_test_support.h"
 
-#include <QtTest>
-#include <QtWidgets>
-
-#include <functional>
-#include <memory>
-
 namespace {
 
 // The widget that took the last drag enter or move, while no drop followed:
@@ -97,11 +91,7 @@ class tst_item_list_drag : public QObject
 private slots:
     void initTestCase() { global_func_c::shared()->initialise(); }
 
-    void init()
-    {
-        ui = std::make_unique<settings_page_t>();
-        QVERIFY(ui->show({1100, 700}));
-    }
+    void init() { QVERIFY((ui = std::make_unique<settings_page_t>())->show({1100, 700})); }
     void cleanup() { ui.reset(); }
 
     // The page's list starts empty, so it stays empty unless the list reports a change.
@@ -125,7 +115,7 @@ private slots:
         QFETCH(drop_case_t, drop);
         item_list_fm_c *list = ui->games();
         fill(drop.rows);
-        auto *area = list->findChild<QWidget *>("wg_scroll_area");
+        QWidget *area = rows_area();
         item_fm_c *row = list->rows().at(drop.dragged);
 
         const bool drag_checks_passed = drag_row(list, press_on(list, row), [&] {
@@ -145,6 +135,8 @@ private slots:
         QCOMPARE(list->current_drag(), nullptr);
         QCOMPARE(list->drop_position(), -1);
         QCOMPARE(indicators(list), QString(drop.rows, '-'));
+        // Once ours has ended, a drag is one from elsewhere and is refused.
+        QVERIFY(!send_drag(area, QEvent::DragEnter, 20) && !send_drag(area, QEvent::Drop, 20));
         QCOMPARE(ids(*ui->page->get_games()), drop.page_after);
     }
 
@@ -161,8 +153,8 @@ private slots:
         QFETCH(bool, down);
         item_list_fm_c *list = ui->games();
         fill(40);
+        QWidget *area = rows_area();
         QList<int> expected = ids(list->items());
-        auto *area = list->findChild<QWidget *>("wg_scroll_area");
         auto *scroll_area = list->findChild<QScrollArea *>("scrollArea");
         QScrollBar *bar = scroll_area->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
@@ -184,27 +176,14 @@ private slots:
         QCOMPARE(ids(*ui->page->get_games()), expected);
     }
 
-    void drag_from_elsewhere_is_refused()
-    {
-        item_list_fm_c *list = ui->games();
-        list->set_items(entries({1, 2, 3}));
-        auto *area = list->findChild<QWidget *>("wg_scroll_area");
-        QVERIFY(!send_drag(area, QEvent::DragEnter, 20));
-        QVERIFY(!send_drag(area, QEvent::Drop, 20));
-        QCOMPARE(ids(list->items()), QList<int>({1, 2, 3}));
-    }
-
 private:
     // Rows 1 to count in the games list, once each has its place and width.
     void fill(int count)
     {
-        quick_launch_list_t items;
-        for (int id = 1; id <= count; ++id)
-            items << entry(id, id);
-        ui->games()->set_items(items);
-        QWidget *area = ui->games()->findChild<QWidget *>("wg_scroll_area");
-        QTRY_COMPARE(area->layout()->geometry(), area->rect());
+        ui->games()->set_items(numbered(count));
+        QTRY_COMPARE(rows_area()->layout()->geometry(), rows_area()->rect());
     }
+    QWidget *rows_area() const { return ui->games()->findChild<QWidget *>("wg_scroll_area"); }
     // A press 150 pixels into the row and 10 down, in the list's coordinates.
     static QPoint press_on(item_list_fm_c *list, item_fm_c *row)
     {

@@ -1,13 +1,8 @@
-#include "common/global_func_c.h"
+// The item files: what a load reads, what a save writes and when, what a
+// discarded page takes along.
 #include "module/vorla_connect_kernel_c.h"
-#include "pages/quick_launch_settings_c.h"
-#include "quick_launch/item_list_fm_c.h"
-#include "quick_launch/item_store.h"
-#include "quick_launch/quick_launch_settings_fm_c.h"
 #include "tests/module/recording_fakes.h"
 #include "tests/quick_launch/quick_launch_test_support.h"
-
-#include <QtTest>
 
 namespace {
 // Every field, so that comparing descriptions compares records.
@@ -22,11 +17,17 @@ QStringList describe(const quick_launch_list_t &list)
     return result;
 }
 
+// An entry read from a group that has no other keys than those given.
+QString bare(int id, int order, const QString &name = "N/A", const QString &path = "N/A",
+             const QString &scan = "N/A")
+{
+    return QStringLiteral("%1|%2|0|0|-|%3|%4|%5").arg(id).arg(order).arg(name, path, scan);
+}
+
 QString dir()
 {
     return global_func_c::shared()->icon_directory();
 }
-
 quick_launch_list_t read(const QString &file_name)
 {
     quick_launch_list_t list;
@@ -55,106 +56,79 @@ private slots:
         journal.clear();
         QDir(dir()).removeRecursively();
     }
-
-    void first_load_and_first_save()
-    {
-        vorla_connect_kernel_c kernel;
-        kernel.initialise(&client, nullptr);
-        quick_launch_settings_c *page = kernel.get_quick_launch_page();
-        QVERIFY(page->get_games()->isEmpty() && page->get_programs()->isEmpty());
-        // Two empty lists equal two missing files.
-        QCOMPARE(kernel.save_quick_launch_lists(), 0);
-        QVERIFY(!QFileInfo::exists(dir()));
-
-        page->get_games()->append(entry(1, 0));
-        QCOMPARE(kernel.save_quick_launch_lists(), 1);
-        QVERIFY(QFileInfo::exists(dir() + programs_file_name));
-        QCOMPARE(describe(read(games_file_name)), describe(*page->get_games()));
-        QCOMPARE(kernel.save_quick_launch_lists(), 0);
-        QCOMPARE(journal, QStringList{lists_saved});
-    }
+    void cleanup() { kernel.reset(); }
 
     void load_then_save_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *tag, const QByteArray &content, const QStringList &expected) {
+            QTest::newRow(tag) << content << expected;
+        };
         // Files of older versions name their groups by unpadded Order.
-        QTest::newRow("entries come sorted by Order")
-            << QByteArray(
-                   "[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n")
-            << QStringList{"0|0|0|0|-|N/A|N/A|N/A", "1|1|0|0|-|N/A|N/A|N/A", "2|2|0|0|-|N/A|N/A|N/A",
-                           "10|10|0|0|-|N/A|N/A|N/A"};
-        QTest::newRow("equal Orders keep their file order")
-            << QByteArray("[a]\nID=1\nOrder=5\n[b]\nID=2\nOrder=-1\n[c]\nID=3\nOrder=5\n")
-            << QStringList{"2|-1|0|0|-|N/A|N/A|N/A", "1|5|0|0|-|N/A|N/A|N/A", "3|5|0|0|-|N/A|N/A|N/A"};
-        QTest::newRow("every key present")
-            << QByteArray("[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
-                          "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n")
-            << QStringList{"17|4|1|480|dlc|Chess|C:/a, b/chess.exe|chess"};
-        QTest::newRow("missing keys take defaults")
-            << QByteArray("[x]\nOther=1\n") << QStringList{"-1|-1|0|0|-|N/A|N/A|N/A"};
-        QTest::newRow("non-integer Order or ID skips the group")
-            << QByteArray("[0]\nID=1\nOrder=abc\n[1]\nID=2\nOrder=1\n[2]\nID=0x10\nOrder=2\n")
-            << QStringList{"2|1|0|0|-|N/A|N/A|N/A"};
+        row("entries come sorted by Order",
+            "[2]\nID=2\nOrder=2\n[10]\nID=10\nOrder=10\n[0]\nID=0\nOrder=0\n[1]\nID=1\nOrder=1\n",
+            {bare(0, 0), bare(1, 1), bare(2, 2), bare(10, 10)});
+        row("equal Orders keep their file order",
+            "[a]\nID=1\nOrder=5\n[b]\nID=2\nOrder=-1\n[c]\nID=3\nOrder=5\n",
+            {bare(2, -1), bare(1, 5), bare(3, 5)});
+        row("every key present",
+            "[4]\nID=17\nGame_Name=Chess\nGame_Path=\"C:/a, b/chess.exe\"\nOrder=4\n"
+            "Scaned_Name=chess\nGame_Type=1\nPlatform_ID=480\nIS_DLC=true\n",
+            {"17|4|1|480|dlc|Chess|C:/a, b/chess.exe|chess"});
+        row("missing keys take defaults", "[x]\nOther=1\n", {bare(-1, -1)});
+        row("non-integer Order or ID skips the group",
+            "[0]\nID=1\nOrder=abc\n[1]\nID=2\nOrder=1\n[2]\nID=0x10\nOrder=2\n", {bare(2, 1)});
 
-        QByteArray garbage;
+        QByteArray garbage, many;
         for (int i = 0; i < 4096; ++i)
             garbage.append(char((i * 7919) % 256));
-        QTest::newRow("binary garbage") << garbage << any_entries;
-        QTest::newRow("huge values") << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=") +
-                                            QByteArray(1 << 20, 'x') +
-                                            "\nGame_Type=" + QByteArray(5000, '9') + "\n"
-                                     << any_entries;
-        QTest::newRow("serialised values with huge counts")
-            << QByteArray("[0]\nID=1\nOrder=0\nGame_Name=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\n"
-                          "Game_Path=@Var\"iant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\"\n"
-                          "Scaned_Name=\\x40Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
-            << any_entries;
-        QTest::newRow("duplicate groups")
-            << QByteArray("[1]\nID=0\nOrder=1\n[1]\nOrder=1\n[1]\nID=1\nOrder=1\n") << any_entries;
-        QByteArray many;
         for (int i = 0; i < 1000; ++i)
-            many += "[" + QByteArray::number(i) + "]\nID=" + QByteArray::number(i) +
-                    "\nOrder=" + QByteArray::number(i % 50) + "\n";
-        QTest::newRow("1000 groups") << many << any_entries;
+            many += QStringLiteral("[%1]\nID=%1\nOrder=%2\n").arg(i).arg(i % 50).toLatin1();
+        row("binary garbage", garbage, any_entries);
+        row("huge values",
+            "[0]\nID=1\nOrder=0\nGame_Name=" + QByteArray(1 << 20, 'x') +
+                "\nGame_Type=" + QByteArray(5000, '9') + "\n",
+            any_entries);
+        row("serialised values with huge counts",
+            "[0]\nID=1\nOrder=0\nGame_Name=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\n"
+            "Game_Path=@Var\"iant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\"\n"
+            "Scaned_Name=\\x40Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n",
+            any_entries);
+        row("duplicate groups", "[1]\nID=0\nOrder=1\n[1]\nOrder=1\n[1]\nID=1\nOrder=1\n", any_entries);
+        row("1000 groups", many, any_entries);
 
         // Texts from a damaged or foreign item file are cut to what the module
         // itself would store, never inside a surrogate pair ("\\xd83d\\xde00" is one).
-        const QByteArray pair = "\\xd83d\\xde00";
-        const QString fields = QStringLiteral("5|0|0|0|-|%1|%2|%3");
-        QTest::newRow("name cut before a pair")
-            << "[0]\nID=5\nOrder=0\nGame_Name=" + QByteArray(255, 'n') + pair + "tail\n"
-            << QStringList{fields.arg(QString(255, 'n'), "N/A", "N/A")};
-        QTest::newRow("name cut after a pair")
-            << "[0]\nID=5\nOrder=0\nGame_Name=" + QByteArray(254, 'n') + pair + "tail\n"
-            << QStringList{
-                   fields.arg(QString(254, 'n') + QString::fromUtf8("\xF0\x9F\x98\x80"), "N/A", "N/A")};
-        QTest::newRow("paths cut") << "[0]\nID=5\nOrder=0\nGame_Path=" + QByteArray(4095, 'p') + pair +
-                                          "\nScaned_Name=" + QByteArray(9000, 's') + "\n"
-                                   << QStringList{fields.arg("N/A", QString(4095, 'p'), QString(4096, 's'))};
+        const QByteArray pair = "\\xd83d\\xde00", head = "[0]\nID=5\nOrder=0\n";
+        const QString n254 = QString(254, 'n');
+        row("name cut before a pair", head + "Game_Name=n" + n254.toLatin1() + pair + "tail\n",
+            {bare(5, 0, n254 + 'n')});
+        row("name cut after a pair", head + "Game_Name=" + n254.toLatin1() + pair + "tail\n",
+            {bare(5, 0, n254 + QString::fromUtf8("\xF0\x9F\x98\x80"))});
+        row("paths cut",
+            head + "Game_Path=" + QByteArray(4095, 'p') + pair + "\nScaned_Name=" + QByteArray(9000, 's') +
+                "\n",
+            {bare(5, 0, "N/A", QString(4095, 'p'), QString(4096, 's'))});
     }
-
     void load_then_save()
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, expected);
         write_bytes(dir() + games_file_name, content);
-        vorla_connect_kernel_c kernel;
-        kernel.initialise(&client, nullptr);
-        quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
+        start();
         if (expected != any_entries)
-            QCOMPARE(describe(games), expected);
-        QVERIFY(kernel.get_quick_launch_page()->get_programs()->isEmpty());
+            QCOMPARE(describe(games()), expected);
+        QVERIFY(programs().isEmpty());
 
         // What was loaded is what is saved: nothing to write.
-        QCOMPARE(kernel.save_quick_launch_lists(), 0);
+        QCOMPARE(kernel->save_quick_launch_lists(), 0);
         QCOMPARE(read_bytes(dir() + games_file_name), content);
 
         // After a change every entry comes back, none duplicated or lost.
-        games.append(entry(-5, 5000));
-        QCOMPARE(kernel.save_quick_launch_lists(), 1);
-        QStringList saved = describe(games);
-        QStringList reread = describe(read(games_file_name));
+        games().append(entry(-5, 5000));
+        QCOMPARE(kernel->save_quick_launch_lists(), 1);
+        QStringList saved = describe(games()), reread = describe(read(games_file_name));
         saved.sort();
         reread.sort();
         QCOMPARE(reread, saved);
@@ -174,26 +148,28 @@ private slots:
         QTest::newRow("programs only")
             << change_t([](auto &, auto &programs) { programs.append(entry(5, 1)); }) << true;
     }
-
     void save_writes_only_changed_lists()
     {
         QFETCH(change_t, change);
         QFETCH(bool, written);
-        vorla_connect_kernel_c kernel;
-        kernel.initialise(&client, nullptr);
-        quick_launch_list_t &games = *kernel.get_quick_launch_page()->get_games();
-        quick_launch_list_t &programs = *kernel.get_quick_launch_page()->get_programs();
-        games = {entry(1, 0), entry(2, 1), entry(3, 2)};
-        programs = {entry(4, 0)};
-        QCOMPARE(kernel.save_quick_launch_lists(), 1);
+        start();
+        QVERIFY(games().isEmpty() && programs().isEmpty());
+        // Two empty lists equal two missing files.
+        QCOMPARE(kernel->save_quick_launch_lists(), 0);
+        QVERIFY(!QFileInfo::exists(dir()));
+        games() = {entry(1, 0), entry(2, 1), entry(3, 2)};
+        QCOMPARE(kernel->save_quick_launch_lists(), 1);
+        QVERIFY(QFileInfo::exists(dir() + programs_file_name));
+        QCOMPARE(describe(read(games_file_name)), describe(games()));
+        programs() = {entry(4, 0)};
+        QCOMPARE(kernel->save_quick_launch_lists(), 1);
 
         // A mark that no comparison looks at shows whether a file was rewritten.
         for (const QString &file_name : {games_file_name, programs_file_name})
             QSettings(dir() + file_name, QSettings::IniFormat).setValue("0/Scaned_Name", "mark");
-
-        change(games, programs);
-        QCOMPARE(kernel.save_quick_launch_lists(), written ? 1 : 0);
-        QCOMPARE(journal.count(lists_saved), written ? 2 : 1);
+        change(games(), programs());
+        QCOMPARE(kernel->save_quick_launch_lists(), written ? 1 : 0);
+        QCOMPARE(journal.count(lists_saved), written ? 3 : 2);
         // Both files or neither.
         for (const QString &file_name : {games_file_name, programs_file_name})
             QCOMPARE(read(file_name).first().Scaned_Name == QStringLiteral("mark"), !written);
@@ -219,24 +195,22 @@ private slots:
         QFETCH(QList<int>, orders);
         QFETCH(int, from);
         QFETCH(int, to);
-        QWidget container;
-        vorla_connect_kernel_c kernel;
-        kernel.initialise(&client, &container);
-        quick_launch_settings_c *page = kernel.get_quick_launch_page();
+        start(&container);
         for (int i = 0; i < orders.size(); ++i)
-            page->get_games()->append(entry(100 + i, orders.at(i), orders.at(i) < 0));
-        kernel.show_page(quick_launch_settings_c::page_id);
-        item_list_fm_c *list = static_cast<quick_launch_settings_fm_c *>(page->get_form())->games_list_form();
+            games().append(entry(100 + i, orders.at(i), orders.at(i) < 0));
+        kernel->show_page(quick_launch_settings_c::page_id);
+        auto *form = static_cast<quick_launch_settings_fm_c *>(kernel->get_quick_launch_page()->get_form());
+        item_list_fm_c *list = form->games_list_form();
         list->move_row(list->rows().at(from), to);
         list->move_row_up(list->rows().at(0)); // refused, yet reported
-        const QList<int> moved = ids(*page->get_games());
-        QCOMPARE(kernel.save_quick_launch_lists(), 1);
+        const QList<int> moved = ids(games());
+        QCOMPARE(kernel->save_quick_launch_lists(), 1);
         // Another report from the form after the save is no change.
         list->move_row_up(list->rows().at(0));
-        QCOMPARE(kernel.save_quick_launch_lists(), 0);
+        QCOMPARE(kernel->save_quick_launch_lists(), 0);
         QCOMPARE(journal, QStringList{lists_saved});
         for (int i = 0; i < moved.size(); ++i)
-            QCOMPARE(page->get_games()->at(i).Order, i);
+            QCOMPARE(games().at(i).Order, i);
 
         // Any reader that lists the groups as text sees the list order.
         QSettings file(dir() + games_file_name, QSettings::IniFormat);
@@ -247,7 +221,7 @@ private slots:
 
         vorla_connect_kernel_c restarted;
         restarted.initialise(&client, nullptr);
-        QCOMPARE(describe(*restarted.get_quick_launch_page()->get_games()), describe(*page->get_games()));
+        QCOMPARE(describe(*restarted.get_quick_launch_page()->get_games()), describe(games()));
     }
 
     void page_destruction_discards_unsaved_icons()
@@ -257,26 +231,33 @@ private slots:
         const QByteArray before =
             read_bytes(dir() + games_file_name) + read_bytes(dir() + programs_file_name);
         for (int id : {7, 9, 12, 20, 30})
-            write_bytes(dir() + QStringLiteral("%1.png").arg(id), "png");
-
-        auto *kernel = new vorla_connect_kernel_c;
-        kernel->initialise(&client, nullptr);
-        *kernel->get_quick_launch_page()->get_games() = {entry(7, 0), entry(9, 1), entry(12, 2)};
-        *kernel->get_quick_launch_page()->get_programs() = {entry(20, 0)};
-        kernel->release();
+            write_bytes(icon_file(id), "png");
+        start();
+        games() = {entry(7, 0), entry(9, 1), entry(12, 2)};
+        programs() = {entry(20, 0)};
+        kernel.release()->release();
 
         // 30 belongs to no entry and is left alone.
-        for (int id : {7, 9, 30})
-            QVERIFY(QFileInfo::exists(icon_file(id)));
-        for (int id : {12, 20})
-            QVERIFY(!QFileInfo::exists(icon_file(id)));
+        for (int id : {7, 9, 12, 20, 30})
+            QCOMPARE(QFileInfo::exists(icon_file(id)), id != 12 && id != 20);
         QCOMPARE(read_bytes(dir() + games_file_name) + read_bytes(dir() + programs_file_name), before);
         QVERIFY(journal.isEmpty());
     }
 
 private:
+    // A kernel that has loaded the item files.
+    void start(QWidget *container = nullptr)
+    {
+        kernel = std::make_unique<vorla_connect_kernel_c>();
+        kernel->initialise(&client, container);
+    }
+    quick_launch_list_t &games() { return *kernel->get_quick_launch_page()->get_games(); }
+    quick_launch_list_t &programs() { return *kernel->get_quick_launch_page()->get_programs(); }
+
     QStringList journal;
     recording_client_c client{&journal};
+    QWidget container; // outlives the kernel whose pages it holds
+    std::unique_ptr<vorla_connect_kernel_c> kernel;
 };
 
 QTEST_MAIN(tst_item_store)
