@@ -80,8 +80,6 @@ private slots:
                     QCOMPARE(button->width(), QFontMetrics(button->font()).horizontalAdvance(text) + 48);
             }
         }
-        host->set_language(1);
-        QCOMPARE(buttons.at(1)->text(), QString::fromUtf8("快速启动设置"));
     }
 
     void ending_releases_the_kernel_first_data()
@@ -158,7 +156,6 @@ private slots:
                 painter.drawText(image.rect(), family);
                 QVERIFY(!QFontInfo(font).family().isEmpty());
             }
-        QVERIFY(!QFontDatabase().families().isEmpty());
         // Meta-types the module's forms use, made and read by whoever comes next.
         QCOMPARE(QVariant::fromValue(Qt::ElideMiddle).value<Qt::TextElideMode>(), Qt::ElideMiddle);
         if (const int row_type = QMetaType::type("item_fm_c*"); row_type != QMetaType::UnknownType) {
