@@ -190,7 +190,8 @@ private slots:
             else
                 unload_action()->trigger();
         });
-        const modal_watchdog_c watchdog(8000);
+        // Generous: a sanitizer build on a busy machine takes seconds for a dialog.
+        const modal_watchdog_c watchdog(30000);
         // Opened from the application's event loop, as a user's click would. Closing
         // the window ends that loop by itself; after an unload the host quits it.
         QTimer::singleShot(0, this, [&] {
