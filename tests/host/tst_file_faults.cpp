@@ -57,21 +57,17 @@ private slots:
             for (const char *fault : {"injected", "full disk"})
                 QTest::addRow("%s, %s", fault, writer) << fault << writer;
         // The games file exists but cannot be read: a save must not replace it.
-        QTest::newRow("a directory in its place") << "directory"
-                                                  << "lists";
-        QTest::newRow("over the size limit") << "oversize"
-                                             << "lists";
+        const auto lists = [](const char *tag, const char *fault) { QTest::newRow(tag) << fault << "lists"; };
+        lists("a directory in its place", "directory");
+        lists("over the size limit", "oversize");
 #ifdef Q_OS_WIN
         // Modes do not exist there; another program holding the file shut does.
-        QTest::newRow("opened without sharing") << "mode 000"
-                                                << "lists";
+        lists("opened without sharing", "mode 000");
 #else
-        QTest::newRow("no read permission") << "mode 000"
-                                            << "lists";
+        lists("no read permission", "mode 000");
 #endif
         // This one saves: the scratch file goes beside its target.
-        QTest::newRow("temporary directory unusable") << "bad temp"
-                                                      << "lists";
+        lists("temporary directory unusable", "bad temp");
     }
     void failed_save_keeps_old_files()
     {

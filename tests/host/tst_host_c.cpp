@@ -341,14 +341,12 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("markup stays text") << "<b>Games</b>"
-                                           << "a < b && c > d"
-                                           << "<b>Games</b>\na < b && c > d";
-        QTest::newRow("lines kept") << "Lists"
-                                    << "first\nsecond"
-                                    << "Lists\nfirst\nsecond";
-        QTest::newRow("text only") << QString() << "&amp; as typed"
-                                   << "&amp; as typed";
+        const auto row = [](const char *tag, const char *title, const char *text, const char *shown) {
+            QTest::newRow(tag) << QString::fromUtf8(title) << text << shown;
+        };
+        row("markup stays text", "<b>Games</b>", "a < b && c > d", "<b>Games</b>\na < b && c > d");
+        row("lines kept", "Lists", "first\nsecond", "Lists\nfirst\nsecond");
+        row("text only", nullptr, "&amp; as typed", "&amp; as typed");
     }
     void badge_tip()
     {
