@@ -1,27 +1,10 @@
 // The host's keeper of "APP_Clients": what each command block does to the
 // file, what it must leave alone, and that the module hears of every change.
-#include "common/global_func_c.h"
-#include "host/client_store_keeper_c.h"
-#include "host/control_centre_c.h"
-#include "host/main_window_c.h"
-
-#include <QMenu>
-#include <QMenuBar>
-#include <QtTest>
+#include "tests/host/host_test_support.h"
 
 #include <array>
-#include <memory>
 
 namespace {
-QByteArray block(qint32 command, const QString &argument)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(16);
-    stream << command << argument;
-    return bytes;
-}
-
 // a: pending, b: trusted and connected, c: known and offline, with a model
 // spelled as a serialised polygon claiming gigabytes, which must stay text.
 const char *const start_file = "[General]\nServer=OLD NAME\n\n"
@@ -30,9 +13,10 @@ const char *const start_file = "[General]\nServer=OLD NAME\n\n"
                                "[c]\nCONNECTED=false\nFriend=0\nID=c\n"
                                "Model=@Var\"iant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\"\nName=Gamma\n";
 const char polygon_text[] = "@Variant(\0\0\0G\x7f\xff\xff\xff)";
+const int requests_per_keeper = 40;
 } // namespace
 
-class tst_client_store_keeper_c : public QObject
+class tst_client_store_keeper_c : public host_window_test_c
 {
     Q_OBJECT
 
@@ -41,11 +25,9 @@ private slots:
     {
         dir = std::make_unique<QTemporaryDir>();
         path = dir->filePath(QStringLiteral("setting/APP_Clients"));
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(start_file);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()) && write_file(path, start_file));
     }
+    void cleanup() { end_host_window(); }
 
     void commands_data()
     {
@@ -56,24 +38,25 @@ private slots:
         QTest::addColumn<QString>("value");
         const QStringList all{"a", "b", "c"};
         const QString name = QString::fromUtf8("Rig \u00e9 / [x]");
-        QTest::newRow("accept request") << block(1, "a") << all << "a/Friend" << QStringLiteral("1");
-        QTest::newRow("auto-pair off") << block(2, "b") << all << "b/Friend" << QStringLiteral("0");
-        QTest::newRow("remove") << block(3, "b") << QStringList{"a", "c"} << "b/ID" << QString();
-        QTest::newRow("rename") << block(4, name) << all << "Server" << name;
-        QTest::newRow("request ended") << block(5, "a") << QStringList{"b", "c"} << "a/ID" << QString();
+        QTest::newRow("accept request") << client_block(1, "a") << all << "a/Friend" << QStringLiteral("1");
+        QTest::newRow("auto-pair off") << client_block(2, "b") << all << "b/Friend" << QStringLiteral("0");
+        QTest::newRow("remove") << client_block(3, "b") << QStringList{"a", "c"} << "b/ID" << QString();
+        QTest::newRow("rename") << client_block(4, name) << all << "Server" << name;
+        QTest::newRow("request ended")
+            << client_block(5, "a") << QStringList{"b", "c"} << "a/ID" << QString();
 
         const auto left_alone = [](const char *tag, const QByteArray &bytes) {
             QTest::newRow(tag) << bytes << QStringList() << QString() << QString();
         };
         left_alone("empty block", QByteArray());
-        left_alone("truncated string", block(3, "abc").left(9));
-        left_alone("bytes left over", block(3, "b") + "x");
+        left_alone("truncated string", client_block(3, "abc").left(9));
+        left_alone("bytes left over", client_block(3, "b") + "x");
         left_alone("odd byte count", QByteArray::fromHex("0000000300000003006100"));
-        left_alone("unknown command", block(9, "b"));
-        left_alone("accept unknown id", block(1, "zz"));
-        left_alone("remove unknown id", block(3, "zz"));
-        left_alone("end of a trusted phone", block(5, "b"));
-        left_alone("empty PC name", block(4, ""));
+        left_alone("unknown command", client_block(9, "b"));
+        left_alone("accept unknown id", client_block(1, "zz"));
+        left_alone("remove unknown id", client_block(3, "zz"));
+        left_alone("end of a trusted phone", client_block(5, "b"));
+        left_alone("empty PC name", client_block(4, ""));
     }
 
     void commands()
@@ -90,8 +73,7 @@ private slots:
         QCOMPARE(directory_entries(), QStringList{"APP_Clients"});
         if (groups.isEmpty()) {
             QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), QByteArray(start_file));
+            QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == start_file);
             QCOMPARE(QFileInfo(path).lastModified(), written);
             return;
         }
@@ -134,81 +116,61 @@ private slots:
     // The phone menu reads the file once; it shows what the single lookups tell.
     void phone_menu_lists_every_client()
     {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write("\n[d]\nFriend=1\n");
-        file.close();
-        control_centre_c host;
-        host.keep_client_store(path);
-        const client_store_keeper_c *keeper = host.client_store();
-        QStringList expected;
-        for (const QString &id : keeper->client_ids())
-            expected << keeper->client_name(id) +
-                            (keeper->is_connected(id) ? " connected [x]" : " connected [ ]");
-        QCOMPARE(expected, QStringList({"Alpha connected [x]", "Beta connected [x]", "Gamma connected [ ]",
-                                        "d connected [ ]"}));
-
-        main_window_c window(host);
-        QMenu *menu = nullptr;
-        for (QAction *action : window.menuBar()->actions())
-            if (action->text() == "&Phones")
-                menu = action->menu();
-        QVERIFY(menu != nullptr);
-        emit menu->aboutToShow();
-        QStringList shown;
-        for (const QAction *action : menu->actions())
+        QVERIFY(write_file(path, start_file + QByteArray("\n[d]\nFriend=1\n")));
+        make_host_window(path);
+        QAction *phones = find_action(window.get(), "&Phones");
+        QVERIFY(phones != nullptr && phones->menu() != nullptr);
+        emit phones->menu()->aboutToShow();
+        QStringList shown, told;
+        for (const QAction *action : phones->menu()->actions())
             if (action->isCheckable())
                 shown << action->text() + (action->isChecked() ? " [x]" : " [ ]");
-        QCOMPARE(shown, expected);
+        const client_store_keeper_c *keeper = host->client_store();
+        for (const QString &id : keeper->client_ids())
+            told << keeper->client_name(id) +
+                        (keeper->is_connected(id) ? " connected [x]" : " connected [ ]");
+        QCOMPARE(shown, told);
+        QCOMPARE(told, QStringList({"Alpha connected [x]", "Beta connected [x]", "Gamma connected [ ]",
+                                    "d connected [ ]"}));
     }
 
     // Through the host with the real module: the block the kernel leaves in shared
     // memory changes the file, and the kernel hears of it with event 26 afterwards.
     void host_applies_blocks_and_reports()
     {
-        // The module reads its own file; a request another suite left there (Wine
-        // shares one data folder between the suites) would open a pairing dialog.
-        global_func_c::shared()->initialise();
-        QFile::remove(client_store_keeper_c::default_path());
-        control_centre_c host;
-        main_window_c window(host);
-        QStringList notes;
-        connect(&host, &control_centre_c::note_logged, this, [&notes](const QString &l) { notes.append(l); });
-        host.keep_client_store(path);
-        QVERIFY(window.load_module(QStringLiteral(VORLA_MODULE_FILE)));
-        product_kernel_i *kernel = host.kernels().value(0);
+        make_host_window(path);
+        QVERIFY(window->load_module(QStringLiteral(VORLA_MODULE_FILE)));
+        product_kernel_i *kernel = host->kernels().value(0);
         QVERIFY(kernel != nullptr);
-
         const auto send = [&](const QByteArray &bytes) {
             QBuffer buffer;
             buffer.setData(bytes);
             QString key = kernel->share_data(&buffer);
-            notes.clear();
-            kernel->post_message(12, &key);
+            journal.clear();
+            kernel->post_message(kernel_message_shared_block, &key);
             // Not at once: the kernel may be in the middle of sending.
-            QVERIFY(!notes.contains("Host event 26"));
+            QVERIFY(!journal.contains("Host event 26"));
         };
-        send(block(3, "c"));
-        QTRY_VERIFY(notes.contains("Host event 26"));
+        send(client_block(3, "c"));
+        QTRY_VERIFY(journal.contains("Host event 26"));
         QVERIFY(!QSettings(path, QSettings::IniFormat).childGroups().contains("c"));
-
 #ifdef Q_OS_WIN
         // The page's zeros would complete a cut block there; an unknown command
         // is refused everywhere.
-        send(block(9, "c"));
+        send(client_block(9, "c"));
 #else
-        send(block(3, "c").left(6));
+        send(client_block(3, "c").left(6));
 #endif
-        QVERIFY(!notes.filter("refused").isEmpty());
+        QVERIFY(!journal.filter("refused").isEmpty());
         QTest::qWait(50);
-        QVERIFY(!notes.contains("Host event 26"));
+        QVERIFY(!journal.contains("Host event 26"));
 
         // A phone asking to pair is reported as such.
-        QVERIFY(!host.client_store()->add_pairing_request("P", "M").isEmpty());
-        notes.clear();
-        QTRY_VERIFY(notes.contains("Host event 27"));
-        QVERIFY(!notes.contains("Host event 26"));
-        host.unload_module();
+        QVERIFY(!host->client_store()->add_pairing_request("P", "M").isEmpty());
+        journal.clear();
+        QTRY_VERIFY(journal.contains("Host event 27"));
+        QVERIFY(!journal.contains("Host event 26"));
+        host->unload_module();
     }
 
     // Two stand-in hosts on one data home: each change is a read, change and
@@ -218,8 +180,7 @@ private slots:
         QVERIFY(QFile::remove(path));
         std::array<QProcess, 2> keepers;
         for (QProcess &keeper : keepers)
-            keeper.start(QCoreApplication::applicationFilePath(),
-                         {QStringLiteral("--add-requests"), path, QString::number(requests_per_keeper)});
+            keeper.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--add-requests"), path});
         for (QProcess &keeper : keepers) {
             QVERIFY(keeper.waitForFinished(120000));
             QVERIFY2(keeper.exitCode() == 0, keeper.readAllStandardError().constData());
@@ -229,8 +190,6 @@ private slots:
     }
 
 private:
-    static constexpr int requests_per_keeper = 40;
-
     QStringList directory_entries() const
     {
         return QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -242,20 +201,15 @@ private:
 
 int main(int argc, char *argv[])
 {
-    // One keeper of concurrent_keepers(): adds pairing requests and ends.
-    if (argc == 4 && qstrcmp(argv[1], "--add-requests") == 0) {
+    // One keeper of concurrent_keepers(): adds pairing requests, tells why one failed.
+    if (argc == 3 && qstrcmp(argv[1], "--add-requests") == 0) {
         QCoreApplication app(argc, argv);
         client_store_keeper_c keeper(QString::fromLocal8Bit(argv[2]));
-        QString last_line; // why a request was not written, for the parent to show
         QObject::connect(&keeper, &client_store_keeper_c::logged,
-                         [&](const QString &line) { last_line = line; });
-        for (int i = 0, count = QByteArray(argv[3]).toInt(); i < count; ++i) {
-            if (keeper.add_pairing_request(QStringLiteral("phone %1").arg(i), QStringLiteral("M"))
-                    .isEmpty()) {
-                fprintf(stderr, "%s\n", qPrintable(last_line));
+                         [](const QString &line) { fprintf(stderr, "%s\n", qPrintable(line)); });
+        for (int i = 0; i < requests_per_keeper; ++i)
+            if (keeper.add_pairing_request(QString::number(i), QStringLiteral("M")).isEmpty())
                 return 1;
-            }
-        }
         return 0;
     }
     QApplication app(argc, argv);

@@ -1,13 +1,14 @@
-// The module really unloaded by the host: nothing it leaves in Qt may point into
-// the unmapped library, and no dialog it opened may outlive it.
-#include "common/global_func_c.h"
+// The real module in the window, driven as the control centre drives it, and
+// really unloaded: nothing it leaves in Qt may point into the unmapped library,
+// and no dialog it opened may outlive it.
 #include "common/settings_file_c.h"
 #include "host/app_info_service_c.h"
-#include "host/client_store_keeper_c.h"
 #include "host/demo_data.h"
+#include "host/kernel_client_c.h"
+#include "host/tour_c.h"
+#include "module/host_text_ids.h"
 #include "tests/host/host_test_support.h"
 
-#include <functional>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -31,39 +32,121 @@ private slots:
         service.set_delay_ms(3000);
         QVERIFY(service.start());
     }
-
     // The seed reaches outside the test's home on Windows.
     void cleanupTestCase() { demo_data::remove_scan_environment(); }
 
     void init()
     {
-        QFile::remove(client_store_keeper_c::default_path());
-        make_host_window();
-        host->keep_client_store(client_store_keeper_c::default_path());
+        make_host_window(client_store_keeper_c::default_path());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(window->load_module(QStringLiteral(VORLA_MODULE_FILE)));
+        QCOMPARE(host->kernels().size(), 1);
+    }
+    void cleanup() { end_host_window(); }
+
+    void tabs_open_pages_and_follow_the_language()
+    {
+        const QList<QPushButton *> buttons = window->tab_buttons();
+        QCOMPARE(buttons.size(), 2);
+        // Start, then each click: the page at index is open, with its button checked.
+        // A click on the checked tab must not leave it unchecked.
+        QPointer<QWidget> before;
+        for (int step = 0; step < 4; ++step) {
+            QPushButton *button = buttons.at(step == 1 || step == 2);
+            const bool switching = step > 0 && !button->isChecked();
+            if (step > 0)
+                button->click();
+            const QList<QWidget *> forms = shown_forms();
+            QCOMPARE(forms.size(), 1);
+            QVERIFY(button->isChecked() && !buttons.at(buttons.indexOf(button) ^ 1)->isChecked());
+            // Another page brings its own form; the same page keeps the one it has.
+            if (step > 0)
+                QCOMPARE(before.isNull() || before != forms.at(0), switching);
+            before = forms.at(0);
+        }
+        QCOMPARE(host->kernel_client()->get_active_kernel(), host->kernels().first());
+
+        // At start, then in Chinese and back in English; a switch also fits the widths.
+        for (int language : {0, 1, 0}) {
+            const bool switched = language != host->language();
+            host->set_language(language);
+            for (int index = 0; index < 2; ++index) {
+                QPushButton *button = buttons.at(index);
+                const QString text = host->text_provider()->get_text(host_text_id::connect_tab + index, 0);
+                QCOMPARE(button->text(), text);
+                QCOMPARE(button->font().family(), main_window_c::tab_font(language).family());
+                if (switched)
+                    QCOMPARE(button->width(), QFontMetrics(button->font()).horizontalAdvance(text) + 48);
+            }
+        }
     }
 
-    void cleanup() { end_host_window(); }
+    void ending_releases_the_kernel_first_data()
+    {
+        QTest::addColumn<bool>("close_window");
+        QTest::newRow("unload") << false;
+        // The forms live in the window's container; the kernel must not outlive it.
+        QTest::newRow("window closed") << true;
+    }
+    void ending_releases_the_kernel_first()
+    {
+        QFETCH(bool, close_window);
+        window->tab_buttons().at(1)->click();
+        journal.clear();
+        if (close_window)
+            window.reset();
+        QVERIFY(!close_window || host->kernels().isEmpty());
+        host->unload_module();
+        const QString all = journal.join(QLatin1Char('\n'));
+        const int released = journal.indexOf(QStringLiteral("Kernel released"));
+        const int unregistered =
+            journal.indexOf(QStringLiteral("unregister_kernel_factory(%1)").arg(vorla_connect_product_id));
+        QVERIFY2(released >= 0 && released < unregistered, qPrintable(all));
+        // The pages and the module took all their registrations back themselves.
+        QVERIFY2(journal.filter(QStringLiteral("Dropping")).isEmpty(), qPrintable(all));
+        QVERIFY(host->listeners().isEmpty());
+        QCOMPARE(host->kernel_client()->get_active_kernel(), nullptr);
+        QVERIFY(close_window || (window->tab_buttons().isEmpty() && shown_forms().isEmpty()));
+    }
+
+    void tour_leaves_its_files()
+    {
+        // The module's style sheets name pictures that only the host carries.
+        QVERIFY(!QPixmap(QStringLiteral(":/graphics/common/progress/0.png")).isNull());
+        QTemporaryDir dir;
+        tour_c tour(*window, dir.filePath(QStringLiteral("out")));
+        tour.add_step(QStringLiteral("switch"), [&] {
+            host->set_language(3);
+            return QString();
+        });
+        tour.add_screenshot(QStringLiteral("a.png"));
+        tour.add_log_dump(QStringLiteral("log.txt"));
+        QSignalSpy finished(&tour, &tour_c::finished);
+        tour.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toInt(), 0);
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("out/a.png"))).size(), window->size());
+        QFile log(dir.filePath(QStringLiteral("out/log.txt")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains(QLatin1String("Language 3 (Deutsch)")));
+    }
 
     void reloading_leaves_qt_nothing_of_the_module()
     {
         QStringList families;
         for (int round = 0; round < 3; ++round) {
-            if (round > 0)
-                QVERIFY(window->load_module(QStringLiteral(VORLA_MODULE_FILE)));
+            QVERIFY(round == 0 || window->load_module(QStringLiteral(VORLA_MODULE_FILE)));
             use_module(families);
-            file_action(QStringLiteral("&Unload module"))->trigger();
-            QVERIFY(!host->module_loaded());
-            QVERIFY(!module_mapped());
+            unload_action()->trigger();
+            QVERIFY(!host->module_loaded() && !module_mapped());
         }
         QVERIFY2(families.size() >= 4, qPrintable(families.join(QLatin1Char(','))));
 
         // Fonts in every family the module used, as the host's next texts would ask.
         QImage image(200, 40, QImage::Format_ARGB32);
         QPainter painter(&image);
-        for (const QString &family : std::as_const(families)) {
+        for (const QString &family : std::as_const(families))
             for (bool bold : {false, true}) {
                 QFont font(family);
                 font.setPixelSize(14);
@@ -73,13 +156,9 @@ private slots:
                 painter.drawText(image.rect(), family);
                 QVERIFY(!QFontInfo(font).family().isEmpty());
             }
-        }
-        QVERIFY(!QFontDatabase().families().isEmpty());
         // Meta-types the module's forms use, made and read by whoever comes next.
-        const QVariant mode = QVariant::fromValue(Qt::ElideMiddle);
-        QCOMPARE(mode.value<Qt::TextElideMode>(), Qt::ElideMiddle);
-        const int row_type = QMetaType::type("item_fm_c*");
-        if (row_type != QMetaType::UnknownType) {
+        QCOMPARE(QVariant::fromValue(Qt::ElideMiddle).value<Qt::TextElideMode>(), Qt::ElideMiddle);
+        if (const int row_type = QMetaType::type("item_fm_c*"); row_type != QMetaType::UnknownType) {
             QObject *none = nullptr;
             QVERIFY(QVariant(row_type, &none).isValid());
             const QMetaObject *row_meta = QMetaType::metaObjectForType(row_type);
@@ -104,30 +183,15 @@ private slots:
         QSignalSpy last_closed(qApp, &QGuiApplication::lastWindowClosed);
         bool inside = false;
         bool returned = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal == nullptr || modal == window.get())
-                return;
-            poll.stop();
+        when_modal(window.get(), [&](QWidget *) {
             inside = true;
             if (close_window)
                 window->close();
             else
-                file_action(QStringLiteral("&Unload module"))->trigger();
+                unload_action()->trigger();
         });
-        poll.start(5);
-        // A dialog left running would hold the test in its loop for good.
-        bool stuck = false;
-        QTimer watchdog;
-        connect(&watchdog, &QTimer::timeout, this, [&] {
-            stuck = true;
-            watchdog.setInterval(100);
-            while (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                modal->reject();
-            QCoreApplication::exit(1);
-        });
-        watchdog.start(8000);
+        // Generous: a sanitizer build on a busy machine takes seconds for a dialog.
+        const modal_watchdog_c watchdog(30000);
         // Opened from the application's event loop, as a user's click would. Closing
         // the window ends that loop by itself; after an unload the host quits it.
         QTimer::singleShot(0, this, [&] {
@@ -137,13 +201,18 @@ private slots:
                 QCoreApplication::quit();
         });
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(returned);
-        QVERIFY(inside);
-        QVERIFY2(!stuck, "the dialog outlived its module");
+        QVERIFY(returned && inside);
+        QVERIFY2(!watchdog.stuck, "the dialog outlived its module");
         QCOMPARE(last_closed.count(), close_window ? 1 : 0);
         QVERIFY(!host->module_loaded() || close_window);
-        QTRY_COMPARE(visible_windows(),
-                     close_window ? QStringList() : QStringList{QStringLiteral("main_window_c")});
+        const auto visible_windows = [] {
+            QStringList shown;
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (widget->isVisible())
+                    shown.append(QString::fromLatin1(widget->metaObject()->className()));
+            return shown;
+        };
+        QTRY_COMPARE(visible_windows(), close_window ? QStringList() : QStringList{"main_window_c"});
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         host->unload_module();
         QVERIFY(!host->module_loaded());
@@ -153,46 +222,19 @@ private slots:
 private:
     static bool module_mapped()
     {
+        const QString name = QFileInfo(QStringLiteral(VORLA_MODULE_FILE)).fileName();
 #ifdef Q_OS_WIN
         // FreeLibrary on the last reference unmaps the DLL; its name then finds no module.
-        const QString name = QFileInfo(QStringLiteral(VORLA_MODULE_FILE)).fileName();
         return GetModuleHandleW(reinterpret_cast<const wchar_t *>(name.utf16())) != nullptr;
 #else
         QFile maps(QStringLiteral("/proc/self/maps"));
-        return maps.open(QIODevice::ReadOnly) &&
-               maps.readAll().contains(QFileInfo(QStringLiteral(VORLA_MODULE_FILE)).fileName().toUtf8());
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name.toUtf8());
 #endif
     }
 
-    QAction *file_action(const QString &text) const
+    QAction *unload_action() const
     {
-        for (QAction *action : window->findChildren<QAction *>())
-            if (action->text() == text)
-                return action;
-        return nullptr;
-    }
-
-    QStringList visible_windows() const
-    {
-        QStringList shown;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (widget->isVisible())
-                shown.append(QString::fromLatin1(widget->metaObject()->className()));
-        return shown;
-    }
-
-    // Runs until the modal dialog that answer ends has gone.
-    static void answer_modal(const std::function<void(QWidget *)> &answer)
-    {
-        auto *poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal == nullptr || modal->inherits("QMainWindow"))
-                return;
-            poll->deleteLater();
-            answer(modal);
-        });
-        poll->start(5);
+        return find_action(window.get(), QStringLiteral("&Unload module"));
     }
 
     void open_dialog(const QString &dialog)
@@ -207,14 +249,14 @@ private:
         }
         tabs.at(1)->click();
         window->set_scan_offered(dialog == QLatin1String("scan"));
-        const char *button = dialog == QLatin1String("add_edit") ? "btn_manually_add"
-                             : dialog == QLatin1String("scan")   ? "btn_scan"
-                                                                 : "btn_reset";
-        page_button(button)->click();
+        page_button(dialog == QLatin1String("add_edit") ? "btn_manually_add"
+                    : dialog == QLatin1String("scan")   ? "btn_scan"
+                                                        : "btn_reset")
+            ->click();
     }
 
     // Deep copies: the family texts themselves may live in the module.
-    void note_families(QStringList &families) const
+    static void note_families(QStringList &families)
     {
         for (QWidget *widget : QApplication::allWidgets()) {
             const QString family = widget->font().family();
@@ -232,7 +274,7 @@ private:
         host->set_language(1);
         note_families(families);
         host->set_language(0);
-        answer_modal([&](QWidget *frame) {
+        when_modal(window.get(), [&](QWidget *frame) {
             note_families(families);
             frame->findChild<QPushButton *>(QStringLiteral("btn_ok"))->click();
         });
@@ -250,26 +292,18 @@ private:
         tabs.at(0)->click();
         note_families(families);
         bool answered = false;
-        answer_modal([&](QWidget *pairing) {
+        when_modal(window.get(), [&](QWidget *pairing) {
             note_families(families);
             pairing->findChild<QPushButton *>(QStringLiteral("btn_no"))->click();
             answered = true;
         });
-        host->client_store()->add_pairing_request(QStringLiteral("Phone"), QStringLiteral("P-1"));
+        const QString id =
+            host->client_store()->add_pairing_request(QStringLiteral("Phone"), QStringLiteral("P-1"));
         QTRY_VERIFY(answered);
         QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
         // The host applies the answer a moment later; a request still pending
         // at the next load would open a dialog that nobody answers.
-        QTRY_VERIFY(!request_pending());
-    }
-
-    bool request_pending() const
-    {
-        const settings_file_c clients(host->client_store()->file_path());
-        for (const QString &id : clients.child_groups())
-            if (clients.value(id + QStringLiteral("/Friend")).toInt() == 2)
-                return true;
-        return false;
+        QTRY_VERIFY(settings_file_c(host->client_store()->file_path()).value(id + "/Friend").toInt() != 2);
     }
 
     app_info_service_c service;
