@@ -1,6 +1,9 @@
+// The module as the host loads it: its two entry points, and every interface
+// exercised through raw slot indexes, never through the C++ declarations, so
+// that both sides' layouts are checked against the numbers the host and the
+// module rely on.
 #include "host/control_centre_c.h"
 #include "module/host_interfaces.h"
-#include "module_copy.h"
 #include "raw_vtable.h"
 #include "recording_fakes.h"
 
@@ -12,35 +15,87 @@ int child_count(const QWidget &widget)
 {
     return widget.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size();
 }
+
+QString open_text()
+{
+    return QCoreApplication::translate("QFileDialog", "Open");
+}
 } // namespace
 
-// Every interface is exercised through raw slot indexes, never through the C++
-// declarations, so that both sides' layouts are checked against the numbers the
-// host and the module rely on.
 class tst_abi : public QObject
 {
     Q_OBJECT
 
     product_kernel_i *new_kernel() { return host.factory(vorla_connect_product_id)(); }
+    // Each load takes its own copy of the file, so that the module's static state
+    // (host pointer, log, listener) starts fresh as on a real first load.
+    QString fresh_copy()
+    {
+        const QString path = copies.filePath(QStringLiteral("libvorla_connect_%1.so").arg(++copy_count));
+        return QFile::copy(QStringLiteral(VORLA_MODULE_FILE), path) ? path : QString();
+    }
 
     QTemporaryDir copies;
+    int copy_count = 0;
     control_centre_c host;
 
 private slots:
     void initTestCase()
     {
+        host.set_language(1);
         QString error;
-        QVERIFY2(host.load_module(fresh_module_copy(copies), &error), qPrintable(error));
+        QVERIFY2(host.load_module(fresh_copy(), &error), qPrintable(error));
+        QCOMPARE(host.calls().count(QStringLiteral("register_kernel_factory(266)")), 1);
+        QCOMPARE(host.listeners().size(), 1);
+        QCOMPARE(open_text(), QStringLiteral("打开"));
+        host.set_language(3);
+        QCOMPARE(open_text(), QStringLiteral("Öffnen"));
+        host.set_language(0);
+
+        // The user root is the parent of this program's data location; the
+        // catalogue staged beside the test names the product folder.
+        const QString log_dir =
+            QDir::cleanPath(QStandardPaths::standardLocations(QStandardPaths::AppDataLocation).first() +
+                            QStringLiteral("/../MIRVEK/CONTROL_CENTRE/log/vorla_connect"));
+        const QStringList logs = QDir(log_dir).entryList(QDir::Files);
+        QVERIFY2(!logs.isEmpty(), qPrintable(log_dir));
+        QVERIFY(
+            QRegularExpression(QStringLiteral("^\\d{4}(_\\d\\d){5}\\.txt$")).match(logs.last()).hasMatch());
     }
-    void cleanupTestCase() { host.unload_module(); }
+    // Leaving takes the listener out before the factory, each once, and removes
+    // the module's translator from the application.
+    void cleanupTestCase()
+    {
+        host.clear_calls();
+        host.unload_module();
+        QCOMPARE(host.calls(), (QStringList{"remove_listener", "unregister_kernel_factory(266)"}));
+        QVERIFY(host.listeners().isEmpty());
+        QCOMPARE(open_text(), QStringLiteral("Open"));
+    }
+
+    // A module given no host registers nothing, even with a host object alive.
+    void without_host_nothing_is_registered()
+    {
+        control_centre_c bystander;
+        QLibrary library(fresh_copy());
+        QVERIFY2(library.load(), qPrintable(library.errorString()));
+        auto init_module = reinterpret_cast<void (*)(module_host_i *)>(library.resolve("init_module"));
+        auto exit_module = reinterpret_cast<void (*)()>(library.resolve("exit_module"));
+        QVERIFY(init_module && exit_module);
+        init_module(nullptr);
+        exit_module();
+        QVERIFY(bystander.calls().isEmpty() && bystander.listeners().isEmpty());
+        QVERIFY(library.unload());
+    }
 
     void kernel_every_slot()
     {
         QStringList journal;
         recording_client_c client(&journal);
         QWidget container;
-        product_kernel_i *kernel = new_kernel();
-        QVERIFY(kernel != nullptr);
+        product_kernel_i *kernel = new_kernel(), *second = new_kernel();
+        QVERIFY(kernel != nullptr && second != nullptr && !same_object(kernel, second));
+        call_slot<void>(second, 1);
 
         // One call per slot whose answer proves its index: neighbouring slots
         // answer differently (0, 4, -1, 1), so a shift by one shows.
