@@ -1,7 +1,4 @@
 #include "module/host_text_ids.h"
-#include "module/vorla_connect_kernel_c.h"
-#include "pages/connect_c.h"
-#include "pages/quick_launch_settings_c.h"
 #include "phone_test_support.h"
 
 namespace {
@@ -47,8 +44,7 @@ private slots:
     {
         QVERIFY(prepare_test_home());
         host = installed_host();
-        kernel.adopt_pages(&client, nullptr, new recording_page_c(connect_c::page_id, &journal),
-                           new recording_page_c(quick_launch_settings_c::page_id, &journal));
+        adopt_recording_pages(kernel, &client, nullptr, &journal);
     }
     void init()
     {
