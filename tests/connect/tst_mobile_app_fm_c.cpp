@@ -98,10 +98,8 @@ private slots:
         if (verb == QLatin1String("add"))
             form->add_client_row(id, action.endsWith(QLatin1String("paired")));
         else if (target != nullptr)
-            QTest::mouseClick(
-                child<QWidget>(target, verb == QLatin1String("remove") ? "btn_remove" : "cb_auto_pair"),
-                Qt::LeftButton);
-
+            QTest::mouseClick(child(target, verb == QLatin1String("remove") ? "btn_remove" : "cb_auto_pair"),
+                              Qt::LeftButton);
         QCOMPARE(described(*form), rows);
         QVERIFY(child<QWidget>(form.get(), "wg_dev_list")->isVisible());
         QCOMPARE(sent_blocks(journal),
@@ -123,18 +121,16 @@ private slots:
         QWidget page;
         page.setStyleSheet(form->styleSheet());
         for (mobile_device_fm_c *row : form->device_rows()) {
-            // Made without a parent, so that it keeps its own sheet.
-            auto *single = new mobile_device_fm_c(nullptr);
-            single->setParent(&page);
-            single->set_info(row->client_id(), row->position() - 1, child<QLabel>(row, "lb_device")->text(),
-                             child<QLabel>(row, "lb_model")->text(), row->is_paired(), row->is_auto_pair());
-            single->resize(row->size());
+            mobile_device_fm_c single(nullptr); // made without a parent, so that it keeps its own sheet
+            single.setParent(&page);
+            single.set_info(row->client_id(), row->position() - 1, child<QLabel>(row, "lb_device")->text(),
+                            child<QLabel>(row, "lb_model")->text(), row->is_paired(), row->is_auto_pair());
+            single.resize(row->size());
             page.resize(row->size());
             page.show();
-            single->show();
-            QVERIFY(row->isVisible() && single->isVisible());
-            QCOMPARE(row->grab().toImage(), single->grab().toImage());
-            delete single;
+            single.show();
+            QVERIFY(row->isVisible() && single.isVisible());
+            QCOMPARE(row->grab().toImage(), single.grab().toImage());
         }
     }
 

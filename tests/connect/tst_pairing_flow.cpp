@@ -163,7 +163,6 @@ private slots:
         const QString deny = QStringLiteral("User deny connect request.");
         const QString gone = QStringLiteral("Mobile phone disconnect.");
         const QByteArray a_offline = phone("a", "Alpha", "2", false) + phone("b", "B", "0", true);
-
         // Close counts as no; the quick-launch page is not taken away. The client
         // index counts every group, not only the pending ones.
         row("two phones",
@@ -233,7 +232,6 @@ private slots:
         }
         if (form() != nullptr) // its first load must not undo what the answers add
             QTRY_VERIFY(!form()->device_rows().isEmpty());
-
         dialog_driver_c driver(request.steps);
         send_event(*kernel, host_event_pairing_requested);
         QCOMPARE(driver.seen, request.seen);
@@ -265,7 +263,6 @@ private slots:
         dialog_driver_c driver({press(button)});
         const QString id = store->add_pairing_request(QStringLiteral("Test phone"), QStringLiteral("T-1"));
         QTRY_COMPARE(driver.seen, QStringList{"Test phone/" + id});
-
         // The request itself is announced with 27 only; 26 follows the applied answer.
         QTRY_VERIFY(notes.contains("Host event 26"));
         QCOMPARE(notes.filter("Host event").first(), QStringLiteral("Host event 27"));
@@ -284,7 +281,6 @@ private slots:
         QTRY_VERIFY(!store->client_ids().contains(trusted));
         QTRY_COMPARE(listed(form()).size(), 2);
         QVERIFY(listed(form()).filter(trusted).isEmpty());
-
         auto *name = child<QLineEdit>(form(), "edit_server_name");
         QCOMPARE(name->text(), QStringLiteral("GAMING RIG"));
         form()->send_client_command(client_command_rename_pc, QStringLiteral("LIVING ROOM PC"));

@@ -34,9 +34,9 @@ QString test_prefix()
 QByteArray segment_bytes(const QString &key)
 {
     QSharedMemory reader(key);
-    if (!reader.attach(QSharedMemory::ReadOnly))
-        return QByteArray();
-    return QByteArray(static_cast<const char *>(reader.constData()), reader.size());
+    return reader.attach(QSharedMemory::ReadOnly)
+               ? QByteArray(static_cast<const char *>(reader.constData()), reader.size())
+               : QByteArray();
 }
 
 // What a reader finds in a segment made for bytes: Windows hands out whole
@@ -107,7 +107,6 @@ private slots:
         for (int id : shown)
             kernel->show_page(id);
         QCOMPARE(journal, expected);
-
         journal.clear();
         kernel->hide_page();
         kernel->hide_page();
@@ -192,7 +191,6 @@ private slots:
         QCOMPARE(segment_bytes(first), as_segment(data));
         QCOMPARE(segment_bytes(second), as_segment(data));
         QVERIFY(log.texts().isEmpty());
-
         // An empty block still gets its key; the failure goes to the log.
         QBuffer empty;
         const QString key = kernel->share_data(&empty);
@@ -201,7 +199,6 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines.first().startsWith(QStringLiteral("Key: ") + key + QStringLiteral(" Error: ")),
                  qPrintable(lines.first()));
-
         kernel->release();
         QVERIFY(segment_bytes(first).isNull() && segment_bytes(second).isNull());
     }
@@ -223,7 +220,6 @@ private slots:
                 post_custom_event(&receiver, custom_event_1000, i);
         };
         from_worker ? QtConcurrent::run(post_all).waitForFinished() : post_all();
-
         QVERIFY(receiver.values.isEmpty()); // posting never delivers at once
         QTRY_COMPARE(receiver.values, expected);
         QCOMPARE(receiver.delivered_on, QThread::currentThread());
@@ -272,12 +268,10 @@ private slots:
                                     : kernel.get_quick_launch_page();
         std::unique_ptr<QPushButton> button(page->create_tab_button());
         QCOMPARE(button->text(), kind == "no host" ? QString() : text());
-        QVERIFY(button->isCheckable());
-        QCOMPARE(button->height(), 34);
+        QVERIFY(button->isCheckable() && button->height() == 34);
         client.active = kind == "inactive" ? &other : &kernel;
         page->active_kernel_changed(0);
         QCOMPARE(page->tab_button(), kind == "inactive" ? nullptr : button.get());
-
         if (kind == "inactive")
             button->setText(QStringLiteral("kept"));
         host.set_language(language);
