@@ -139,6 +139,8 @@ private slots:
         kernel.reset();
         set_module_host(nullptr);
         host.reset();
+        // Under Wine every suite shares the data folder: leave no pending request behind.
+        QFile::remove(client_store_c::default_path());
     }
 
     void command_block_bytes()
