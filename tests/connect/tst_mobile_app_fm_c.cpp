@@ -107,8 +107,8 @@ private slots:
         QCOMPARE(child<QLineEdit>(form.get(), "edit_server_name")->text(), QStringLiteral("YOUR VORLA"));
         // The placeholder names no phone, so nothing on it may act.
         const mobile_device_fm_c *first = form->device_rows().constFirst();
-        QCOMPARE(child<QCheckBox>(first, "cb_auto_pair")->isEnabled(), !first->client_id().isEmpty());
-        QCOMPARE(child<QPushButton>(first, "btn_remove")->isEnabled(), !first->client_id().isEmpty());
+        for (const char *name : {"cb_auto_pair", "btn_remove"})
+            QCOMPARE(child(first, name)->isEnabled(), !first->client_id().isEmpty());
     }
 
     // Rows in the list look exactly like a row on its own under the page's sheet.

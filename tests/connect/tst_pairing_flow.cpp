@@ -55,11 +55,6 @@ QByteArray phone(const QByteArray &id, const char *name, const char *friend_stat
                         QByteArray("Model " + id).constData());
 }
 
-void send_event(product_kernel_i &kernel, int code)
-{
-    kernel.on_host_event(control_centre_c::host_event_record(code).constData());
-}
-
 // One request event on a shown page (-1: pages that only record, so no connect
 // page): the dialogs it opens, the host calls ("pending" or the command sent, as
 // "code id"), the log after "Prepare pairing window." and the phones then listed
@@ -94,7 +89,7 @@ class tst_pairing_flow : public QObject
     {
         return [=](app_pairing_fm_c *) {
             write_store(clients);
-            send_event(*kernel, event);
+            kernel->on_host_event(control_centre_c::host_event_record(event).constData());
         };
     }
     mobile_app_fm_c *form() const
@@ -235,7 +230,7 @@ private slots:
         if (form() != nullptr) // its first load must not undo what the answers add
             QTRY_VERIFY(!form()->device_rows().isEmpty());
         dialog_driver_c driver(request.steps);
-        send_event(*kernel, host_event_pairing_requested);
+        kernel->on_host_event(control_centre_c::host_event_record(host_event_pairing_requested).constData());
         QCOMPARE(driver.seen, request.seen);
         QVERIFY(!kernel || !kernel->pairing_requested());
         QList<QByteArray> expected;
