@@ -10,6 +10,9 @@
 #include "host/control_centre_c.h"
 #include "host/shared_block.h"
 #include "module/module_host.h"
+#include "module/vorla_connect_kernel_c.h"
+#include "pages/connect_c.h"
+#include "pages/quick_launch_settings_c.h"
 #include "tests/module/recording_fakes.h"
 
 #include <QtTest>
@@ -32,6 +35,14 @@ inline std::unique_ptr<control_centre_c> installed_host()
     auto host = std::make_unique<control_centre_c>();
     set_module_host(host->host_face());
     return host;
+}
+
+// Pages that only record, so that the kernel builds no connect page.
+inline void adopt_recording_pages(vorla_connect_kernel_c &kernel, kernel_client_i *client, QWidget *container,
+                                  QStringList *journal)
+{
+    kernel.adopt_pages(client, container, new recording_page_c(connect_c::page_id, journal),
+                       new recording_page_c(quick_launch_settings_c::page_id, journal));
 }
 
 // One group of the client file; an empty value leaves its key out.
@@ -73,9 +84,18 @@ T *child(const QObject *parent, const char *name)
     return parent->findChild<T *>(QLatin1String(name));
 }
 
-inline QList<mobile_device_fm_c *> rows_of(const mobile_app_fm_c *form)
+// The phones a form lists, as "id paired auto" with each flag 0 or 1; none
+// without a form.
+inline QStringList listed(const mobile_app_fm_c *form)
 {
-    return form != nullptr ? form->device_rows() : QList<mobile_device_fm_c *>();
+    QStringList shown;
+    for (const mobile_device_fm_c *row :
+         form != nullptr ? form->device_rows() : QList<mobile_device_fm_c *>())
+        shown << QStringLiteral("%1 %2 %3")
+                     .arg(row->client_id())
+                     .arg(row->is_paired())
+                     .arg(row->is_auto_pair());
+    return shown;
 }
 
 #endif

@@ -1,7 +1,4 @@
 #include "module/host_text_ids.h"
-#include "module/vorla_connect_kernel_c.h"
-#include "pages/connect_c.h"
-#include "pages/quick_launch_settings_c.h"
 #include "phone_test_support.h"
 
 namespace {
@@ -47,8 +44,7 @@ private slots:
     {
         QVERIFY(prepare_test_home());
         host = installed_host();
-        kernel.adopt_pages(&client, nullptr, new recording_page_c(connect_c::page_id, &journal),
-                           new recording_page_c(quick_launch_settings_c::page_id, &journal));
+        adopt_recording_pages(kernel, &client, nullptr, &journal);
     }
     void init()
     {
@@ -102,10 +98,8 @@ private slots:
         if (verb == QLatin1String("add"))
             form->add_client_row(id, action.endsWith(QLatin1String("paired")));
         else if (target != nullptr)
-            QTest::mouseClick(
-                child<QWidget>(target, verb == QLatin1String("remove") ? "btn_remove" : "cb_auto_pair"),
-                Qt::LeftButton);
-
+            QTest::mouseClick(child(target, verb == QLatin1String("remove") ? "btn_remove" : "cb_auto_pair"),
+                              Qt::LeftButton);
         QCOMPARE(described(*form), rows);
         QVERIFY(child<QWidget>(form.get(), "wg_dev_list")->isVisible());
         QCOMPARE(sent_blocks(journal),
@@ -113,8 +107,8 @@ private slots:
         QCOMPARE(child<QLineEdit>(form.get(), "edit_server_name")->text(), QStringLiteral("YOUR VORLA"));
         // The placeholder names no phone, so nothing on it may act.
         const mobile_device_fm_c *first = form->device_rows().constFirst();
-        QCOMPARE(child<QCheckBox>(first, "cb_auto_pair")->isEnabled(), !first->client_id().isEmpty());
-        QCOMPARE(child<QPushButton>(first, "btn_remove")->isEnabled(), !first->client_id().isEmpty());
+        for (const char *name : {"cb_auto_pair", "btn_remove"})
+            QCOMPARE(child(first, name)->isEnabled(), !first->client_id().isEmpty());
     }
 
     // Rows in the list look exactly like a row on its own under the page's sheet.
@@ -127,18 +121,16 @@ private slots:
         QWidget page;
         page.setStyleSheet(form->styleSheet());
         for (mobile_device_fm_c *row : form->device_rows()) {
-            // Made without a parent, so that it keeps its own sheet.
-            auto *single = new mobile_device_fm_c(nullptr);
-            single->setParent(&page);
-            single->set_info(row->client_id(), row->position() - 1, child<QLabel>(row, "lb_device")->text(),
-                             child<QLabel>(row, "lb_model")->text(), row->is_paired(), row->is_auto_pair());
-            single->resize(row->size());
+            mobile_device_fm_c single(nullptr); // made without a parent, so that it keeps its own sheet
+            single.setParent(&page);
+            single.set_info(row->client_id(), row->position() - 1, child<QLabel>(row, "lb_device")->text(),
+                            child<QLabel>(row, "lb_model")->text(), row->is_paired(), row->is_auto_pair());
+            single.resize(row->size());
             page.resize(row->size());
             page.show();
-            single->show();
-            QVERIFY(row->isVisible() && single->isVisible());
-            QCOMPARE(row->grab().toImage(), single->grab().toImage());
-            delete single;
+            single.show();
+            QVERIFY(row->isVisible() && single.isVisible());
+            QCOMPARE(row->grab().toImage(), single.grab().toImage());
         }
     }
 

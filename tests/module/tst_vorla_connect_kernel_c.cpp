@@ -1,13 +1,23 @@
-// The kernel without a host: its pages, host events, and the pool of shared
-// memory keys it hands blocks over in.
+// The kernel in this process: its pages and their tab buttons, host events,
+// the events it posts to itself, and the pool of shared memory keys it hands
+// blocks over in.
 #include "common/global_func_c.h"
+#include "host/control_centre_c.h"
+#include "module/custom_event_c.h"
+#include "module/host_text_ids.h"
+#include "module/module_host.h"
 #include "module/share_memory_key_pool_c.h"
 #include "module/vorla_connect_kernel_c.h"
+#include "pages/connect_c.h"
+#include "pages/quick_launch_settings_c.h"
 #include "recording_fakes.h"
 
+#include <QPushButton>
+#include <QtConcurrent>
 #include <QtTest>
 
 #include <memory>
+#include <numeric>
 
 #ifdef Q_OS_UNIX
 #include <sys/wait.h>
@@ -24,9 +34,9 @@ QString test_prefix()
 QByteArray segment_bytes(const QString &key)
 {
     QSharedMemory reader(key);
-    if (!reader.attach(QSharedMemory::ReadOnly))
-        return QByteArray();
-    return QByteArray(static_cast<const char *>(reader.constData()), reader.size());
+    return reader.attach(QSharedMemory::ReadOnly)
+               ? QByteArray(static_cast<const char *>(reader.constData()), reader.size())
+               : QByteArray();
 }
 
 // What a reader finds in a segment made for bytes: Windows hands out whole
@@ -38,7 +48,24 @@ QByteArray as_segment(QByteArray bytes)
 #endif
     return bytes;
 }
+
+// Records the payloads it receives and the thread they arrive on.
+struct receiver_c : QObject
+{
+    QVector<int> values;
+    QThread *delivered_on = nullptr;
+
+    void customEvent(QEvent *event) override
+    {
+        if (event->type() != QEvent::Type(custom_event_1000))
+            return;
+        values.append(static_cast<custom_event_c *>(event)->payload.toInt());
+        delivered_on = QThread::currentThread();
+    }
+};
 } // namespace
+
+Q_DECLARE_METATYPE(std::shared_ptr<int>)
 
 class tst_vorla_connect_kernel_c : public QObject
 {
@@ -80,7 +107,6 @@ private slots:
         for (int id : shown)
             kernel->show_page(id);
         QCOMPARE(journal, expected);
-
         journal.clear();
         kernel->hide_page();
         kernel->hide_page();
@@ -165,7 +191,6 @@ private slots:
         QCOMPARE(segment_bytes(first), as_segment(data));
         QCOMPARE(segment_bytes(second), as_segment(data));
         QVERIFY(log.texts().isEmpty());
-
         // An empty block still gets its key; the failure goes to the log.
         QBuffer empty;
         const QString key = kernel->share_data(&empty);
@@ -174,9 +199,92 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines.first().startsWith(QStringLiteral("Key: ") + key + QStringLiteral(" Error: ")),
                  qPrintable(lines.first()));
-
         kernel->release();
         QVERIFY(segment_bytes(first).isNull() && segment_bytes(second).isNull());
+    }
+
+    void posting_keeps_order_from_any_thread_data()
+    {
+        QTest::addColumn<bool>("from_worker");
+        QTest::newRow("gui thread") << false;
+        QTest::newRow("worker thread") << true;
+    }
+    void posting_keeps_order_from_any_thread()
+    {
+        QFETCH(bool, from_worker);
+        receiver_c receiver;
+        QVector<int> expected(200);
+        std::iota(expected.begin(), expected.end(), 0);
+        const auto post_all = [&] {
+            for (int i : expected)
+                post_custom_event(&receiver, custom_event_1000, i);
+        };
+        from_worker ? QtConcurrent::run(post_all).waitForFinished() : post_all();
+        QVERIFY(receiver.values.isEmpty()); // posting never delivers at once
+        QTRY_COMPARE(receiver.values, expected);
+        QCOMPARE(receiver.delivered_on, QThread::currentThread());
+    }
+
+    void posted_event_dropped_with_its_receiver()
+    {
+        // The payload's reference count tells whether the queued event was freed.
+        auto token = std::make_shared<int>(7);
+        auto *receiver = new receiver_c;
+        post_custom_event(receiver, custom_event_1001, token);
+        QCOMPARE(token.use_count(), 2);
+        delete receiver;
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(token.use_count(), 1);
+    }
+
+    // Every page listens to the host: a language change refits its button, unless
+    // there is no text provider or another kernel has become the active one.
+    void tab_button_data()
+    {
+        QTest::addColumn<int>("page_id");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("connect, English") << connect_c::page_id << 0 << "active";
+        QTest::newRow("quick launch, Chinese") << quick_launch_settings_c::page_id << 1 << "active";
+        QTest::newRow("no text provider") << connect_c::page_id << 1 << "no host";
+        QTest::newRow("inactive kernel forgets its button") << connect_c::page_id << 1 << "inactive";
+    }
+    void tab_button()
+    {
+        QFETCH(int, page_id);
+        QFETCH(int, language);
+        QFETCH(QString, kind);
+        control_centre_c host;
+        set_module_host(kind == "no host" ? nullptr : host.host_face());
+        const auto unset = qScopeGuard([] { set_module_host(nullptr); });
+        const int text_id =
+            page_id == connect_c::page_id ? host_text_id::connect_tab : host_text_id::quick_launch_tab;
+        const auto text = [&] { return host.text_provider()->get_text(text_id, 0); };
+        recording_client_c client(&journal);
+        vorla_connect_kernel_c kernel, other;
+        kernel.initialise(&client, nullptr);
+        function_page_c *page = page_id == connect_c::page_id
+                                    ? static_cast<function_page_c *>(kernel.get_connect_page())
+                                    : kernel.get_quick_launch_page();
+        std::unique_ptr<QPushButton> button(page->create_tab_button());
+        QCOMPARE(button->text(), kind == "no host" ? QString() : text());
+        QVERIFY(button->isCheckable() && button->height() == 34);
+        client.active = kind == "inactive" ? &other : &kernel;
+        page->active_kernel_changed(0);
+        QCOMPARE(page->tab_button(), kind == "inactive" ? nullptr : button.get());
+        if (kind == "inactive")
+            button->setText(QStringLiteral("kept"));
+        host.set_language(language);
+        if (kind == "no host")
+            page->language_changed(nullptr, 0);
+        if (kind != "active") {
+            QCOMPARE(button->text(), kind == "inactive" ? QStringLiteral("kept") : QString());
+            QCOMPARE(button->maximumWidth(), QWIDGETSIZE_MAX);
+            return;
+        }
+        QCOMPARE(button->text(), text());
+        QCOMPARE(button->minimumWidth(), QFontMetrics(button->font()).horizontalAdvance(text()) + 48);
+        QCOMPARE(button->maximumWidth(), button->minimumWidth());
     }
 };
 
