@@ -97,13 +97,13 @@ public:
         }
     }
 
-    // "~" in the contents stands for the temporary directory too.
-    void write(const QString &path, const QByteArray &bytes)
+    // "~" in the text stands for the temporary directory too.
+    void write(const QString &path, const QString &text)
     {
         QFile file(local(path));
         QVERIFY(QDir().mkpath(QFileInfo(file).path()));
         QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.fileName()));
-        file.write(here(QString::fromUtf8(bytes)).toUtf8());
+        file.write(here(text).toUtf8());
     }
 
     // Replaces a registry key by the values of INI text ("[Apps]\n10\\Installed=1").

@@ -31,12 +31,9 @@ const QList<quint32> magics{steam_local::app_info_magic_26, steam_local::app_inf
 
 // Shaped like the file the Linux Steam client writes.
 const QByteArray registry_vdf =
-    "\"Registry\"\n{\n"
-    "\t\"HKLM\" { \"Software\" { \"Valve\" { \"Steam\" { \"SteamPID\"\t\t\"4242\" } } } }\n"
-    "\t\"HKCU\"\n\t{\n\t\t\"Software\"\n\t\t{\n\t\t\t\"Valve\"\n\t\t\t{\n"
-    "\t\t\t\t\"Steam\"\n\t\t\t\t{\n"
-    "\t\t\t\t\t\"language\"\t\t\"english\"\n"
-    "\t\t\t\t\t\"apps\"\n\t\t\t\t\t{\n"
+    "\"Registry\"\n{\n\t\"HKLM\" { \"Software\" { \"Valve\" { \"Steam\" { \"SteamPID\"\t\t\"4242\" } } } }\n"
+    "\t\"HKCU\"\n\t{\n\t\t\"Software\"\n\t\t{\n\t\t\t\"Valve\"\n\t\t\t{\n\t\t\t\t\"Steam\"\n\t\t\t\t{\n"
+    "\t\t\t\t\t\"language\"\t\t\"english\"\n\t\t\t\t\t\"apps\"\n\t\t\t\t\t{\n"
     "\t\t\t\t\t\t\"228980\"\n\t\t\t\t\t\t{\n\t\t\t\t\t\t\t\"installed\"\t\t\"1\"\n\t\t\t\t\t\t}\n"
     "\t\t\t\t\t\t\"620\"\n\t\t\t\t\t\t{\n\t\t\t\t\t\t\t\"name\"\t\t\"Portal 2\"\n\t\t\t\t\t\t}\n"
     "\t\t\t\t\t}\n\t\t\t\t}\n\t\t\t}\n\t\t}\n\t}\n}\n";
@@ -103,16 +100,17 @@ local_http_server_c::answers_t service_answers(bool public_shape = true)
     return answers;
 }
 
-QByteArray epic(const char *name, const char *location, const char *executable, bool incomplete = false)
+QString epic(const QString &name, const QString &location, const QString &executable, bool incomplete = false)
 {
-    return QByteArray("{\"FormatVersion\": 0, \"bIsIncompleteInstall\": ") + (incomplete ? "true" : "false") +
+    return QString("{\"FormatVersion\": 0, \"bIsIncompleteInstall\": ") + (incomplete ? "true" : "false") +
            ", \"LaunchExecutable\": \"" + executable + "\", \"DisplayName\": \"" + name +
            "\", \"InstallLocation\": \"" + location + "\"}";
 }
 
-QByteArray legendary(const char *key, const char *title, const char *install_path, const char *executable)
+QString legendary(const QString &key, const QString &title, const QString &install_path,
+                  const QString &executable)
 {
-    return QByteArray("\"") + key + "\": {\"app_name\": \"" + key + "\", \"title\": \"" + title +
+    return "\"" + key + "\": {\"app_name\": \"" + key + "\", \"title\": \"" + title +
            "\", \"install_path\": \"" + install_path + "\", \"executable\": \"" + executable +
            "\", \"is_dlc\": false}";
 }
@@ -247,46 +245,39 @@ private slots:
     void steam_registry_data()
     {
         QTest::addColumn<registry_case_t>("c");
+        const auto row = [](const char *name, const QByteArray &ini, const QByteArray &vdf,
+                            const QString &path, const QStringList &ids, const QStringList &folders = {},
+                            const QString &link = {}, const QString &key = steam_key) {
+            QTest::newRow(name) << registry_case_t{ini, vdf, path, ids, folders, link, key};
+        };
         const QByteArray ini = "[General]\nSteamPath=c:/program files (x86)/steam\n[Apps]\n10\\Installed=1\n"
                                "20\\Installed=0\n";
         const QStringList client_ids{"228980", "620"};
-        QTest::newRow("registry key, Linux client ignored") << registry_case_t{
-            ini, registry_vdf, "c:/program files (x86)/steam", {"10", "20"}, {".local/share/Steam"}};
-        QTest::newRow("registry key in other letter case")
-            << registry_case_t{"[General]\nsteampath=D:/Steam\n[apps]\n30\\Installed=1\n",
-                               {},
-                               "D:/Steam",
-                               {"30"},
-                               {},
-                               {},
-                               "\\hkey_current_user\\Software\\valve\\steam"};
-        QTest::newRow("Linux client through its link") << registry_case_t{
-            {}, registry_vdf, "~/apps/Steam", client_ids, {"apps/Steam", ".local/share/Steam"}, "apps/Steam"};
-        QTest::newRow("Linux client without link")
-            << registry_case_t{{}, registry_vdf, "~/.local/share/Steam", client_ids, {".local/share/Steam"}};
+        row("registry key, Linux client ignored", ini, registry_vdf, "c:/program files (x86)/steam",
+            {"10", "20"}, {".local/share/Steam"});
+        row("registry key in other letter case", "[General]\nsteampath=D:/Steam\n[apps]\n30\\Installed=1\n",
+            {}, "D:/Steam", {"30"}, {}, {}, "\\hkey_current_user\\Software\\valve\\steam");
+        row("Linux client through its link", {}, registry_vdf, "~/apps/Steam", client_ids,
+            {"apps/Steam", ".local/share/Steam"}, "apps/Steam");
+        row("Linux client without link", {}, registry_vdf, "~/.local/share/Steam", client_ids,
+            {".local/share/Steam"});
         // Also a comment, a condition, escapes, a repeated id and a value that is no id.
-        QTest::newRow("damaged vdf") << registry_case_t{
-            {},
+        row("damaged vdf", {},
             "// by hand\n\"registry\" { \"hkcu\" { \"software\" { \"valve\" { \"steam\" { \"Apps\" [$LINUX] {"
             " \"7\" { \"name\" \"\\\"a\\\" {\" } \"7\" { } \"Seven\" \"x\" \"8\" { \"installed\" ",
-            {},
-            {"7", "8"}};
+            {}, {"7", "8"});
         // A path cut where a surrogate pair starts; ids that are no application
         // number (they go into requests) are left out.
         const QByteArray long_path = QByteArray(4095, 'p') + "\\xd83d\\xde00" + QByteArray(9000, 'q');
-        QTest::newRow("oversized path, hostile ids")
-            << registry_case_t{"[General]\nSteamPath=" + long_path +
-                                   "\n[Apps]\n10\\Installed=1\n1&x=2\\Installed=1\n..%5Cx\\Installed=1\n"
-                                   "99999999999\\Installed=1\n-1\\Installed=1\n",
-                               {},
-                               QString(4095, 'p'),
-                               {"10"}};
-        QTest::newRow("hostile ids in the vdf")
-            << registry_case_t{{},
-                               "\"registry\" { \"hkcu\" { \"software\" { \"valve\" { \"steam\" { \"apps\" {"
-                               " \"..\\\\..\\\\x\" { } \"620\" { } \"\" { } \"6 2\" { } } } } } } }",
-                               {},
-                               {"620"}};
+        row("oversized path, hostile ids",
+            "[General]\nSteamPath=" + long_path +
+                "\n[Apps]\n10\\Installed=1\n1&x=2\\Installed=1\n"
+                "..%5Cx\\Installed=1\n99999999999\\Installed=1\n-1\\Installed=1\n",
+            {}, QString(4095, 'p'), {"10"});
+        row("hostile ids in the vdf", {},
+            "\"registry\" { \"hkcu\" { \"software\" { \"valve\" { \"steam\" { \"apps\" {"
+            " \"..\\\\..\\\\x\" { } \"620\" { } \"\" { } \"6 2\" { } } } } } } }",
+            {}, {"620"});
     }
 
     void steam_registry()
@@ -343,24 +334,20 @@ private slots:
     // download starts.
     void launchers_data()
     {
-        QTest::addColumn<QStringList>("files"); // each with its contents
-        QTest::addColumn<QByteArrayList>("contents");
-        QTest::addColumn<QStringList>("made");   // executables, or folders ending in "/"
-        QTest::addColumn<bool>("offline_steam"); // a Steam key, and no network to look it up
-        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("lists");   // a launcher's file or registry key, then its contents
+        QTest::addColumn<QStringList>("made");    // executables, or folders ending in "/"
+        QTest::addColumn<QStringList>("entries"); // "Tencent" rows: with a Steam key but no network
+        const auto row = [](const char *name, const QStringList &lists, const QStringList &made,
+                            const QStringList &entries) { QTest::newRow(name) << lists << made << entries; };
         const QString riot = "C:/Riot Games/League of Legends/lol.launcher.exe";
         const QString tencent = "C:/Program Files/腾讯游戏/英雄联盟/TCLS/Client.exe";
         const QString league = " League of Legends icon";
-        QTest::newRow("Garena before Riot")
-            << QStringList() << QByteArrayList()
-            << QStringList{"C:/Program Files (x86)/GarenaLoLTW/LoLTWLauncher.exe", riot} << false
-            << QStringList{"0 C://Program Files (x86)//GarenaLoLTW//LoLTWLauncher.exe" + league};
-        QTest::newRow("Riot before Tencent")
-            << QStringList() << QByteArrayList() << QStringList{riot, tencent} << false
-            << QStringList{"0 C://Riot Games//League of Legends//lol.launcher.exe" + league};
-        QTest::newRow("Tencent, no network")
-            << QStringList() << QByteArrayList() << QStringList{tencent} << true
-            << QStringList{"0 C://Program Files//腾讯游戏//英雄联盟//TCLS//Client.exe" + league};
+        row("Garena before Riot", {}, {"C:/Program Files (x86)/GarenaLoLTW/LoLTWLauncher.exe", riot},
+            {"0 C://Program Files (x86)//GarenaLoLTW//LoLTWLauncher.exe" + league});
+        row("Riot before Tencent", {}, {riot, tencent},
+            {"0 C://Riot Games//League of Legends//lol.launcher.exe" + league});
+        row("Tencent, no network", {}, {tencent},
+            {"0 C://Program Files//腾讯游戏//英雄联盟//TCLS//Client.exe" + league});
         // Windows folders ignore letter case: there the two spellings are one
         // folder, the launcher's own, which is no game.
         QStringList directories{
@@ -369,93 +356,75 @@ private slots:
         if (!on_windows)
             directories
                 << "6 C://Program Files (x86)//Ubisoft//ubisoft game launcher ubisoft game launcher icon";
-        QTest::newRow("directories and launchers")
-            << QStringList() << QByteArrayList()
-            << QStringList{"C:/Program Files (x86)/Origin Games/Sims/",
-                           "C:/Program Files (x86)/overwatch/overwatch launcher.exe",
-                           "C:/Program Files (x86)/Ubisoft/Ubisoft Game Launcher/",
-                           "C:/Program Files (x86)/Ubisoft/ubisoft game launcher/"}
-            << false << directories;
+        row("directories and launchers", {},
+            {"C:/Program Files (x86)/Origin Games/Sims/",
+             "C:/Program Files (x86)/overwatch/overwatch launcher.exe",
+             "C:/Program Files (x86)/Ubisoft/Ubisoft Game Launcher/",
+             "C:/Program Files (x86)/Ubisoft/ubisoft game launcher/"},
+            directories);
         // A folder name that the Windows path rules read as a way up is no game
         // folder. Only Linux can name a folder so.
         QStringList leading_out{"C:/Program Files (x86)/Origin Games/Real/", "C:/Program Files (x86)/Steal/"};
         if (!on_windows)
             leading_out << "~/wine/drive_c/Program Files (x86)/Origin Games/Real\\..\\..\\Steal/";
-        QTest::newRow("folder names leading out")
-            << QStringList() << QByteArrayList() << leading_out << false
-            << QStringList{"1 C://Program Files (x86)//Origin Games//Real Real icon"};
+        row("folder names leading out", {}, leading_out,
+            {"1 C://Program Files (x86)//Origin Games//Real Real icon"});
         // The League of Legends entry and the four fixed launchers take Order 0 to 4.
-        QTest::newRow("Epic manifests")
-            << QStringList{epic_folder + "A.item", epic_folder + "B.item", epic_folder + "C.item",
-                           epic_folder + "D.item", epic_folder + "E.txt",  epic_folder + "F.item"}
-            << QByteArrayList{epic("Starfall", "C:\\\\Program Files\\\\Epic Games\\\\Starfall",
-                                   "Binaries/Win64/Starfall.exe"),
-                              epic("Half Done", "C:\\\\Program Files\\\\Epic Games\\\\Half", "Half.exe",
-                                   true),
-                              epic("Way Up", "C:\\\\Program Files\\\\Epic Games\\\\Up", "..\\\\..\\\\Up.exe"),
-                              epic("Iron\\n\\u0000Tide", "D:/Games/Iron Tide/", "IronTide.exe"),
-                              epic("Not A Manifest", "C:/Games/Text", "Text.exe"),
-                              "{ damaged"}
-            << QStringList{starfall,
-                           "C:/Program Files/Epic Games/Half/Half.exe",
-                           "C:/Program Files/Up.exe",
-                           "C:/Program Files/Epic Games/Up/Up.txt",
-                           "D:/Games/Iron Tide/IronTide.exe",
-                           "C:/Games/Text/Text.exe"}
-            << false
-            << QStringList{"5 " + starfall + " Starfall icon",
-                           "6 D:/Games/Iron Tide/IronTide.exe Iron Tide icon"};
-        QTest::newRow("GOG registry keys")
-            << QStringList{gog_key}
-            << QByteArrayList{"[1207658924]\ngameName=Witcher\nexe=C:\\\\GOG "
-                              "Games\\\\Witcher\\\\witcher.exe\n"
-                              "path=C:\\\\GOG Games\\\\Elsewhere\nexeFile=other.exe\n"
-                              "[1207658925]\nGAMENAME=Gwent\nPath=C:/GOG "
-                              "Games/Gwent\nexefile=bin\\\\gwent.exe\n"
-                              "[1207658926]\ngameName=Escape\npath=C:/GOG "
-                              "Games/Escape\nexeFile=../../evil.exe\n"
-                              "[1207658927]\ngameName=Relative\nexe=GOG Games/relative.exe\n"
-                              "[1207658928]\ngameName=Nothing\n"}
-            << QStringList{"C:/GOG Games/Witcher/witcher.exe", "C:/GOG Games/Gwent/bin/gwent.exe",
-                           "C:/evil.exe", "C:/GOG Games/Escape/Escape.txt",
-                           "C:/GOG Games/Elsewhere/other.exe"}
-            << false
-            << QStringList{"5 C:/GOG Games/Witcher/witcher.exe Witcher icon",
-                           "6 C:/GOG Games/Gwent/bin/gwent.exe Gwent icon"};
+        const QString epic_games = "C:\\\\Program Files\\\\Epic Games\\\\";
+        row("Epic manifests",
+            {epic_folder + "A.item", epic("Starfall", epic_games + "Starfall", "Binaries/Win64/Starfall.exe"),
+             epic_folder + "B.item", epic("Half Done", epic_games + "Half", "Half.exe", true),
+             epic_folder + "C.item", epic("Way Up", epic_games + "Up", "..\\\\..\\\\Up.exe"),
+             epic_folder + "D.item", epic("Iron\\n\\u0000Tide", "D:/Games/Iron Tide/", "IronTide.exe"),
+             epic_folder + "E.txt", epic("Not A Manifest", "C:/Games/Text", "Text.exe"),
+             epic_folder + "F.item", "{ damaged"},
+            {starfall, "C:/Program Files/Epic Games/Half/Half.exe", "C:/Program Files/Up.exe",
+             "C:/Program Files/Epic Games/Up/Up.txt", "D:/Games/Iron Tide/IronTide.exe",
+             "C:/Games/Text/Text.exe"},
+            {"5 " + starfall + " Starfall icon", "6 D:/Games/Iron Tide/IronTide.exe Iron Tide icon"});
+        row("GOG registry keys",
+            {gog_key,
+             "[1207658924]\ngameName=Witcher\nexe=C:\\\\GOG Games\\\\Witcher\\\\witcher.exe\n"
+             "path=C:\\\\GOG Games\\\\Elsewhere\nexeFile=other.exe\n"
+             "[1207658925]\nGAMENAME=Gwent\nPath=C:/GOG Games/Gwent\nexefile=bin\\\\gwent.exe\n"
+             "[1207658926]\ngameName=Escape\npath=C:/GOG Games/Escape\nexeFile=../../evil.exe\n"
+             "[1207658927]\ngameName=Relative\nexe=GOG Games/relative.exe\n[1207658928]\ngameName=Nothing\n"},
+            {"C:/GOG Games/Witcher/witcher.exe", "C:/GOG Games/Gwent/bin/gwent.exe", "C:/evil.exe",
+             "C:/GOG Games/Escape/Escape.txt", "C:/GOG Games/Elsewhere/other.exe"},
+            {"5 C:/GOG Games/Witcher/witcher.exe Witcher icon",
+             "6 C:/GOG Games/Gwent/bin/gwent.exe Gwent icon"});
         // The same game in Heroic's and Legendary's list is one entry.
-        QTest::newRow("Heroic and Legendary")
-            << QStringList{heroic_file, "~/.config/legendary/installed.json"}
-            << QByteArrayList{"{" +
-                                  legendary("Fort", "Fortress", "~/Games/Heroic/Fortress",
-                                            "Game\\\\Binaries\\\\Fortress.exe") +
-                                  ", " + legendary("Out", "Out", "~/Games/Heroic/Out", "../../../out.exe") +
-                                  ", " + legendary("Rel", "Relative", "Games/Relative", "rel.exe") + "}",
-                              "{" + legendary("Cel", "Celeste", "~/Games/Celeste", "Celeste.exe") + ", " +
-                                  legendary("Fort", "Fortress", "~/Games/Heroic/Fortress",
-                                            "Game/Binaries/Fortress.exe") +
-                                  "}"}
-            << QStringList{"~/Games/Heroic/Fortress/Game/Binaries/Fortress.exe",
-                           "~/Games/Celeste/Celeste.exe", "~/out.exe", "~/Games/Heroic/Out/Out.txt"}
-            << false
-            << QStringList{"5 ~/Games/Heroic/Fortress/Game/Binaries/Fortress.exe Fortress icon",
-                           "6 ~/Games/Celeste/Celeste.exe Celeste icon"};
+        const QString fortress = "Game/Binaries/Fortress.exe";
+        row("Heroic and Legendary",
+            {heroic_file,
+             "{" +
+                 legendary("Fort", "Fortress", "~/Games/Heroic/Fortress",
+                           "Game\\\\Binaries\\\\Fortress.exe") +
+                 ", " + legendary("Out", "Out", "~/Games/Heroic/Out", "../../../out.exe") + ", " +
+                 legendary("Rel", "Relative", "Games/Relative", "rel.exe") + "}",
+             "~/.config/legendary/installed.json",
+             "{" + legendary("Cel", "Celeste", "~/Games/Celeste", "Celeste.exe") + ", " +
+                 legendary("Fort", "Fortress", "~/Games/Heroic/Fortress", fortress) + "}"},
+            {"~/Games/Heroic/Fortress/" + fortress, "~/Games/Celeste/Celeste.exe", "~/out.exe",
+             "~/Games/Heroic/Out/Out.txt"},
+            {"5 ~/Games/Heroic/Fortress/" + fortress + " Fortress icon",
+             "6 ~/Games/Celeste/Celeste.exe Celeste icon"});
     }
 
     void launchers()
     {
-        QFETCH(QStringList, files);
-        QFETCH(QByteArrayList, contents);
+        QFETCH(QStringList, lists);
         QFETCH(QStringList, made);
-        QFETCH(bool, offline_steam);
         QFETCH(QStringList, entries);
-        for (int i = 0; i < files.size(); ++i) {
-            if (files.at(i).startsWith("\\HKEY"))
-                machine->write_key(files.at(i), contents.at(i));
+        for (int i = 0; i + 1 < lists.size(); i += 2) {
+            if (lists.at(i).startsWith("\\HKEY"))
+                machine->write_key(lists.at(i), lists.at(i + 1).toUtf8());
             else
-                machine->write(files.at(i), contents.at(i));
+                machine->write(lists.at(i), lists.at(i + 1));
         }
         machine->make(made);
         qunsetenv("XDG_CONFIG_HOME");
+        const bool offline_steam = QByteArray(QTest::currentDataTag()).startsWith("Tencent");
         if (offline_steam)
             write_steam_key({"11"});
         programs.append({950, -1, 0, 0, false, {}, "/nowhere/tool", {}});
@@ -577,19 +546,6 @@ private slots:
         QCOMPARE(record->cancelled, 0);
     }
 
-    // A Steam application is looked up and added once, whatever spelling of
-    // its id the registry holds, and not at all when either list has it.
-    void steam_application_once()
-    {
-        machine->write_key(steam_key, "[General]\nSteamPath=C:/Steam\n[Apps]\n620\\Installed=1\n"
-                                      "0620\\Installed=1\n17\\Installed=1\n");
-        programs.append({917, 0, 1, 17, false, "Seventeen", "C:/Steam", "Seventeen"});
-        scanner_c scanner(*record);
-        scan(scanner);
-        QCOMPARE(server.targets, QStringList{"/v1/info/0620"});
-        QCOMPARE(found(games + programs, false), QStringList{"5 620 Portal"});
-    }
-
     // Nothing an answer says reaches outside Steam's icon folder or grows the
     // item file beyond what its reader takes; the list survives a save and a restart.
     void hostile_answers()
@@ -623,57 +579,65 @@ private slots:
         QCOMPARE(read, expected);
     }
 
-    // A template in the downloader's store names the service; every %1 in it
-    // becomes the id and nothing else changes. One without %1 is no template.
-    void request_template_data()
+    // What is asked of the service. A template in the downloader's store names
+    // it; every %1 in it becomes the id and nothing else changes, and one
+    // without %1 is no template. An application is asked for once, whatever
+    // spelling of its id the registry holds, and not at all when either list
+    // has it (17). A job the downloader would not find must not start it: it
+    // would fetch the previous job's address and hand over another
+    // application's answer; Windows keeps the job in the registry, out of that
+    // fault's reach.
+    void requests_data()
     {
-        QTest::addColumn<QString>("url_template"); // "<base>" stands for the test's server
-        QTest::addColumn<bool>("redirected");      // through VORLA_WEB_BASE, which keeps path and query
-        QTest::addColumn<QString>("requested");
-        QTest::addColumn<int>("logged");
-        QTest::newRow("from the store, exactly")
-            << "<base>/lookup/%1.json?id=%1" << false << "/lookup/11.json?id=11" << 0;
-        QTest::newRow("without %1: the public service") << "<base>/lookup/11.json" << true << target(11) << 1;
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<QString>("url_template"); // "<base>" is the test's server, then the only way to it
+        QTest::addColumn<QStringList>("requested");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("logged"); // how each line starts
+        const QStringList game_11{"5 11 Game 11 icon"};
+        QTest::newRow("template from the store, exactly")
+            << QStringList{"11"} << "<base>/lookup/%1.json?id=%1" << QStringList{"/lookup/11.json?id=11"}
+            << game_11 << QStringList();
+        QTest::newRow("template without %1")
+            << QStringList{"11"} << "http://elsewhere/lookup/11.json" << targets({11}) << game_11
+            << QStringList{"scan game file: url template without %1 ignored"};
+        QTest::newRow("one spelling of an id")
+            << QStringList{"620", "0620", "17"} << QString() << QStringList{"/v1/info/0620"}
+            << QStringList{"5 620 Portal icon"} << QStringList();
+        QTest::newRow("job not written")
+            << QStringList{"41", "42"} << QString() << (on_windows ? targets({41, 42}) : QStringList())
+            << QStringList()
+            << (on_windows ? QStringList() : QStringList{"scan game file: download job not written, "});
     }
 
-    void request_template()
+    void requests()
     {
+        QFETCH(QStringList, ids);
         QFETCH(QString, url_template);
-        QFETCH(bool, redirected);
-        QFETCH(QString, requested);
-        QFETCH(int, logged);
-        url_template.replace("<base>", server.base());
-        write_steam_key({"11"});
-        QSettings("Mirvek", "VORLA_Downloader").setValue("url_template", url_template);
-        if (!redirected)
+        QFETCH(QStringList, requested);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, logged);
+        write_steam_key(ids);
+        programs.append({917, 0, 1, 17, false, "Seventeen", "C:/Steam", "Seventeen"});
+        if (url_template.startsWith("<base>"))
             qunsetenv("VORLA_WEB_BASE");
-        scanner_c scanner(*record);
-        scan(scanner);
-        QCOMPARE(server.targets, QStringList{requested});
-        QCOMPARE(found(games), QStringList{"5 11 Game 11 icon"});
-        QCOMPARE(caught_log.filter("scan game file").size(), logged);
-        // Writing the jobs keeps it for the next scan.
-        QCOMPARE(downloader_value("url_template"), url_template);
-    }
-
-    // A job the downloader would not find must not start it: it would fetch the
-    // previous job's address and hand over another application's answer.
-    void job_not_written()
-    {
-        write_steam_key({"41", "42"});
-        durable_file_c::inject_fault([](const QString &path) { return path.contains("VORLA_Downloader"); });
+        url_template.replace("<base>", server.base());
+        if (!url_template.isEmpty())
+            QSettings("Mirvek", "VORLA_Downloader").setValue("url_template", url_template);
+        if (QTest::currentDataTag() == QByteArray("job not written"))
+            durable_file_c::inject_fault(
+                [](const QString &path) { return path.contains("VORLA_Downloader"); });
         scanner_c scanner(*record);
         scan(scanner);
         durable_file_c::inject_fault(nullptr);
-        // Windows keeps the job in the registry, out of this fault's reach.
-        QCOMPARE(server.targets, on_windows ? targets({41, 42}) : QStringList());
-        if (on_windows)
-            return;
-        QCOMPARE(found(games), QStringList());
+        QCOMPARE(server.targets, requested);
+        QCOMPARE(found(games + programs), entries);
         const QStringList log = caught_log.filter("scan game file");
-        QCOMPARE(log.size(), 1);
-        QVERIFY2(log.first().startsWith("scan game file: download job not written, "),
-                 qPrintable(log.first()));
+        QCOMPARE(log.size(), logged.size());
+        for (int i = 0; i < log.size(); ++i)
+            QVERIFY2(log.at(i).startsWith(logged.at(i)), qPrintable(log.at(i)));
+        // Writing the jobs keeps it for the next scan.
+        QCOMPARE(downloader_value("url_template"), url_template);
     }
 
     void interrupted_data()
@@ -837,10 +801,9 @@ private slots:
         // The second library as the Windows client spells it, on another drive.
         QString second = machine->here("D:/Library").replace('/', '\\');
         if (c.vdf) {
-            QByteArray text = "\"Registry\" { \"HKCU\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" {";
+            QString text = "\"Registry\" { \"HKCU\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" {";
             for (auto it = installed.cbegin(); it != installed.cend(); ++it)
-                text +=
-                    " \"" + it.key().toUtf8() + "\" { \"installed\" \"" + it.value().toByteArray() + "\" }";
+                text += " \"" + it.key() + "\" { \"installed\" \"" + it.value().toString() + "\" }";
             machine->write("~/.steam/registry.vdf", text + "} } } } } }");
             QVERIFY(QDir(machine->path()).mkpath(".local/share/Steam"));
             path = QFileInfo(machine->here("~/.local/share/Steam")).canonicalFilePath();
