@@ -71,32 +71,28 @@ local_http_server_c::answers_t service_answers(bool public_shape = true)
         const QStringList words = QString(app).split(' ');
         service.add_app(words[0], {words[1], words.mid(2).join(' '), icon_name(words[0].toInt())});
     }
+    // Hostile answers: icons that lead out of Steam's icon folder or are no
+    // icon name, an oversized name, an oversized answer, values of wrong types.
+    if (public_shape) {
+        service.add_app("31", {"game", "Up", "../../x"});
+        service.add_app("32", {"game", "Nul", hex_icon + QChar(0)});
+        service.add_app("33", {"game", "Short", hex_icon.left(39)});
+        service.add_app("34", {"game", "Long", hex_icon + "4"});
+        service.add_app("35", {"game", "Not hex", "z" + hex_icon.mid(1)});
+        service.add_app("36", {"Game", long_name, hex_icon});
+        service.add_app("37", {"game", QString(30 * 1024 * 1024, 'h'), hex_icon});
+    }
     local_http_server_c::answers_t answers;
-    for (int id = 11; id <= 23; ++id)
-        answers[target(id)].body = service.answer(target(id));
-    answers["/v1/info/0620"].body = service.answer("/v1/info/0620");
+    for (const QString &id :
+         QString("11 12 13 14 15 16 17 18 19 20 21 22 23 31 32 33 34 35 36 37 0620").split(' '))
+        answers["/v1/info/" + id].body = service.answer("/v1/info/" + id);
     answers[target(16)].body = "<html>Service busy</html>";
     answers[target(18)].status = 503;
     answers[target(22)].delay_ms = 5000;
     answers["/lookup/11.json?id=11"] = answers[target(11)];
-
-    // Hostile answers: icons that lead out of Steam's icon folder or are no
-    // icon name, an oversized name, an oversized answer, values of wrong types.
-    const auto game = [&](int id, const QJsonValue &name, const QJsonValue &type, const QJsonValue &icon) {
-        const QJsonObject apps{
-            {QString::number(id),
-             QJsonObject{{"common", QJsonObject{{"name", name}, {"type", type}, {"clienticon", icon}}}}}};
-        answers[target(id)].body = QJsonDocument(QJsonObject{{"success", 1}, {"apps", apps}}).toJson();
-    };
-    game(31, "Up", "game", "../../x");
-    game(32, "Nul", "game", QString(hex_icon + QChar(0)));
-    game(33, "Short", "game", hex_icon.left(39));
-    game(34, "Long", "game", QString(hex_icon + "4"));
-    game(35, "Not hex", "game", QString("z" + hex_icon.mid(1)));
-    game(36, long_name, "Game", hex_icon);
-    game(37, QString(30 * 1024 * 1024, 'h'), "game", hex_icon);
-    game(38, QJsonArray{"x"}, QJsonObject{{"a", 1}}, 5);
-    answers[target(39)].body = "{\"success\": \"1\", \"apps\": [39]}";
+    answers[target(38)].body = R"({"success": 1, "apps": {"38": {"common": {"name": ["x"], "type": {"a": 1},
+                                  "clienticon": 5}}}})";
+    answers[target(39)].body = R"({"success": "1", "apps": [39]})";
     return answers;
 }
 
