@@ -125,10 +125,10 @@ QList<app_t> library()
 // Steam's key and section from the Linux client's file, or from the registry.
 struct registry_case_t
 {
-    QByteArray ini; // the key's values, none for no key
-    QByteArray vdf; // ~/.steam/registry.vdf
-    QString path;   // SteamPath read, "~/" resolved
-    QStringList ids;
+    QByteArray ini;           // the key's values, none for no key
+    QByteArray vdf;           // ~/.steam/registry.vdf
+    QString path;             // SteamPath read, "~/" resolved
+    QStringList ids;          // "!" marks those that say Installed 0
     QStringList folders = {}; // under ~
     QString link = {};        // ~/.steam/steam leads there
     QString key = steam_key;  // where ini goes
@@ -250,7 +250,7 @@ private slots:
                                "20\\Installed=0\n";
         const QStringList client_ids{"228980", "620"};
         row("registry key, Linux client ignored", ini, registry_vdf, "c:/program files (x86)/steam",
-            {"10", "20"}, {".local/share/Steam"});
+            {"10", "20!"}, {".local/share/Steam"});
         row("registry key in other letter case", "[General]\nsteampath=D:/Steam\n[apps]\n30\\Installed=1\n",
             {}, "D:/Steam", {"30"}, {}, {}, "\\hkey_current_user\\Software\\valve\\steam");
         row("Linux client through its link", {}, registry_vdf, "~/apps/Steam", client_ids,
@@ -267,12 +267,12 @@ private slots:
         const QByteArray long_path = QByteArray(4095, 'p') + "\\xd83d\\xde00" + QByteArray(9000, 'q');
         row("oversized path, hostile ids",
             "[General]\nSteamPath=" + long_path +
-                "\n[Apps]\n10\\Installed=1\n1&x=2\\Installed=1\n"
+                "\n[Apps]\n10\\Installed=1\n1&x=2\\Installed=0\n"
                 "..%5Cx\\Installed=1\n99999999999\\Installed=1\n-1\\Installed=1\n",
             {}, QString(4095, 'p'), {"10"});
         row("hostile ids in the vdf", {},
             "\"registry\" { \"hkcu\" { \"software\" { \"valve\" { \"steam\" { \"apps\" {"
-            " \"..\\\\..\\\\x\" { } \"620\" { } \"\" { } \"6 2\" { } } } } } } }",
+            " \"..\\\\..\\\\x\" { \"installed\" \"0\" } \"620\" { } \"\" { } \"6 2\" { } } } } } } }",
             {}, {"620"});
     }
 
@@ -295,7 +295,9 @@ private slots:
 
         const platform::steam_registry_t steam = platform::read_steam_registry(steam_key);
         QCOMPARE(steam.steam_path, c.path);
-        QCOMPARE(steam.app_ids, c.ids);
+        QCOMPARE(steam.app_ids, c.ids.join(' ').remove('!').split(' ', Qt::SkipEmptyParts));
+        // Only ids that stay can be not installed: the others go into no request.
+        QCOMPARE(steam.not_installed, c.ids.filter("!").join(' ').remove('!').split(' ', Qt::SkipEmptyParts));
     }
 
     void local_path_data()
