@@ -673,7 +673,7 @@ private slots:
     }
 
     // Steam's own files. Every layout of appinfo.vdf, and damage that must read as "not known here".
-    void app_info_data()
+    void steam_files_data()
     {
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<QStringList>("expected");
@@ -708,54 +708,50 @@ private slots:
         QTest::newRow("unknown value type")
             << changed(old, 8 + 8 + 60, quint8(0x42)) << QStringList(all.mid(1));
         QTest::newRow("entry larger than the file") << changed(old, 12, quint32(0xfffffff0)) << QStringList();
+
+        // Library folders and manifests: the rows' names say which.
+        QTest::newRow("folders") << steam_fixture::library_folders({"/a", "D:\\Steam Library"})
+                                 << QStringList{"/a", "D:\\Steam Library"};
+        QTest::newRow("folders, older clients")
+            << QByteArray("\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"E:\\\\Games\" }")
+            << QStringList{"E:\\Games"};
+        QTest::newRow("folders, cut")
+            << QByteArray("\"libraryfolders\" { \"0\" { \"path\" \"/a\" } \"1\" { \"path\" ")
+            << QStringList{"/a"};
+        app_t app{1, "Name \"quoted\"", "game", QString(), "Folder", 0, 4};
+        QTest::newRow("manifest, installed")
+            << steam_fixture::manifest(app) << QStringList{app.name, "Folder", "1"};
+        app.state_flags = 1026;
+        QTest::newRow("manifest, update running")
+            << steam_fixture::manifest(app) << QStringList{app.name, "Folder", "0"};
+        app.install_dir = "../../elsewhere";
+        app.state_flags = 6;
+        QTest::newRow("manifest, folder leading out")
+            << steam_fixture::manifest(app) << QStringList{app.name, "", "1"};
+        QTest::newRow("manifest, no AppState")
+            << QByteArray("\"name\" \"x\" \"StateFlags\" \"4\"") << QStringList{"", "", "0"};
     }
 
-    void app_info()
+    void steam_files()
     {
         QFETCH(QByteArray, image);
         QFETCH(QStringList, expected);
-        const auto infos = steam_local::read_app_info(image, {700010, 700011, 700012, 700020});
+        const QByteArray tag = QTest::currentDataTag();
         QStringList read;
-        for (quint32 id : {700010u, 700011u, 700012u, 700020u})
-            if (infos.contains(id))
-                read << QStringLiteral("%1 %2 %3 %4")
-                            .arg(id)
-                            .arg(infos[id].name, infos[id].type, infos[id].client_icon);
-        QCOMPARE(read, expected);
-    }
-
-    void text_files_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("folders") << steam_fixture::library_folders({"/a", "D:\\Steam Library"})
-                                 << "/a|D:\\Steam Library";
-        QTest::newRow("folders, older clients")
-            << QByteArray("\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"E:\\\\Games\" }")
-            << "E:\\Games";
-        QTest::newRow("folders, cut")
-            << QByteArray("\"libraryfolders\" { \"0\" { \"path\" \"/a\" } \"1\" { \"path\" ") << "/a";
-        app_t app{1, "Name \"quoted\"", "game", QString(), "Folder", 0, 4};
-        QTest::newRow("installed") << steam_fixture::manifest(app) << "Name \"quoted\"|Folder|1";
-        app.state_flags = 1026;
-        QTest::newRow("update running") << steam_fixture::manifest(app) << "Name \"quoted\"|Folder|0";
-        app.install_dir = "../../elsewhere";
-        app.state_flags = 6;
-        QTest::newRow("folder leading out") << steam_fixture::manifest(app) << "Name \"quoted\"||1";
-        QTest::newRow("no AppState") << QByteArray("\"name\" \"x\" \"StateFlags\" \"4\"") << "||0";
-    }
-
-    void text_files()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, expected);
-        if (QByteArray(QTest::currentDataTag()).startsWith("folders")) {
-            QCOMPARE(steam_local::read_library_folders(text).join('|'), expected);
-            return;
+        if (tag.startsWith("folders")) {
+            read = steam_local::read_library_folders(image);
+        } else if (tag.startsWith("manifest")) {
+            const steam_local::manifest_t manifest = steam_local::read_manifest(image);
+            read = QStringList{manifest.name, manifest.install_dir, QString::number(manifest.installed)};
+        } else {
+            const auto infos = steam_local::read_app_info(image, {700010, 700011, 700012, 700020});
+            for (quint32 id : {700010u, 700011u, 700012u, 700020u})
+                if (infos.contains(id))
+                    read << QStringLiteral("%1 %2 %3 %4")
+                                .arg(id)
+                                .arg(infos[id].name, infos[id].type, infos[id].client_icon);
         }
-        const steam_local::manifest_t manifest = steam_local::read_manifest(text);
-        QCOMPARE(QStringLiteral("%1|%2|%3").arg(manifest.name, manifest.install_dir).arg(manifest.installed),
-                 expected);
+        QCOMPARE(read, expected);
     }
 
     // A whole scan: what Steam's files tell is never downloaded; the rest is.
