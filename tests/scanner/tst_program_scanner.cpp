@@ -688,7 +688,7 @@ private slots:
             qToLittleEndian(value, image.data() + at);
             return image;
         };
-        QTest::newRow("unknown magic") << changed(table, 0, quint8(0x2a)) << QStringList();
+        QTest::newRow("unknown magic") << QByteArray(table).replace(0, 1, "\x2a") << QStringList();
         QTest::newRow("cut inside the last entry") << old.left(old.size() - 30) << QStringList(all.mid(0, 2));
         QTest::newRow("cut inside the header") << old.left(6) << QStringList();
         const int table_at = qFromLittleEndian<quint32>(table.constData() + 8);
@@ -706,7 +706,7 @@ private slots:
                                      << QStringList(all.mid(1));
         // The "appinfo" section's type byte of the first entry becomes one no layout has.
         QTest::newRow("unknown value type")
-            << changed(old, 8 + 8 + 60, quint8(0x42)) << QStringList(all.mid(1));
+            << QByteArray(old).replace(8 + 8 + 60, 1, "\x42") << QStringList(all.mid(1));
         QTest::newRow("entry larger than the file") << changed(old, 12, quint32(0xfffffff0)) << QStringList();
 
         // Library folders and manifests: the rows' names say which.
