@@ -29,7 +29,6 @@ constexpr bool on_windows = false;
 
 const QString steam_key = QStringLiteral("\\HKEY_CURRENT_USER\\SOFTWARE\\Valve\\Steam");
 const QString gog_key = QStringLiteral("\\HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\GOG.com\\Games");
-const QString downloader_key = QStringLiteral("\\HKEY_CURRENT_USER\\Software\\Mirvek\\VORLA_Downloader");
 
 class machine_c
 {
@@ -38,7 +37,7 @@ public:
     {
         if (on_windows) {
             // Each scan with Steam applications writes the downloader's job there.
-            keys.append(downloader_key);
+            keys.append("\\HKEY_CURRENT_USER\\Software\\Mirvek\\VORLA_Downloader");
             return;
         }
         qputenv("HOME", dir.path().toUtf8());
@@ -49,18 +48,13 @@ public:
 
     ~machine_c()
     {
-#ifdef Q_OS_WIN
         for (const QString &key : std::as_const(keys))
             remove_key(key);
         for (const QString &made : std::as_const(folders))
             QFileInfo(made).isDir() ? QDir(made).removeRecursively() : QFile::remove(made);
-#endif
     }
 
-    QString path() const
-    {
-        return dir.path();
-    }
+    QString path() const { return dir.path(); }
 
     // "~" stands for the temporary directory, and "D:/" for a drive other
     // than C: Wine's prefix gives Linux one, while on Windows no second letter
@@ -81,11 +75,10 @@ public:
         if (!on_windows && local.size() >= 2 && local.at(1) == QLatin1Char(':')) {
             const QString letter = local.left(1).toLower();
             local = dir.path() +
-                    (letter == "c" ? QStringLiteral("/wine/drive_c") : "/wine/dosdevices/" + letter + ":") +
+                    (letter == "c" ? QString("/wine/drive_c") : "/wine/dosdevices/" + letter + ":") +
                     local.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/'));
         }
-        local = QDir::cleanPath(local);
-        QString top = local;
+        QString top = local = QDir::cleanPath(local);
         while (!QFileInfo::exists(QFileInfo(top).path()))
             top = QFileInfo(top).path();
         if (!QFileInfo::exists(top) && !top.startsWith(dir.path()) && !folders.contains(top))
@@ -104,29 +97,25 @@ public:
         }
     }
 
-    // "~" in the contents stands for the temporary directory too.
-    void write(const QString &path, const QByteArray &bytes)
+    // "~" in the text stands for the temporary directory too.
+    void write(const QString &path, const QString &text)
     {
-        const QString file_path = local(path);
-        QVERIFY(QDir().mkpath(QFileInfo(file_path).path()));
-        QFile file(file_path);
-        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file_path));
-        file.write(here(QString::fromUtf8(bytes)).toUtf8());
+        QFile file(local(path));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.fileName()));
+        file.write(here(text).toUtf8());
     }
 
     // Replaces a registry key by the values of INI text ("[Apps]\n10\\Installed=1").
     void write_key(const QString &key, const QByteArray &ini)
     {
-        if (!on_windows) {
-            write(registry_file(key), ini);
-            return;
-        }
+        if (!on_windows)
+            return write(native_key(key), ini);
         // The registry takes values, not text: Qt reads the text as it would the file.
-        const QString ini_path = dir.path() + "/key.ini";
-        QFile file(ini_path);
+        QFile file(dir.path() + "/key.ini");
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size());
         file.close();
-        const QSettings settings(ini_path, QSettings::IniFormat);
+        const QSettings settings(file.fileName(), QSettings::IniFormat);
         QVariantMap values;
         for (const QString &name : settings.allKeys())
             values.insert(name, settings.value(name));
@@ -137,24 +126,22 @@ public:
     void write_key(const QString &key, const QVariantMap &values)
     {
         remove_key(key);
-        if (!keys.contains(key, Qt::CaseInsensitive))
+        if (on_windows && !keys.contains(key, Qt::CaseInsensitive))
             keys.append(key);
-        const QString file = on_windows ? native_key(key) : registry_file(key);
         if (!on_windows)
-            QDir().mkpath(QFileInfo(file).path());
-        QSettings settings(file, on_windows ? QSettings::NativeFormat : QSettings::IniFormat);
+            QDir().mkpath(QFileInfo(native_key(key)).path());
+        QSettings settings(native_key(key), QSettings::NativeFormat);
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             settings.setValue(it.key(), it.value());
     }
 
     void remove_key(const QString &key)
     {
-        if (!on_windows) {
-            QFile::remove(registry_file(key));
-            return;
-        }
         const int last = key.lastIndexOf('\\');
-        QSettings(native_key(key.left(last)), QSettings::NativeFormat).remove(key.mid(last + 1));
+        if (on_windows)
+            QSettings(native_key(key.left(last)), QSettings::NativeFormat).remove(key.mid(last + 1));
+        else
+            QFile::remove(native_key(key));
     }
 
     // The Steam client's key and its icons, which the scanner copies.
@@ -177,14 +164,10 @@ private:
     // them the registry itself ignores letter case.
     static QString native_key(const QString &key)
     {
+        if (!on_windows)
+            return platform::native_settings_path(key);
         const int root_end = key.indexOf(QLatin1Char('\\'), 1);
         return key.left(root_end).toUpper() + key.mid(root_end);
-    }
-
-    QString registry_file(const QString &key) const
-    {
-        return dir.path() + "/registry/" + QString(key).replace(QLatin1Char('\\'), QLatin1Char('/')).mid(1) +
-               ".ini";
     }
 
     QTemporaryDir dir;
@@ -205,8 +188,10 @@ struct scan_record_t
 class scanner_c final : public program_scanner_tool_c, public program_scanner_tool_client_i
 {
 public:
-    explicit scanner_c(scan_record_t &record) : program_scanner_tool_c(this), record(record) {}
-    bool network = true;
+    explicit scanner_c(scan_record_t &record, bool network = true)
+        : program_scanner_tool_c(this), network(network), record(record)
+    {}
+    bool network;
 
     bool is_network_available() const override { return network; }
     void *query_interface(const interface_id_t *) override { return nullptr; }
@@ -242,18 +227,19 @@ inline QStringList found(const quick_launch_list_t &list, bool icons = true)
     return result;
 }
 
-// Log lines that contain a word, kept for the test to compare.
+// Log lines that contain one of the words, kept for the test to compare.
 inline QStringList caught_log;
-inline QString caught_word;
+inline QStringList caught_words;
 inline QtMessageHandler previous_handler = nullptr;
 
-inline void catch_log(const QString &word)
+inline void catch_log(const QStringList &words)
 {
-    caught_word = word;
+    caught_words = words;
     previous_handler =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-            if (message.contains(caught_word))
-                caught_log.append(message.trimmed());
+            for (const QString &word : std::as_const(caught_words))
+                if (message.contains(word))
+                    caught_log.append(message.trimmed());
             previous_handler(type, context, message);
         });
 }
@@ -277,8 +263,8 @@ inline int children_running(const QString &program)
         QFile file("/proc/" + pid + "/stat");
         // "pid (name) state ppid ..."
         const QByteArray stat = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        const QList<QByteArray> after_name = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (stat.contains("(" + program.toUtf8() + ")") && after_name.value(1) == self)
+        if (stat.contains("(" + program.toUtf8() + ")") &&
+            stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(1) == self)
             ++count;
     }
 #endif

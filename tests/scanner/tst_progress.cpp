@@ -64,22 +64,23 @@ private slots:
         QTest::newRow("maximum lowered to 0") << fill_case_t{10, 5, 0, 5, "0%", 0, true};
     }
 
+    // Through the raw slots, so that both faces' layout of these slots is proven too.
     void numbers_and_fill()
     {
         QFETCH(fill_case_t, c);
         CProgress bar;
         bar.resize(200, 8);
-        auto *component =
-            static_cast<progress_i *>(host.create_component(component_progress, &iid_progress_i));
+        void *component = host.create_component(component_progress, &iid_progress_i);
         QVERIFY(component != nullptr);
-        for (progress_i *face : {static_cast<progress_i *>(&bar), component}) {
-            face->set_maximum(c.first);
-            face->set_value(c.value);
-            face->set_maximum(c.maximum);
-            QCOMPARE(face->value(), c.kept);
-            QCOMPARE(face->percent_text(), c.percent);
+        for (void *face : {static_cast<void *>(static_cast<progress_i *>(&bar)), component}) {
+            call_slot<void>(face, 2, c.first);
+            call_slot<void>(face, 3, c.value);
+            call_slot<void>(face, 2, c.maximum);
+            QCOMPARE(call_slot<quint64>(face, 6), c.maximum);
+            QCOMPARE(call_slot<quint64>(face, 7), c.kept);
+            QCOMPARE(call_slot<QString>(face, 8), c.percent);
         }
-        component->release();
+        call_slot<void>(component, 1);
 
         QCOMPARE(part(&bar, "progress_fill")->isHidden(), c.fill_width < 0);
         if (c.fill_width >= 0)
@@ -128,9 +129,9 @@ private slots:
                  QPixmap(frames.at(counter.ticks % frames.size())).toImage());
     }
 
+    // Many short lives, so that some end while their task is posting.
     void destroyed_while_animating()
     {
-        // Many short lives, so that some end while their task is posting.
         for (int round = 0; round < 40; ++round) {
             progress_i *bar = create_progress();
             bar->set_maximum(10);
@@ -143,37 +144,29 @@ private slots:
         QTest::qWait(120); // anything posted late would arrive now
     }
 
-    void slot_layout_data()
-    {
-        QTest::addColumn<bool>("module");
-        QTest::newRow("module's bar") << true;
-        QTest::newRow("host component") << false;
-    }
-
+    // The slots the numbers above leave out, on the module's bar and the host's component.
     void slot_layout()
     {
-        QFETCH(bool, module);
-        void *face = module ? create_progress() : host.create_component(component_progress, &iid_progress_i);
-        QVERIFY(face != nullptr);
-        QVERIFY(module || host.create_component(component_progress, &iid_info_badge_i) == nullptr);
-        QCOMPARE(call_slot<void *>(face, 0, &iid_progress_i), face);
-        QCOMPARE(call_slot<void *>(face, 0, &iid_popup_frame_i), nullptr);
-        call_slot<void>(face, 2, quint64(10));
-        call_slot<void>(face, 3, quint64(3));
-        const QString style = QStringLiteral("background-color: #ff0000;");
-        call_slot<void, const QString &>(face, 4, style);
-        const QString picture = QStringLiteral(":/graphics/common/cursor/closed_hand.png");
-        call_slot<void, const QStringList &>(face, 5, QStringList{picture});
-        QCOMPARE(call_slot<quint64>(face, 6), quint64(10));
-        QCOMPARE(call_slot<quint64>(face, 7), quint64(3));
-        QCOMPARE(call_slot<QString>(face, 8), QStringLiteral("30%"));
-        QPointer<QWidget> widget = call_slot<QWidget *>(face, 9);
-        QVERIFY(widget != nullptr);
-        QCOMPARE(part(widget, "progress_fill")->styleSheet(), style);
-        QCOMPARE(part<QLabel>(widget, "progress_frame")->pixmap(Qt::ReturnByValue).size(),
-                 QPixmap(picture).size());
-        call_slot<void>(face, 1);
-        QVERIFY(widget == nullptr);
+        QVERIFY(host.create_component(component_progress, &iid_info_badge_i) == nullptr);
+        for (void *face : {static_cast<void *>(create_progress()),
+                           host.create_component(component_progress, &iid_progress_i)}) {
+            QVERIFY(face != nullptr);
+            QCOMPARE(call_slot<void *>(face, 0, &iid_progress_i), face);
+            QCOMPARE(call_slot<void *>(face, 0, &iid_popup_frame_i), nullptr);
+            const QString style = QStringLiteral("background-color: #ff0000;");
+            call_slot<void, const QString &>(face, 4, style);
+            const QString picture = QStringLiteral(":/graphics/common/cursor/closed_hand.png");
+            call_slot<void, const QStringList &>(face, 5, QStringList{picture});
+            call_slot<void>(face, 2, quint64(10));
+            call_slot<void>(face, 3, quint64(3)); // the frame shows while it animates
+            QPointer<QWidget> widget = call_slot<QWidget *>(face, 9);
+            QVERIFY(widget != nullptr);
+            QCOMPARE(part(widget, "progress_fill")->styleSheet(), style);
+            QCOMPARE(part<QLabel>(widget, "progress_frame")->pixmap(Qt::ReturnByValue).size(),
+                     QPixmap(picture).size());
+            call_slot<void>(face, 1);
+            QVERIFY(widget == nullptr);
+        }
     }
 
 private:

@@ -1,6 +1,5 @@
 // The scan dialog and the settings form's scan flow, with the stand-in host's
-// components, the real scanner and downloader, and a local service that
-// answers slowly enough to cancel in the middle.
+// components, the real scanner and downloader, and the stand-in service.
 #include "common/global_func_c.h"
 #include "host/app_info_service_c.h"
 #include "host/control_centre_c.h"
@@ -9,9 +8,9 @@
 #include "quick_launch/item_list_fm_c.h"
 #include "quick_launch/quick_launch_settings_fm_c.h"
 #include "scanner/scanning_progress_fm_c.h"
-#include "tests/scanner/local_http_server.h"
 #include "tests/scanner/scan_fixture.h"
 
+#include <QTcpServer>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -34,13 +33,10 @@ class tst_scanning_dialog : public QObject
 private slots:
     void initTestCase()
     {
-        const QString json(R"({"success": 1, "apps": {"%1": {"common": {"type": "game", "name": "G%1"}}}})");
-        local_http_server_c::answers_t answers;
         for (int id = 701; id <= 710; ++id)
-            answers[QStringLiteral("/v1/info/%1").arg(id)] = {200, json.arg(id).toUtf8(), 1500, {}};
-        server = std::make_unique<local_http_server_c>(answers);
-        QVERIFY(server->is_listening());
-        qputenv("VORLA_WEB_BASE", server->base().toUtf8());
+            slow_service.add_app(QString::number(id), {"game", "G" + QString::number(id), {}});
+        slow_service.set_delay_ms(1500);
+        QVERIFY(slow_service.start());
 
         global_func_c::shared()->initialise();
         host = std::make_unique<control_centre_c>();
@@ -168,7 +164,7 @@ private slots:
         const int result = dialog.start_and_run();
         const qint64 took = pressed.elapsed();
         const int left = scan_fixture::children_running("web_engine.exe");
-        qputenv("VORLA_WEB_BASE", server->base().toUtf8());
+        qputenv("VORLA_WEB_BASE", slow_service.base().toUtf8());
         QCOMPARE(result, 0);
         QCOMPARE(running, 1);
         QVERIFY2(took < 1000, qPrintable(QString::number(took)));
@@ -207,7 +203,7 @@ private slots:
         QWidget holder;
         auto *form = new quick_launch_settings_fm_c(&page, nullptr, &holder);
         QMetaObject::invokeMethod(form, "on_btn_scan_clicked");
-        qputenv("VORLA_WEB_BASE", server->base().toUtf8());
+        qputenv("VORLA_WEB_BASE", slow_service.base().toUtf8());
         QCOMPARE(service.requests(), 3);
         QStringList found;
         for (const quick_launch_item_t &item : *page.get_games())
@@ -258,7 +254,7 @@ private:
     }
 
     std::unique_ptr<scan_fixture::machine_c> machine = std::make_unique<scan_fixture::machine_c>();
-    std::unique_ptr<local_http_server_c> server;
+    app_info_service_c slow_service; // answers slowly enough to cancel in the middle
     std::unique_ptr<control_centre_c> host;
     QMainWindow main_window;
 };
