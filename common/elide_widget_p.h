@@ -1,5 +1,9 @@
 // What the eliding widgets share: the cached elided text and the button
 // family's behaviour. Include the widget headers, not this one.
+//
+// Forms give their elide_mode property as a number (1 for Qt::ElideRight): a
+// value of the enum type makes the module register Qt::TextElideMode with its own
+// code, which Qt would call after the host unloaded the module.
 #ifndef VORLA_ELIDE_WIDGET_P_H
 #define VORLA_ELIDE_WIDGET_P_H
 

@@ -156,14 +156,7 @@ private slots:
                 painter.drawText(image.rect(), family);
                 QVERIFY(!QFontInfo(font).family().isEmpty());
             }
-        // Meta-types the module's forms use, made and read by whoever comes next.
-        QCOMPARE(QVariant::fromValue(Qt::ElideMiddle).value<Qt::TextElideMode>(), Qt::ElideMiddle);
-        if (const int row_type = QMetaType::type("item_fm_c*"); row_type != QMetaType::UnknownType) {
-            QObject *none = nullptr;
-            QVERIFY(QVariant(row_type, &none).isValid());
-            const QMetaObject *row_meta = QMetaType::metaObjectForType(row_type);
-            QVERIFY(row_meta == nullptr || qstrlen(row_meta->className()) > 0);
-        }
+        QVERIFY(module_left_no_types());
         window->repaint();
     }
 
@@ -217,6 +210,7 @@ private slots:
         host->unload_module();
         QVERIFY(!host->module_loaded());
         QTRY_VERIFY(!module_mapped());
+        QVERIFY(module_left_no_types());
     }
 
 private:
@@ -230,6 +224,16 @@ private:
         QFile maps(QStringLiteral("/proc/self/maps"));
         return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name.toUtf8());
 #endif
+    }
+
+    // A meta-type registered from the module's code would leave Qt calling into
+    // it after the unload, when the next module or the host makes such a value.
+    // Looked up by name only: making one here would register it from the test.
+    static bool module_left_no_types()
+    {
+        const int row_type = QMetaType::type("item_fm_c*");
+        return QMetaType::type("Qt::TextElideMode") == QMetaType::UnknownType &&
+               (row_type == QMetaType::UnknownType || row_type == QMetaType::QObjectStar);
     }
 
     QAction *unload_action() const
