@@ -8,8 +8,8 @@
 //
 // Every new widget also queues a polish request, and a layout request posted
 // to a widget that already has an event queued is merged by searching the
-// whole queue; row_added() drops the rows' polish requests in batches so that
-// the queue stays short. A hidden widget is polished when it shows anyway.
+// whole queue; row_added() drops the polish requests in batches so that the
+// queue stays short. A hidden widget is polished when it shows anyway.
 #ifndef VORLA_HIDDEN_WHILE_REFILLED_H
 #define VORLA_HIDDEN_WHILE_REFILLED_H
 
@@ -48,33 +48,18 @@ public:
     void row_added()
     {
         if (++rows % polish_batch == 0)
-            drop_polish_requests();
+            QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
     }
     hidden_while_refilled_t(const hidden_while_refilled_t &) = delete;
     hidden_while_refilled_t &operator=(const hidden_while_refilled_t &) = delete;
 
 private:
-    // Only the rows' own requests go: other windows may wait for theirs. A
-    // widget made in or moved to the list becomes its last child, so the
-    // batch's rows are the last widgets among the list's children.
-    void drop_polish_requests()
-    {
-        const QObjectList &children = list->children();
-        int left = polish_batch;
-        for (auto child = children.crbegin(); child != children.crend() && left > 0; ++child) {
-            if (!(*child)->isWidgetType())
-                continue;
-            --left;
-            QCoreApplication::removePostedEvents(*child, QEvent::PolishRequest);
-            const QList<QWidget *> parts = (*child)->findChildren<QWidget *>();
-            for (QWidget *part : parts)
-                QCoreApplication::removePostedEvents(part, QEvent::PolishRequest);
-        }
-    }
-
-    // Each receiver's requests are found by a search of the whole queue, so a
-    // small batch keeps both that search and the layout merges short.
-    static constexpr int polish_batch = 16;
+    // One search of the queue drops every widget's request at once. That is
+    // safe for widgets elsewhere too: a widget polishes itself when it shows or
+    // is rendered, and the request only starts that early. Dropping only the
+    // rows' requests took one search per row and its parts, which made a long
+    // refill grow with the square of its length again.
+    static constexpr int polish_batch = 64;
     QWidget *const list;
     const bool was_shown;
     const sizing_t size;
